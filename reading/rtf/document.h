@@ -1,0 +1,82 @@
+#pragma once
+// The document model that the RTF reader produces: plain text plus formatting runs.
+// Plain C++ only, so the reader can be fuzzed and benchmarked without Qt.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::rtf {
+
+// Character formatting of one run of text.
+struct CharFormat {
+    static constexpr uint32_t kAutoColor = 0xFF000000u;
+    enum class Vertical : uint8_t { Baseline, Super, Sub };
+
+    uint16_t font = 0;          // index into Document::fontNames
+    uint16_t halfPoints = 24;   // size in half points, as RTF counts it (\fs)
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool hidden = false;
+    Vertical vertical = Vertical::Baseline;
+    uint32_t color = kAutoColor;      // 0xRRGGBB, or kAutoColor for the default text colour
+    uint32_t background = kAutoColor; // highlight / character shading
+
+    double points() const { return halfPoints / 2.0; }
+    bool operator==(const CharFormat&) const = default;
+};
+
+// Paragraph formatting; lengths in twips as RTF gives them.
+struct ParagraphFormat {
+    enum class Align : uint8_t { Left, Center, Right, Justify };
+
+    Align align = Align::Left;
+    int32_t leftIndent = 0;
+    int32_t rightIndent = 0;
+    int32_t firstLineIndent = 0;
+    int32_t spaceBefore = 0;
+    int32_t spaceAfter = 0;
+    // \sl: 0 = single; positive = at least that many twips; negative = exactly.
+    // With lineMultiple the value is in 240ths of a line instead.
+    int32_t lineSpacing = 0;
+    bool lineMultiple = false;
+
+    bool operator==(const ParagraphFormat&) const = default;
+};
+
+// A stretch of text with one character format. Runs are contiguous, ordered and cover the text.
+struct CharRun {
+    int32_t start = 0;
+    int32_t length = 0;
+    uint32_t format = 0; // index into Document::charFormats
+};
+
+// One paragraph: its text runs from start for length characters, and the paragraph end ('\r')
+// follows it unless it is the last paragraph of a text without a final paragraph end.
+struct Paragraph {
+    int32_t start = 0;
+    int32_t length = 0;
+    uint32_t format = 0; // index into Document::paragraphFormats
+};
+
+struct Document {
+    static constexpr char16_t kParagraphEnd = u'\r';
+    static constexpr char16_t kLineBreak = u'\u2028'; // \line: a break inside the paragraph
+
+    std::u16string text;                 // UTF-16; every paragraph end is one '\r'
+    std::vector<std::string> fontNames;  // UTF-8, exactly as the font table spells them
+    std::vector<CharFormat> charFormats; // distinct formats, referred to by runs
+    std::vector<CharRun> runs;
+    std::vector<ParagraphFormat> paragraphFormats;
+    std::vector<Paragraph> paragraphs;
+    std::vector<uint32_t> colors;        // the colour table, 0xRRGGBB or CharFormat::kAutoColor
+
+    const CharFormat& formatOf(const CharRun& run) const { return charFormats[run.format]; }
+    const std::string& fontNameOf(const CharRun& run) const {
+        return fontNames[charFormats[run.format].font];
+    }
+};
+
+} // namespace velmora::rtf

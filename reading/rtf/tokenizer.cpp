@@ -1,0 +1,133 @@
+#include "tokenizer.h"
+
+#include <array>
+#include <limits>
+
+namespace velmora::rtf {
+
+namespace {
+
+// Bytes that end a text run: group braces, the escape, and line ends (which RTF ignores).
+constexpr std::array<bool, 256> kEndsText = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'{', '}', '\\', '\r', '\n', '\0'})
+        table[c] = true;
+    return table;
+}();
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+Token Tokenizer::next() {
+    const std::size_t size = m_bytes.size();
+    while (m_pos < size) {
+        const std::size_t start = m_pos;
+        const char c = m_bytes[m_pos];
+        switch (c) {
+        case '{':
+            ++m_pos;
+            return {TokenKind::GroupOpen, false, 0, 0, 0, {}, start};
+        case '}':
+            ++m_pos;
+            return {TokenKind::GroupClose, false, 0, 0, 0, {}, start};
+        case '\\':
+            return readControl(start);
+        case '\r':
+        case '\n':
+        case '\0':
+            ++m_pos;
+            continue;
+        default: {
+            std::size_t end = m_pos + 1;
+            while (end < size && !kEndsText[static_cast<unsigned char>(m_bytes[end])])
+                ++end;
+            m_pos = end;
+            return {TokenKind::Text, false, 0, 0, 0, m_bytes.substr(start, end - start), start};
+        }
+        }
+    }
+    return {TokenKind::End, false, 0, 0, 0, {}, m_pos};
+}
+
+Token Tokenizer::readControl(std::size_t start) {
+    const std::size_t size = m_bytes.size();
+    std::size_t pos = start + 1;
+    if (pos >= size) {
+        m_pos = size;
+        return {TokenKind::End, false, 0, 0, 0, {}, start};
+    }
+    const char first = m_bytes[pos];
+    if (!isLetter(first)) {
+        ++pos;
+        if (first == '\'') {
+            // \'xx; a broken escape (missing digits, end of file) is dropped.
+            if (pos + 2 <= size) {
+                const int high = hexValue(m_bytes[pos]);
+                const int low = hexValue(m_bytes[pos + 1]);
+                if (high >= 0 && low >= 0) {
+                    m_pos = pos + 2;
+                    return {TokenKind::HexByte, false, 0, static_cast<uint8_t>(high * 16 + low),
+                            0, {}, start};
+                }
+            }
+            // Handed on as a symbol the reader ignores, so a run of broken escapes costs no
+            // stack.
+            m_pos = pos;
+            return {TokenKind::ControlSymbol, false, '\'', 0, 0, {}, start};
+        }
+        m_pos = pos;
+        // A backslash before a line end is an old spelling of \par.
+        return {TokenKind::ControlSymbol, false, first == '\n' || first == '\r' ? '\n' : first, 0,
+                0, {}, start};
+    }
+
+    std::size_t wordEnd = pos;
+    while (wordEnd < size && isLetter(m_bytes[wordEnd]))
+        ++wordEnd;
+    std::string_view word = m_bytes.substr(pos, std::min(wordEnd - pos, kMaxControlWordLength));
+    pos = wordEnd;
+
+    Token token{TokenKind::ControlWord, false, 0, 0, 0, word, start};
+    bool negative = false;
+    if (pos < size && m_bytes[pos] == '-' && pos + 1 < size && isDigit(m_bytes[pos + 1])) {
+        negative = true;
+        ++pos;
+    }
+    if (pos < size && isDigit(m_bytes[pos])) {
+        int64_t value = 0;
+        std::size_t digits = 0;
+        while (pos < size && isDigit(m_bytes[pos])) {
+            if (digits < kMaxParameterDigits + 1)
+                value = value * 10 + (m_bytes[pos] - '0');
+            ++digits;
+            ++pos;
+        }
+        if (negative)
+            value = -value;
+        constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+        constexpr int64_t hi = std::numeric_limits<int32_t>::max();
+        token.hasParameter = true;
+        token.parameter = static_cast<int32_t>(value < lo ? lo : value > hi ? hi : value);
+    }
+    // Only a single space ends a control word and belongs to it; any other byte is content.
+    if (pos < size && m_bytes[pos] == ' ')
+        ++pos;
+    m_pos = pos;
+    return token;
+}
+
+void Tokenizer::skipBytes(std::size_t count) {
+    const std::size_t left = m_bytes.size() - m_pos;
+    m_pos += count < left ? count : left;
+}
+
+} // namespace velmora::rtf

@@ -1,0 +1,54 @@
+#!/usr/bin/env python3
+"""Runs rtfdump over a folder of RTF files with reference texts and reports how close it comes.
+
+usage: corpus_report.py RTFDUMP CORPUS_DIR [--list]
+CORPUS_DIR holds rtf/NAME.rtf and expected/NAME.txt. A file "matches" when both texts are equal
+after folding white space; similarity is difflib's ratio over the word sequences."""
+import difflib, pathlib, subprocess, sys, time
+
+def words(text):
+    return text.split()
+
+def main():
+    rtfdump, corpus = sys.argv[1], pathlib.Path(sys.argv[2])
+    show = "--list" in sys.argv
+    total = matched = 0
+    ratios, slow, failures = [], [], []
+    for rtf in sorted((corpus / "rtf").glob("*.rtf")):
+        expected = corpus / "expected" / (rtf.stem + ".txt")
+        start = time.monotonic()
+        try:
+            run = subprocess.run([rtfdump, str(rtf)], capture_output=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            failures.append((rtf.name, "timeout"))
+            continue
+        elapsed = time.monotonic() - start
+        if elapsed > 1.0:
+            slow.append((rtf.name, elapsed))
+        if run.returncode not in (0, 1):
+            failures.append((rtf.name, f"exit {run.returncode}"))
+            continue
+        if not expected.exists():
+            continue
+        total += 1
+        got = words(run.stdout.decode("utf-8", "replace"))
+        want = words(expected.read_text("utf-8-sig", "replace"))
+        if got == want:
+            matched += 1
+            ratios.append(1.0)
+            continue
+        matcher = difflib.SequenceMatcher(None, got, want, autojunk=False)
+        ratio = matcher.ratio() if len(got) + len(want) < 40000 else matcher.quick_ratio()
+        ratios.append(ratio)
+        if show:
+            print(f"{ratio:.3f}\t{rtf.name}")
+    print(f"files with reference: {total}, equal after folding white space: {matched}"
+          f" ({100.0 * matched / max(total, 1):.1f}%), mean word similarity:"
+          f" {sum(ratios) / max(len(ratios), 1):.3f}")
+    for name, why in failures:
+        print(f"FAILED {name}: {why}")
+    for name, secs in slow:
+        print(f"SLOW {name}: {secs:.2f}s")
+    return 1 if failures else 0
+
+sys.exit(main())
