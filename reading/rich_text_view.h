@@ -2,26 +2,48 @@
 // Rtf1: the read-only rich-text view that shows the book. Its members keep the names by which
 // the rest of the program knows them (FileName, SelStart, Find, Span, UpTo, ...).
 // Positions are character positions in Text(): every paragraph end is one '\r'.
+//
+// The view keeps the reader's model beside the QTextDocument it shows: font names are answered
+// from the model, exactly as the RTF spells them, whatever face the system draws them with.
+
+#include "rtf/document.h"
 
 #include <QString>
 #include <QTextEdit>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
+#include <vector>
+
+class QMouseEvent;
 
 namespace velmora {
 
 class RichTextView : public QTextEdit {
     Q_OBJECT
 public:
+    // Option bits of Find; 0 ignores letter case, finds matches inside words and selects the match.
+    static constexpr int kFindWholeWord = 2;
+    static constexpr int kFindMatchCase = 4;
+    static constexpr int kFindNoHighlight = 8;
+
     explicit RichTextView(QWidget* parent = nullptr);
     ~RichTextView() override;
 
     // FileName (set): loads the RTF file at path (relative to the current directory) in place
     // of all content. On failure returns false, leaves the content as it was, and puts an
-    // Albanian message naming the file and the reason into *error.
+    // Albanian message naming the file and the reason into *error. A file that ends inside an
+    // open group shows what was read before the end.
     bool setFileName(const QString& path, QString* error = nullptr);
+    QString fileName() const { return m_fileName; }
 
-    QString Text() const;            // plain text; paragraph ends are '\r'
-    int TextLength() const;          // length of Text() without building it
+    // Shows a model in place of all content, as setFileName does after reading the file.
+    // Runs that leave gaps or overlap are repaired, so any model can be shown.
+    void loadDocument(rtf::Document document);
+
+    QString Text() const { return m_text; } // plain text; paragraph ends are '\r'
+    int TextLength() const { return static_cast<int>(m_text.size()); }
 
     int SelStart() const;
     void setSelStart(int position);  // caret there, nothing selected, brought into view
@@ -30,24 +52,32 @@ public:
     QString SelText() const;         // "" when nothing is selected
 
     // The one font name of the whole selection (or of the character before the caret when
-    // nothing is selected); nullopt when the selection mixes fonts.
+    // nothing is selected, the first character at the start); nullopt when the selection mixes
+    // fonts or the text is empty.
     std::optional<QString> SelFontName() const;
-    // Given the text of a whole number: every selected character takes that size in points.
-    // Font names and all other attributes stay. Other texts change nothing.
+    // Given the text of a whole number of points (spaces around it allowed, 1 to kMaxPoints):
+    // every selected character takes that size. Font names and all other attributes stay.
+    // Other texts, and a call with nothing selected, change nothing.
     void setSelFontSize(const QString& size);
+    static constexpr int kMaxPoints = 1638; // the largest size word processors offer
 
     // Plain substring search, letter case ignored. Range: start to end; only start: start to
-    // end of text; only end: caret to end; neither: whole text when nothing is selected, else
-    // the selection. Found: the match becomes the selection, is shown, its start is returned.
-    // Not found: -1 and the selection stays.
+    // end of text; only end: caret (SelStart) to end; neither: whole text when nothing is
+    // selected, else the selection. A match counts when it starts inside the range, even if it
+    // runs past the range's end. Found: the match becomes the selection, is shown, its start is
+    // returned. Not found (or an empty text): -1 and the selection stays.
     int Find(const QString& text, std::optional<int> start = std::nullopt,
              std::optional<int> end = std::nullopt, int options = 0);
 
-    // Span(set, forward=true, negate=true): extends the selection's end forward over every
-    // character not in set, stopping before the next character of set or at the end of text.
+    // Span(set, forward=true, negate=true): keeps the selection's start and extends its end
+    // forward over every character not in set, stopping before the next character of set or at
+    // the end of text. negate=false spans over characters in set instead; forward=false moves
+    // the selection's start backward the same way.
     void Span(const QString& set, bool forward = true, bool negate = true);
-    // UpTo(set, forward=true, negate=false): caret just before the first character of set at or
-    // after the caret, or at the end of the text.
+    // UpTo(set, forward=true, negate=false): caret, nothing selected, just before the first
+    // character of set at or after the caret, or at the end of the text. negate=true stops at
+    // the first character not in set; forward=false moves back to just after the nearest such
+    // character before the caret, or to the start.
     void UpTo(const QString& set, bool forward = true, bool negate = false);
 
     void SetFocus();
@@ -61,8 +91,48 @@ public:
 
 signals:
     // A mouse button released over the view: button 1 left, 2 right, 4 middle; shift as a bit
-    // set of 1 Shift, 2 Ctrl, 4 Alt; x and y in twips.
+    // set of 1 Shift, 2 Ctrl, 4 Alt; x and y in twips from the view's top left corner.
     void MouseUp(int button, int shift, int x, int y);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Selection {
+        int anchor = 0;
+        int position = 0;
+        int start() const { return std::min(anchor, position); }
+        int length() const { return std::abs(position - anchor); }
+    };
+
+    void showModel();
+    void select(int anchor, int position);
+    Selection selection() const;
+    void applyPendingSelection();
+    bool isLaidOut() const;
+    const QString& foldedText();
+    std::size_t runIndexAt(int position) const;
+    int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table
+    int fontKeyAt(int position) const;
+    void indexFonts();
+
+    rtf::Document m_model; // its text moves into m_text
+    QString m_text;
+    QString m_folded;      // m_text case-folded one unit for one, made by the first Find
+    QString m_fileName;
+    // Per font of the model, the index of the first font with the same name, so that two
+    // entries of a font table with one name count as one font.
+    std::vector<int> m_fontKeys;
+    // Positions where the font name differs from the character before: sizes change the runs
+    // but never these, so they are found once per load.
+    std::vector<int32_t> m_fontChanges;
+    // A selection that a new document takes once Qt has laid it out in the background: showing
+    // it at once would make Qt lay out the whole book first. Until then the members answer
+    // with it; the reader's own click or key drops it.
+    std::optional<Selection> m_pendingSelection;
+    QTimer m_pendingTimer;
 };
 
 } // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+// Turns the reader's model into a QTextDocument. It builds a stretch at a time, so the view can
+// show the first screens of a long book at once and append the rest between window events.
+
+#include "rtf/document.h"
+
+#include <QStringList>
+#include <QStringView>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <optional>
+#include <vector>
+
+class QObject;
+class QTextDocument;
+
+namespace velmora {
+
+class DocumentBuilder {
+public:
+    // text is the model's text as the view keeps it (the model's own text may be empty); model
+    // and text must outlive the builder and stay unchanged while it builds. The document is
+    // created as a child of parent, empty, with undo off.
+    DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent);
+
+    QTextDocument* document() const { return m_document; }
+    // Characters of text already in the document; the document's positions equal text's.
+    qsizetype builtLength() const { return m_position; }
+    bool isComplete() const { return m_position >= m_text.size(); }
+
+    // Appends text in one edit block until at least position characters are in, or all of it.
+    void buildTo(qsizetype position);
+
+private:
+    const QTextCharFormat& charFormat(uint32_t index);
+    const QTextBlockFormat& blockFormatAt(qsizetype position);
+    void advanceRun();
+
+    const rtf::Document& m_model;
+    QStringView m_text;
+    QTextDocument* m_document;
+    QTextCursor m_cursor;
+    qsizetype m_position = 0;
+    qsizetype m_nextBreak = 0; // the next paragraph end at or after m_position
+    std::size_t m_run = 0;
+    std::size_t m_paragraph = 0;
+    QList<QStringList> m_families; // per font of the model: { name } or {} when it has none
+    // Made once per distinct format of the model: the document keeps one copy of each anyway,
+    // and a reused object keeps its hash, so inserting text need not hash its properties again.
+    std::vector<std::optional<QTextCharFormat>> m_charFormats;
+    std::vector<std::optional<QTextBlockFormat>> m_blockFormats;
+    QTextCharFormat m_plainCharFormat;
+    QTextBlockFormat m_plainBlockFormat;
+};
+
+// What the view shows for one format of the model (sizes in points, lengths at 15 twips a pixel).
+QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringList& families);
+QTextBlockFormat toTextBlockFormat(const rtf::ParagraphFormat& format);
+
+} // namespace velmora

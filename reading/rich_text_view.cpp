@@ -1,0 +1,575 @@
+#include "rich_text_view.h"
+
+#include "document_builder.h"
+#include "rtf/reader.h"
+#include "text_finder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+const QColor kBackground(247, 243, 234);
+// The sample book is under 2 MB; a file a hundred times larger is no book, and its text would
+// no longer fit the 32-bit character positions that every caller counts in.
+constexpr qint64 kMaxFileBytes = 128 * 1024 * 1024;
+
+std::u16string_view utf16(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.constData()),
+            static_cast<std::size_t>(text.size())};
+}
+
+// Simple (one for one) case folding, so that positions in the folded copy are positions in the
+// text: ë and Ë, ç and Ç, σ, ς and Σ all fold alike; ß does not become "ss".
+QString foldCase(QStringView text)
+{
+    QString folded(text.size(), Qt::Uninitialized);
+    QChar* out = folded.data();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            const char16_t low = text[i + 1].unicode();
+            const char32_t wide = QChar::toCaseFolded(QChar::surrogateToUcs4(c, low));
+            const bool staysWide = QChar::requiresSurrogates(wide);
+            out[i] = staysWide ? QChar(QChar::highSurrogate(wide)) : QChar(c);
+            out[i + 1] = staysWide ? QChar(QChar::lowSurrogate(wide)) : QChar(low);
+            ++i;
+        } else {
+            const char32_t narrow = QChar::toCaseFolded(char32_t(c));
+            out[i] = QChar(QChar::requiresSurrogates(narrow) ? c : char16_t(narrow));
+        }
+    }
+    return folded;
+}
+
+// The view's text: the model's, with the few characters that QTextDocument would turn into
+// paragraph or frame breaks of its own replaced, so that every position stays one character.
+QString viewText(const std::u16string& text)
+{
+    QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar* out = result.data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\n' || c == u'\u2029')
+            c = rtf::Document::kLineBreak;
+        else if (c == u'\uFDD0' || c == u'\uFDD1')
+            c = u'\uFFFD';
+        out[i] = QChar(c);
+    }
+    return result;
+}
+
+// Makes the runs ordered, contiguous and covering [0, length), each with a valid format.
+void repairRuns(rtf::Document& model, int32_t length)
+{
+    if (model.charFormats.empty())
+        model.charFormats.emplace_back();
+    const auto formatCount = static_cast<uint32_t>(model.charFormats.size());
+    std::stable_sort(model.runs.begin(), model.runs.end(),
+                     [](const rtf::CharRun& a, const rtf::CharRun& b) { return a.start < b.start; });
+    std::vector<rtf::CharRun> runs;
+    runs.reserve(model.runs.size());
+    int32_t covered = 0;
+    for (const rtf::CharRun& run : model.runs) {
+        const int64_t end = std::min<int64_t>(int64_t(run.start) + run.length, length);
+        if (end <= covered)
+            continue;
+        const auto start = static_cast<int32_t>(std::max<int64_t>(run.start, covered));
+        const uint32_t format = run.format < formatCount ? run.format : 0;
+        if (runs.empty()) {
+            runs.push_back({0, static_cast<int32_t>(end), format});
+        } else if (runs.back().format == format) {
+            runs.back().length = static_cast<int32_t>(end) - runs.back().start;
+        } else {
+            runs.back().length = start - runs.back().start; // a gap goes to the run before it
+            runs.push_back({start, static_cast<int32_t>(end) - start, format});
+        }
+        covered = static_cast<int32_t>(end);
+    }
+    if (covered < length) {
+        if (runs.empty())
+            runs.push_back({0, length, 0});
+        else
+            runs.back().length = length - runs.back().start;
+    }
+    model.runs = std::move(runs);
+}
+
+struct CharFormatHash {
+    std::size_t operator()(const rtf::CharFormat& f) const
+    {
+        const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
+                               uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
+                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
+        const uint64_t a = uint64_t(f.font) << 48 | uint64_t(f.halfPoints) << 32 | flags;
+        const uint64_t b = uint64_t(f.color) << 32 | f.background;
+        return std::hash<uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ b);
+    }
+};
+
+// Gives the characters in [start, end) the size halfPoints, splitting the runs at the ends and
+// joining neighbours that end up alike; formats no run uses any more are dropped.
+void resizeRuns(rtf::Document& model, int32_t start, int32_t end, uint16_t halfPoints)
+{
+    std::vector<rtf::CharFormat>& formats = model.charFormats;
+    std::unordered_map<rtf::CharFormat, uint32_t, CharFormatHash> indexOf;
+    for (uint32_t i = 0; i < formats.size(); ++i)
+        indexOf.emplace(formats[i], i);
+    const auto resized = [&](uint32_t format) {
+        rtf::CharFormat wanted = formats[format];
+        wanted.halfPoints = halfPoints;
+        const auto [at, added] = indexOf.emplace(wanted, static_cast<uint32_t>(formats.size()));
+        if (added)
+            formats.push_back(wanted);
+        return at->second;
+    };
+
+    std::vector<rtf::CharRun> runs;
+    runs.reserve(model.runs.size() + 2);
+    const auto append = [&runs](int32_t from, int32_t to, uint32_t format) {
+        if (from >= to)
+            return;
+        if (!runs.empty() && runs.back().format == format)
+            runs.back().length += to - from;
+        else
+            runs.push_back({from, to - from, format});
+    };
+    for (const rtf::CharRun& run : model.runs) {
+        const int32_t runEnd = run.start + run.length;
+        if (runEnd <= start || run.start >= end) {
+            append(run.start, runEnd, run.format);
+            continue;
+        }
+        append(run.start, start, run.format);
+        append(std::max(run.start, start), std::min(runEnd, end), resized(run.format));
+        append(end, runEnd, run.format);
+    }
+
+    std::vector<uint32_t> remap(formats.size(), UINT32_MAX);
+    std::vector<rtf::CharFormat> used;
+    for (rtf::CharRun& run : runs) {
+        if (remap[run.format] == UINT32_MAX) {
+            remap[run.format] = static_cast<uint32_t>(used.size());
+            used.push_back(formats[run.format]);
+        }
+        run.format = remap[run.format];
+    }
+    if (used.empty())
+        used.emplace_back();
+    formats = std::move(used);
+    model.runs = std::move(runs);
+}
+
+// Reads the whole file, or says in Albanian why it cannot.
+std::optional<QByteArray> readBookFile(const QString& path, QString& failure)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    const auto fail = [&](const QString& text) {
+        failure = text.arg(name);
+        return std::nullopt;
+    };
+    const auto unreadable = [&](const QString& reason) {
+        failure = QStringLiteral("Skedari «%1» nuk mund të lexohet: %2.").arg(name, reason);
+        return std::nullopt;
+    };
+
+    const QFileInfo info(path);
+    if (!path.isEmpty() && info.isSymLink() && !info.exists())
+        return unreadable(QStringLiteral("lidhja simbolike nuk të çon te asnjë skedar"));
+    if (path.isEmpty() || !info.exists())
+        return fail(QStringLiteral("Skedari «%1» nuk u gjet."));
+    if (info.isDir())
+        return unreadable(QStringLiteral("është dosje, jo skedar"));
+    // Devices and pipes never end or block the reader; only plain files hold a book.
+    if (!info.isFile())
+        return unreadable(QStringLiteral("nuk është skedar i zakonshëm"));
+    if (info.size() > kMaxFileBytes)
+        return fail(QStringLiteral("Skedari «%1» është tepër i madh për të qenë libër."));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return unreadable(info.isReadable() ? file.errorString()
+                                            : QStringLiteral("nuk ka leje për ta lexuar"));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return unreadable(file.errorString());
+    if (bytes.isEmpty())
+        return fail(QStringLiteral("Skedari «%1» është i zbrazët."));
+    return bytes;
+}
+
+} // namespace
+
+RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
+{
+    setReadOnly(true);
+    // Read-only alone hides the caret and ignores the keyboard; the reader still moves a caret
+    // and selects with Shift and the arrow keys.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setUndoRedoEnabled(false);
+    // The main window offers its own menu on MouseUp; QTextEdit's would open on top of it.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, kBackground);
+    // The search leaves its match selected while the focus is in the search box: an inactive
+    // selection must look like an active one.
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        colors.setColor(QPalette::Inactive, role, colors.color(QPalette::Active, role));
+    setPalette(colors);
+
+    // Qt lays out a book of a million characters in about a quarter of a second.
+    m_pendingTimer.setInterval(20);
+    m_pendingTimer.setSingleShot(true);
+    connect(&m_pendingTimer, &QTimer::timeout, this, &RichTextView::applyPendingSelection);
+}
+
+RichTextView::~RichTextView() = default;
+
+bool RichTextView::setFileName(const QString& path, QString* error)
+{
+    QString failure;
+    const std::optional<QByteArray> bytes = readBookFile(path, failure);
+    if (!bytes) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    rtf::ReadResult result =
+        rtf::readRtf(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (result.status == rtf::ReadStatus::NotRtf) {
+        if (error) {
+            *error = QStringLiteral("Skedari «%1» nuk është skedar RTF.")
+                         .arg(QDir::toNativeSeparators(path));
+        }
+        return false;
+    }
+    loadDocument(std::move(result.document));
+    m_fileName = path;
+    if (error)
+        error->clear();
+    return true;
+}
+
+void RichTextView::loadDocument(rtf::Document document)
+{
+    m_model = std::move(document);
+    m_text = viewText(m_model.text);
+    m_model.text = std::u16string();
+    m_folded.clear();
+    m_fileName.clear();
+    repairRuns(m_model, static_cast<int32_t>(m_text.size()));
+    indexFonts();
+    showModel();
+}
+
+void RichTextView::indexFonts()
+{
+    std::unordered_map<std::string_view, int> firstOf;
+    m_fontKeys.assign(m_model.fontNames.size(), 0);
+    for (std::size_t i = 0; i < m_model.fontNames.size(); ++i)
+        m_fontKeys[i] = firstOf.emplace(m_model.fontNames[i], static_cast<int>(i)).first->second;
+
+    m_fontChanges.clear();
+    int previous = 0;
+    for (std::size_t i = 0; i < m_model.runs.size(); ++i) {
+        const int key = fontKey(m_model.runs[i]);
+        if (i > 0 && key != previous)
+            m_fontChanges.push_back(m_model.runs[i].start);
+        previous = key;
+    }
+}
+
+int RichTextView::fontKey(const rtf::CharRun& run) const
+{
+    const uint16_t font = m_model.charFormats[run.format].font;
+    return font < m_fontKeys.size() ? m_fontKeys[font] : -1;
+}
+
+std::size_t RichTextView::runIndexAt(int position) const
+{
+    const std::vector<rtf::CharRun>& runs = m_model.runs;
+    const auto after =
+        std::upper_bound(runs.begin(), runs.end(), position,
+                         [](int at, const rtf::CharRun& run) { return at < run.start; });
+    return after == runs.begin() ? 0 : static_cast<std::size_t>(after - runs.begin() - 1);
+}
+
+int RichTextView::fontKeyAt(int position) const
+{
+    const std::size_t run = runIndexAt(position);
+    return run < m_model.runs.size() ? fontKey(m_model.runs[run]) : -1;
+}
+
+void RichTextView::showModel()
+{
+    m_pendingSelection.reset();
+    m_pendingTimer.stop();
+    DocumentBuilder builder(m_model, m_text, this);
+    builder.buildTo(m_text.size());
+    // QTextEdit deletes only a document that it created itself; the ones built here are ours.
+    QTextDocument* previous = document();
+    const bool ours = previous->parent() == this;
+    setDocument(builder.document());
+    if (ours)
+        delete previous;
+}
+
+RichTextView::Selection RichTextView::selection() const
+{
+    if (m_pendingSelection)
+        return *m_pendingSelection;
+    const QTextCursor cursor = textCursor();
+    return {cursor.anchor(), cursor.position()};
+}
+
+bool RichTextView::isLaidOut() const
+{
+    // Qt lays the blocks out in order, so the last one has lines only when all have.
+    const QTextBlock last = document()->lastBlock();
+    return last.isValid() && last.layout() != nullptr && last.layout()->lineCount() > 0;
+}
+
+void RichTextView::applyPendingSelection()
+{
+    if (!m_pendingSelection)
+        return;
+    if (!isLaidOut()) {
+        m_pendingTimer.start();
+        return;
+    }
+    const Selection wanted = *m_pendingSelection;
+    // The place was brought into view when the document was swapped in; the reader may have
+    // scrolled since, and the selection must not pull the view away from there.
+    const int top = verticalScrollBar()->value();
+    const int left = horizontalScrollBar()->value();
+    select(wanted.anchor, wanted.position);
+    verticalScrollBar()->setValue(top);
+    horizontalScrollBar()->setValue(left);
+}
+
+void RichTextView::select(int anchor, int position)
+{
+    m_pendingSelection.reset();
+    m_pendingTimer.stop();
+    const int length = TextLength();
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp(anchor, 0, length));
+    cursor.setPosition(std::clamp(position, 0, length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+int RichTextView::SelStart() const { return selection().start(); }
+
+void RichTextView::setSelStart(int position) { select(position, position); }
+
+int RichTextView::SelLength() const { return selection().length(); }
+
+void RichTextView::setSelLength(int length)
+{
+    const int start = SelStart();
+    select(start, start + std::max(length, 0));
+}
+
+QString RichTextView::SelText() const { return m_text.mid(SelStart(), SelLength()); }
+
+std::optional<QString> RichTextView::SelFontName() const
+{
+    if (m_text.isEmpty())
+        return std::nullopt;
+    const int start = SelStart();
+    const int length = SelLength();
+    int at = start;
+    if (length == 0) {
+        at = std::max(start - 1, 0);
+    } else {
+        const auto change = std::upper_bound(m_fontChanges.begin(), m_fontChanges.end(), start);
+        if (change != m_fontChanges.end() && *change < start + length)
+            return std::nullopt;
+    }
+    const int key = fontKeyAt(at);
+    if (key < 0)
+        return QString(""); // a format whose font is missing from the font table
+    const std::string& name = m_model.fontNames[static_cast<std::size_t>(key)];
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void RichTextView::setSelFontSize(const QString& size)
+{
+    const QString digits = size.trimmed();
+    if (digits.isEmpty() ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return;
+    bool ok = false;
+    const int points = digits.toInt(&ok);
+    if (!ok || points < 1 || points > kMaxPoints)
+        return;
+    const Selection kept = selection();
+    if (kept.length() == 0)
+        return;
+    resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
+               static_cast<uint16_t>(points * 2));
+    showModel();
+    // The new document shows the selection's start at once; the selection itself follows
+    // when Qt has laid the document out, since showing the end of a whole-book selection
+    // would make Qt lay out all of it before the first paint.
+    select(kept.start(), kept.start());
+    m_pendingSelection = kept;
+    applyPendingSelection();
+}
+
+const QString& RichTextView::foldedText()
+{
+    if (m_folded.size() != m_text.size())
+        m_folded = foldCase(m_text);
+    return m_folded;
+}
+
+int RichTextView::Find(const QString& text, std::optional<int> start, std::optional<int> end,
+                       int options)
+{
+    const int length = TextLength();
+    int from = 0;
+    int to = length;
+    if (start) {
+        from = *start;
+        to = end.value_or(length);
+    } else if (end) {
+        from = SelStart();
+        to = *end;
+    } else if (SelLength() > 0) {
+        from = SelStart();
+        to = from + SelLength();
+    }
+    from = std::max(from, 0);
+    to = std::min(to, length);
+    if (text.isEmpty() || from >= to)
+        return -1;
+
+    const bool matchCase = (options & kFindMatchCase) != 0;
+    const QString needle = matchCase ? text : foldCase(text);
+    const std::u16string_view haystack = utf16(matchCase ? m_text : foldedText());
+    const TextFinder finder(utf16(needle));
+    const auto isWordCharacter = [this](qsizetype at) {
+        return at >= 0 && at < m_text.size() && m_text[at].isLetterOrNumber();
+    };
+    std::size_t found = static_cast<std::size_t>(from);
+    while ((found = finder.find(haystack, found, static_cast<std::size_t>(to))) !=
+           TextFinder::kNotFound) {
+        const auto at = static_cast<qsizetype>(found);
+        if ((options & kFindWholeWord) == 0 ||
+            (!isWordCharacter(at - 1) && !isWordCharacter(at + needle.size())))
+            break;
+        ++found;
+    }
+    if (found == TextFinder::kNotFound)
+        return -1;
+    const int at = static_cast<int>(found);
+    if ((options & kFindNoHighlight) == 0)
+        select(at, at + static_cast<int>(needle.size()));
+    return at;
+}
+
+void RichTextView::Span(const QString& set, bool forward, bool negate)
+{
+    const auto stopsAt = [&](int at) { return set.contains(m_text[at]) == negate; };
+    int start = SelStart();
+    int end = start + SelLength();
+    if (forward) {
+        while (end < TextLength() && !stopsAt(end))
+            ++end;
+        select(start, end);
+    } else {
+        while (start > 0 && !stopsAt(start - 1))
+            --start;
+        select(end, start);
+    }
+}
+
+void RichTextView::UpTo(const QString& set, bool forward, bool negate)
+{
+    const auto stopsAt = [&](int at) { return set.contains(m_text[at]) != negate; };
+    int caret = selection().position;
+    if (forward) {
+        while (caret < TextLength() && !stopsAt(caret))
+            ++caret;
+    } else {
+        while (caret > 0 && !stopsAt(caret - 1))
+            --caret;
+    }
+    select(caret, caret);
+}
+
+void RichTextView::SetFocus() { setFocus(Qt::OtherFocusReason); }
+
+int RichTextView::Left() const { return x() * kTwipsPerPixel; }
+int RichTextView::Width() const { return width() * kTwipsPerPixel; }
+int RichTextView::Height() const { return height() * kTwipsPerPixel; }
+
+bool RichTextView::setWidth(int twips)
+{
+    if (twips < 0)
+        return false;
+    resize((twips + kTwipsPerPixel / 2) / kTwipsPerPixel, height());
+    return true;
+}
+
+bool RichTextView::setHeight(int twips)
+{
+    if (twips < 0)
+        return false;
+    resize(width(), (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+    return true;
+}
+
+void RichTextView::mousePressEvent(QMouseEvent* event)
+{
+    m_pendingSelection.reset();
+    QTextEdit::mousePressEvent(event);
+}
+
+void RichTextView::keyPressEvent(QKeyEvent* event)
+{
+    m_pendingSelection.reset();
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    int button = 0;
+    switch (event->button()) {
+    case Qt::LeftButton: button = 1; break;
+    case Qt::RightButton: button = 2; break;
+    case Qt::MiddleButton: button = 4; break;
+    default: return;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0) |
+                      (modifiers & Qt::ControlModifier ? 2 : 0) |
+                      (modifiers & Qt::AltModifier ? 4 : 0);
+    const QPointF at = event->position();
+    emit MouseUp(button, shift, qRound(at.x() * kTwipsPerPixel), qRound(at.y() * kTwipsPerPixel));
+}
+
+} // namespace velmora
