@@ -2,41 +2,116 @@
 
 #include <iconv.h>
 
-#include <cstring>
-#include <map>
+#include <algorithm>
+#include <memory>
 #include <mutex>
-#include <utility>
 
 namespace velmora::rtf {
 
 namespace {
 
+constexpr char16_t kReplacement = u'\uFFFD';
+
 struct SingleBytePage {
     int codePage;
-    std::array<uint16_t, 128> upperHalf;
+    std::array<char16_t, 256> units;
 };
 
-const SingleBytePage kSingleBytePages[] = {
+constexpr SingleBytePage kSingleBytePages[] = {
 #include "code_page_tables.inc"
 };
 
-std::array<char16_t, 256> makeTable(const SingleBytePage& page) {
-    std::array<char16_t, 256> table{};
-    for (unsigned i = 0; i < 128; ++i)
-        table[i] = static_cast<char16_t>(i);
-    for (unsigned i = 0; i < 128; ++i)
-        table[128 + i] = static_cast<char16_t>(page.upperHalf[i]);
+const SingleBytePage* findSingleBytePage(int codePage) {
+    for (const auto& page : kSingleBytePages)
+        if (page.codePage == codePage)
+            return &page;
+    return nullptr;
+}
+
+// The double-byte pages, with the name iconv knows them by. The Mac pages are read as their
+// Windows relatives, which hold every character the Mac ones do.
+struct DoubleBytePage {
+    int codePage;
+    const char* iconvName;
+};
+
+constexpr DoubleBytePage kDoubleBytePages[] = {
+        {932, "CP932"},   {936, "CP936"},     {949, "CP949"},  {950, "CP950"},  {1361, "JOHAB"},
+        {10001, "CP932"}, {10002, "CP950"}, {10003, "CP949"}, {10008, "CP936"},
+};
+constexpr std::size_t kDoubleBytePageCount = std::size(kDoubleBytePages);
+
+int doubleByteSlot(int codePage) {
+    for (std::size_t i = 0; i < kDoubleBytePageCount; ++i)
+        if (kDoubleBytePages[i].codePage == codePage)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool isJapanese(int codePage) { return codePage == 932 || codePage == 10001; }
+
+bool isLeadByte(int codePage, uint8_t byte) {
+    if (isJapanese(codePage))
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Every character of a double-byte page, indexed by lead byte * 256 + trail byte (lead 0 for
+// the single-byte characters). Built once per page from iconv, so decoding needs no lock and
+// no call into the C library per character.
+using DoubleByteTable = std::array<char16_t, 65536>;
+
+char16_t convertOne(iconv_t cd, const char* bytes, std::size_t count) {
+    char in[2] = {bytes[0], count > 1 ? bytes[1] : '\0'};
+    char out[8] = {};
+    char* inPtr = in;
+    char* outPtr = out;
+    std::size_t inLeft = count, outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) || inLeft != 0 ||
+        outLeft != sizeof out - 2)
+        return kReplacement;
+    return static_cast<char16_t>(static_cast<uint8_t>(out[0]) |
+                                 (static_cast<uint8_t>(out[1]) << 8));
+}
+
+std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page) {
+    auto table = std::make_unique<DoubleByteTable>();
+    table->fill(kReplacement);
+    for (unsigned byte = 0; byte < 0x80; ++byte)
+        (*table)[byte] = static_cast<char16_t>(byte);
+    iconv_t cd = iconv_open("UTF-16LE", page.iconvName);
+    if (cd == iconv_t(-1))
+        return table; // no converter installed: the characters show as U+FFFD
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        const char single[1] = {static_cast<char>(lead)};
+        if (!isLeadByte(page.codePage, static_cast<uint8_t>(lead))) {
+            (*table)[lead] = convertOne(cd, single, 1);
+            continue;
+        }
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            (*table)[lead << 8 | trail] = convertOne(cd, pair, 2);
+        }
+    }
+    iconv_close(cd);
     return table;
 }
 
-const char* iconvName(int codePage) {
-    switch (codePage) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    default: return nullptr;
-    }
+const DoubleByteTable& doubleByteTable(int slot) {
+    static std::once_flag once[kDoubleBytePageCount];
+    static std::unique_ptr<DoubleByteTable> tables[kDoubleBytePageCount];
+    const auto index = static_cast<std::size_t>(slot);
+    std::call_once(once[index],
+                   [index] { tables[index] = buildDoubleByteTable(kDoubleBytePages[index]); });
+    return *tables[index];
+}
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char16_t x, char16_t y) {
+        auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
 }
 
 } // namespace
@@ -44,9 +119,20 @@ const char* iconvName(int codePage) {
 int codePageForCharset(int charset) {
     switch (charset) {
     case 0: return 1252;   // ANSI
+    case 2: return kSymbolPrivatePage;
     case 77: return 10000; // Mac Roman
+    case 78: return 10001; // Mac Japanese
+    case 79: return 10003; // Mac Korean
+    case 80: return 10008; // Mac Simplified Chinese
+    case 81: return 10002; // Mac Traditional Chinese
+    case 86: return 10006; // Mac Greek
+    case 87: return 10081; // Mac Turkish
+    case 88: return 874;   // Mac Thai, read as Windows Thai
+    case 89: return 10029; // Mac Central European
+    case 90: return 10007; // Mac Cyrillic
     case 128: return 932;  // Shift-JIS
     case 129: return 949;  // Hangul
+    case 130: return 1361; // Johab
     case 134: return 936;  // GB2312
     case 136: return 950;  // Big5
     case 161: return 1253; // Greek
@@ -60,73 +146,119 @@ int codePageForCharset(int charset) {
     case 238: return 1250; // Eastern European
     case 254: return 437;  // PC 437
     case 255: return 850;  // OEM
-    default: return 0;     // DEFAULT, SYMBOL and the rest: the document's code page
+    default: return 0;     // DEFAULT and the rest: the document's code page
     }
 }
 
-bool isDoubleByteCodePage(int codePage) {
-    return iconvName(codePage) != nullptr;
+bool isSymbolFontName(std::u16string_view name) {
+    for (std::u16string_view known : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3",
+                                      u"Webdings", u"Zapf Dingbats", u"ZapfDingbats",
+                                      u"Monotype Sorts", u"Marlett"})
+        if (equalsIgnoringCase(name, known))
+            return true;
+    return false;
 }
 
-bool isLeadByte(int codePage, uint8_t byte) {
-    if (codePage == 932)
-        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-    return isDoubleByteCodePage(codePage) && byte >= 0x81 && byte <= 0xFE;
+int symbolFontPage(std::u16string_view name) {
+    if (equalsIgnoringCase(name, u"Symbol"))
+        return kSymbolFontPage;
+    if (equalsIgnoringCase(name, u"Wingdings"))
+        return kWingdingsPage;
+    return kSymbolPrivatePage;
+}
+
+PageKind pageKind(int codePage) {
+    if (codePage == kUtf8CodePage)
+        return PageKind::Utf8;
+    return doubleByteSlot(codePage) >= 0 ? PageKind::DoubleByte : PageKind::SingleByte;
 }
 
 const std::array<char16_t, 256>& singleByteTable(int codePage) {
-    static const auto tables = [] {
-        std::map<int, std::array<char16_t, 256>> all;
-        for (const auto& page : kSingleBytePages)
-            all.emplace(page.codePage, makeTable(page));
-        return all;
-    }();
-    auto found = tables.find(codePage);
-    if (found == tables.end())
-        found = tables.find(kDefaultCodePage);
-    return found->second;
+    static const SingleBytePage* const fallback = findSingleBytePage(kDefaultCodePage);
+    const SingleBytePage* page = findSingleBytePage(codePage);
+    return (page ? page : fallback)->units;
 }
 
-namespace {
-
-char16_t decodeWithIconv(int codePage, const char* bytes, size_t count) {
-    // iconv descriptors are not thread-safe, so each is used under one lock; double-byte text
-    // is rare enough that the lock costs nothing that matters.
-    static std::mutex lock;
-    static std::map<int, iconv_t> converters;
-    const char* name = iconvName(codePage);
-    if (!name)
-        return u'\uFFFD';
-    std::lock_guard guard(lock);
-    auto [it, inserted] = converters.try_emplace(codePage, iconv_t(-1));
-    if (inserted)
-        it->second = iconv_open("UTF-16LE", name);
-    if (it->second == iconv_t(-1))
-        return u'\uFFFD';
-    char in[2] = {bytes[0], count > 1 ? bytes[1] : '\0'};
-    char out[8] = {};
-    char* inPtr = in;
-    char* outPtr = out;
-    size_t inLeft = count, outLeft = sizeof out;
-    iconv(it->second, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(it->second, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) || outLeft != 6)
-        return u'\uFFFD';
-    return static_cast<char16_t>(static_cast<uint8_t>(out[0]) | (static_cast<uint8_t>(out[1]) << 8));
+void ByteDecoder::decode(int codePage, std::string_view bytes, std::u16string& out) {
+    if (codePage != m_page) {
+        m_pendingCount = 0;
+        m_page = codePage;
+    }
+    switch (pageKind(codePage)) {
+    case PageKind::Utf8: decodeUtf8(bytes, out); return;
+    case PageKind::DoubleByte: decodeDoubleByte(codePage, bytes, out); return;
+    case PageKind::SingleByte: break;
+    }
+    m_pendingCount = 0;
+    const auto& table = singleByteTable(codePage);
+    for (char c : bytes)
+        out += table[static_cast<uint8_t>(c)];
 }
 
-} // namespace
-
-char16_t decodeDoubleByte(int codePage, uint8_t lead, uint8_t trail) {
-    const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-    return decodeWithIconv(codePage, bytes, 2);
+void ByteDecoder::decodeDoubleByte(int codePage, std::string_view bytes, std::u16string& out) {
+    const DoubleByteTable& table = doubleByteTable(doubleByteSlot(codePage));
+    for (char c : bytes) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (m_pendingCount) {
+            m_pendingCount = 0;
+            const char16_t unit = table[m_pending[0] << 8 | byte];
+            if (unit != kReplacement || byte >= 0x40) {
+                out += unit;
+                continue;
+            }
+            // A byte that cannot follow a lead byte starts a character of its own.
+            out += kReplacement;
+        }
+        if (isLeadByte(codePage, byte)) {
+            m_pending[0] = byte;
+            m_pendingCount = 1;
+        } else {
+            out += table[byte];
+        }
+    }
 }
 
-char16_t decodeSingleByte(int codePage, uint8_t byte) {
-    const char bytes[1] = {static_cast<char>(byte)};
-    return decodeWithIconv(codePage, bytes, 1);
+void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out) {
+    for (char c : bytes) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (m_pendingCount) {
+            if ((byte & 0xC0) == 0x80) {
+                m_pending[m_pendingCount++] = byte;
+                if (m_pendingCount < m_pendingNeeded)
+                    continue;
+                uint32_t code = m_pending[0] & (0x7Fu >> m_pendingNeeded);
+                for (unsigned i = 1; i < m_pendingNeeded; ++i)
+                    code = code << 6 | (m_pending[i] & 0x3Fu);
+                m_pendingCount = 0;
+                static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+                if (code < kSmallest[m_pendingNeeded] || code > 0x10FFFF ||
+                    (code >= 0xD800 && code <= 0xDFFF)) {
+                    out += kReplacement; // overlong forms and encoded surrogates
+                } else if (code >= 0x10000) {
+                    code -= 0x10000;
+                    out += static_cast<char16_t>(0xD800 + (code >> 10));
+                    out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+                } else {
+                    out += static_cast<char16_t>(code);
+                }
+                continue;
+            }
+            m_pendingCount = 0;
+            out += kReplacement; // a sequence cut short
+        }
+        if (byte < 0x80) {
+            out += static_cast<char16_t>(byte);
+        } else if (byte >= 0xC2 && byte <= 0xF4) {
+            m_pending[0] = byte;
+            m_pendingCount = 1;
+            m_pendingNeeded = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        } else {
+            out += kReplacement;
+        }
+    }
 }
 
-void appendUtf8(std::string& out, const std::u16string& text) {
+void appendUtf8(std::string& out, std::u16string_view text) {
     auto put = [&out](uint32_t c) {
         if (c < 0x80) {
             out += static_cast<char>(c);
@@ -144,7 +276,7 @@ void appendUtf8(std::string& out, const std::u16string& text) {
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
     };
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         const uint32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {

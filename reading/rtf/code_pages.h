@@ -4,28 +4,57 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora::rtf {
 
 constexpr int kDefaultCodePage = 1252;
+constexpr int kUtf8CodePage = 65001;
+// Code page numbers in RTF are 16-bit, so pages above 0xFFFF cannot be named by a file: they
+// stand for the fonts of the symbol character set (\fcharset2), whose bytes are glyph numbers.
+constexpr int kSymbolFontPage = 0x10001;    // the Symbol font: Greek letters and math signs
+constexpr int kWingdingsPage = 0x10002;     // Wingdings: its list bullets as Unicode
+constexpr int kSymbolPrivatePage = 0x10003; // other symbol fonts: U+F000 + byte, as Windows
+constexpr int kMaxCodePage = 0xFFFF;
 
 // The code page that a font's \fcharset implies; 0 when the charset says "use the document's".
+// The symbol charset (2) gives kSymbolPrivatePage; symbolFontPage() refines it by font name.
 int codePageForCharset(int charset);
+// The page for a font of the symbol charset with this name (UTF-16, as the font table spells it).
+int symbolFontPage(std::u16string_view fontName);
+// Whether a font of this name writes its text in a symbol encoding even when the font table gives
+// no \fcharset (old writers name "Symbol" for list bullets and nothing more).
+bool isSymbolFontName(std::u16string_view fontName);
 
-// Whether the code page encodes some characters as two bytes (932, 936, 949, 950).
-bool isDoubleByteCodePage(int codePage);
-bool isLeadByte(int codePage, uint8_t byte);
+enum class PageKind : uint8_t { SingleByte, DoubleByte, Utf8 };
+PageKind pageKind(int codePage);
 
-// The 256 UTF-16 units of a single-byte code page (ASCII below 0x80). Unknown pages fall back
-// to 1252, which is what word processors assume for an unnamed page.
+// The 256 UTF-16 units of a single-byte code page. Unknown pages fall back to 1252, which is what
+// word processors assume for an unnamed page.
 const std::array<char16_t, 256>& singleByteTable(int codePage);
 
-// Decodes one character of a double-byte page, given as two bytes or (below the lead-byte
-// ranges) one; U+FFFD when the bytes are not valid in that page.
-char16_t decodeDoubleByte(int codePage, uint8_t lead, uint8_t trail);
-char16_t decodeSingleByte(int codePage, uint8_t byte);
+// Decodes text of any page, keeping a character that is split across calls (the lead byte of a
+// double-byte page, the start of a UTF-8 sequence) until the next call completes it.
+class ByteDecoder {
+public:
+    // Appends the UTF-16 form of bytes in codePage to out.
+    void decode(int codePage, std::string_view bytes, std::u16string& out);
+    // Drops a half-read character: RTF writes the bytes of one character next to each other, so
+    // anything else in between means the character is broken.
+    void reset() { m_pendingCount = 0; }
+    bool pending() const { return m_pendingCount != 0; }
+
+private:
+    void decodeDoubleByte(int codePage, std::string_view bytes, std::u16string& out);
+    void decodeUtf8(std::string_view bytes, std::u16string& out);
+
+    int m_page = 0;
+    uint8_t m_pending[4] = {};
+    uint8_t m_pendingCount = 0;
+    uint8_t m_pendingNeeded = 0;
+};
 
 // Appends the UTF-8 form of UTF-16 text (lone surrogates become U+FFFD).
-void appendUtf8(std::string& out, const std::u16string& text);
+void appendUtf8(std::string& out, std::u16string_view text);
 
 } // namespace velmora::rtf

@@ -1,6 +1,5 @@
 #include "control_words.h"
 
-#include <algorithm>
 #include <array>
 #include <iterator>
 #include <utility>
@@ -12,81 +11,117 @@ namespace {
 using Entry = std::pair<std::string_view, Word>;
 
 constexpr Entry kList[] = {
-        {"ansi", Word::Ansi}, {"ansicpg", Word::AnsiCodePage}, {"author", Word::SkipDestination},
-        {"b", Word::Bold}, {"bin", Word::Binary}, {"blue", Word::Blue},
-        {"buptim", Word::SkipDestination}, {"bullet", Word::Bullet},
+        {"aftncn", Word::SkipDestination}, {"aftnnalc", Word::EndnoteNumbering},
+        {"aftnnar", Word::EndnoteNumbering}, {"aftnnauc", Word::EndnoteNumbering},
+        {"aftnnchi", Word::EndnoteNumbering}, {"aftnnrlc", Word::EndnoteNumbering},
+        {"aftnnruc", Word::EndnoteNumbering}, {"aftnsep", Word::SkipDestination},
+        {"aftnsepc", Word::SkipDestination}, {"aftnstart", Word::EndnoteStart},
+        {"annotation", Word::SkipDestination}, {"ansi", Word::Ansi},
+        {"ansicpg", Word::AnsiCodePage}, {"atnauthor", Word::SkipDestination},
+        {"atndate", Word::SkipDestination}, {"atnid", Word::SkipDestination},
+        {"atnref", Word::SkipDestination}, {"author", Word::SkipDestination}, {"b", Word::Bold},
+        {"background", Word::SkipDestination}, {"bin", Word::Binary},
+        {"bkmkend", Word::SkipDestination}, {"bkmkstart", Word::SkipDestination},
+        {"blipuid", Word::SkipDestination}, {"blue", Word::Blue}, {"bullet", Word::Bullet},
+        {"buptim", Word::SkipDestination}, {"category", Word::SkipDestination},
         {"cb", Word::ColorBack}, {"cell", Word::Cell}, {"cf", Word::ColorFore},
-        {"chcbpat", Word::ColorBack}, {"colortbl", Word::ColorTable},
-        {"comment", Word::SkipDestination}, {"creatim", Word::SkipDestination},
-        {"cs", Word::CharStyle}, {"datastore", Word::SkipDestination},
-        {"deff", Word::DefaultFont}, {"doccomm", Word::SkipDestination},
+        {"chcbpat", Word::ColorBack}, {"chftn", Word::FootnoteMark},
+        {"colorschememapping", Word::SkipDestination}, {"colortbl", Word::ColorTable},
+        {"comment", Word::SkipDestination}, {"company", Word::SkipDestination},
+        {"cpg", Word::FontCodePage}, {"creatim", Word::SkipDestination}, {"cs", Word::CharStyle},
+        {"datafield", Word::SkipDestination}, {"datastore", Word::SkipDestination},
+        {"deff", Word::DefaultFont}, {"do", Word::SkipDestination},
+        {"doccomm", Word::SkipDestination}, {"docvar", Word::SkipDestination},
         {"emdash", Word::EmDash}, {"emspace", Word::EmSpace}, {"endash", Word::EnDash},
-        {"enspace", Word::EnSpace}, {"f", Word::Font}, {"fcharset", Word::CharacterSet},
-        {"fi", Word::FirstIndent}, {"fldinst", Word::FieldInstruction},
-        {"fldrslt", Word::FieldResult}, {"fonttbl", Word::FontTable},
+        {"enspace", Word::EnSpace}, {"f", Word::Font}, {"falt", Word::SkipDestination},
+        {"fchars", Word::SkipDestination}, {"fcharset", Word::CharacterSet},
+        {"fi", Word::FirstIndent}, {"file", Word::SkipDestination},
+        {"filetbl", Word::SkipDestination}, {"fldinst", Word::FieldInstruction},
+        {"fldrslt", Word::FieldResult}, {"fldtype", Word::SkipDestination},
+        {"fname", Word::SkipDestination}, {"fonttbl", Word::FontTable},
         {"footer", Word::SkipDestination}, {"footerf", Word::SkipDestination},
         {"footerl", Word::SkipDestination}, {"footerr", Word::SkipDestination},
-        {"footnote", Word::SkipDestination}, {"fs", Word::FontSize},
-        {"ftncn", Word::SkipDestination}, {"ftnsep", Word::SkipDestination},
-        {"ftnsepc", Word::SkipDestination}, {"green", Word::Green},
-        {"header", Word::SkipDestination}, {"headerf", Word::SkipDestination},
-        {"headerl", Word::SkipDestination}, {"headerr", Word::SkipDestination},
-        {"highlight", Word::Highlight}, {"i", Word::Italic}, {"info", Word::SkipDestination},
-        {"intbl", Word::InTable}, {"keywords", Word::SkipDestination},
-        {"ldblquote", Word::LDblQuote}, {"li", Word::LeftIndent},
-        {"lin", Word::LeftIndent}, {"line", Word::Line}, {"listoverridetable", Word::SkipDestination},
+        {"footnote", Word::Footnote}, {"formfield", Word::SkipDestination}, {"fs", Word::FontSize},
+        {"ftnalt", Word::EndnoteAlt}, {"ftncn", Word::SkipDestination},
+        {"ftnnalc", Word::FootnoteNumbering}, {"ftnnar", Word::FootnoteNumbering},
+        {"ftnnauc", Word::FootnoteNumbering}, {"ftnnchi", Word::FootnoteNumbering},
+        {"ftnnrlc", Word::FootnoteNumbering}, {"ftnnruc", Word::FootnoteNumbering},
+        {"ftnsep", Word::SkipDestination}, {"ftnsepc", Word::SkipDestination},
+        {"ftnstart", Word::FootnoteStart}, {"generator", Word::SkipDestination},
+        {"green", Word::Green}, {"header", Word::SkipDestination},
+        {"headerf", Word::SkipDestination}, {"headerl", Word::SkipDestination},
+        {"headerr", Word::SkipDestination}, {"highlight", Word::Highlight},
+        {"hlinkbase", Word::SkipDestination}, {"i", Word::Italic}, {"info", Word::SkipDestination},
+        {"intbl", Word::InTable}, {"keycode", Word::SkipDestination},
+        {"keywords", Word::SkipDestination}, {"latentstyles", Word::SkipDestination},
+        {"lchars", Word::SkipDestination}, {"ldblquote", Word::LDblQuote}, {"li", Word::LeftIndent},
+        {"lin", Word::LeftIndent}, {"line", Word::Line},
+        {"listoverridetable", Word::SkipDestination}, {"listpicture", Word::SkipDestination},
         {"listtable", Word::SkipDestination}, {"listtext", Word::ListText},
         {"lquote", Word::LQuote}, {"ltrmark", Word::LtrMark}, {"mac", Word::Mac},
-        {"nestcell", Word::NestCell}, {"nestrow", Word::NestRow},
+        {"manager", Word::SkipDestination}, {"mmath", Word::SkipDestination},
+        {"mmathPr", Word::SkipDestination}, {"nestcell", Word::NestCell},
+        {"nestrow", Word::NestRow}, {"nesttableprops", Word::Transparent},
+        {"nextfile", Word::SkipDestination}, {"nonesttables", Word::SkipDestination},
         {"nonshppict", Word::NonShapePicture}, {"nosupersub", Word::NoSuperSub},
-        {"object", Word::Object}, {"operator", Word::SkipDestination},
-        {"page", Word::Page}, {"par", Word::Par}, {"pard", Word::Pard}, {"pc", Word::Pc},
-        {"pca", Word::Pca}, {"pict", Word::Picture}, {"plain", Word::Plain},
+        {"objclass", Word::SkipDestination}, {"objdata", Word::SkipDestination},
+        {"object", Word::Object}, {"objname", Word::SkipDestination},
+        {"oldcprops", Word::SkipDestination}, {"oldpprops", Word::SkipDestination},
+        {"oldsprops", Word::SkipDestination}, {"oldtprops", Word::SkipDestination},
+        {"operator", Word::SkipDestination}, {"page", Word::Page},
+        {"panose", Word::SkipDestination}, {"par", Word::Par}, {"pard", Word::Pard},
+        {"password", Word::SkipDestination}, {"passwordhash", Word::SkipDestination},
+        {"pc", Word::Pc}, {"pca", Word::Pca}, {"pgdsctbl", Word::SkipDestination},
+        {"pgptbl", Word::SkipDestination}, {"pict", Word::Picture}, {"plain", Word::Plain},
+        {"pn", Word::SkipDestination}, {"pnseclvl", Word::SkipDestination},
         {"pntext", Word::PnText}, {"printim", Word::SkipDestination},
-        {"private", Word::SkipDestination}, {"qc", Word::AlignCenter}, {"qd", Word::AlignJustify},
-        {"qj", Word::AlignJustify}, {"ql", Word::AlignLeft}, {"qmspace", Word::QmSpace},
-        {"qr", Word::AlignRight}, {"rdblquote", Word::RDblQuote}, {"red", Word::Red},
-        {"result", Word::Result}, {"revtim", Word::SkipDestination}, {"ri", Word::RightIndent},
-        {"rin", Word::RightIndent}, {"row", Word::Row}, {"rquote", Word::RQuote},
-        {"rtf", Word::Rtf}, {"rtlmark", Word::RtlMark}, {"s", Word::Style},
+        {"private", Word::SkipDestination}, {"protusertbl", Word::SkipDestination},
+        {"qc", Word::AlignCenter}, {"qd", Word::AlignJustify}, {"qj", Word::AlignJustify},
+        {"ql", Word::AlignLeft}, {"qmspace", Word::QmSpace}, {"qr", Word::AlignRight},
+        {"rdblquote", Word::RDblQuote}, {"red", Word::Red}, {"result", Word::Result},
+        {"revtbl", Word::SkipDestination}, {"revtim", Word::SkipDestination},
+        {"ri", Word::RightIndent}, {"rin", Word::RightIndent}, {"row", Word::Row},
+        {"rquote", Word::RQuote}, {"rsidtbl", Word::SkipDestination}, {"rtf", Word::Rtf},
+        {"rtlmark", Word::RtlMark}, {"rxe", Word::SkipDestination}, {"s", Word::Style},
         {"sa", Word::SpaceAfter}, {"sb", Word::SpaceBefore}, {"sect", Word::Sect},
-        {"sectd", Word::Sectd}, {"shppict", Word::ShapePicture}, {"sl", Word::LineSpacing},
-        {"slmult", Word::LineMultiple}, {"strike", Word::Strike}, {"striked", Word::Strike},
+        {"sectd", Word::Sectd}, {"shpinst", Word::SkipDestination}, {"shppict", Word::ShapePicture},
+        {"sl", Word::LineSpacing}, {"slmult", Word::LineMultiple}, {"sn", Word::SkipDestination},
+        {"sp", Word::SkipDestination}, {"strike", Word::Strike}, {"striked", Word::Strike},
         {"stylesheet", Word::StyleSheet}, {"sub", Word::Sub}, {"subject", Word::SkipDestination},
-        {"super", Word::Super}, {"tab", Word::Tab}, {"title", Word::SkipDestination},
-        {"u", Word::Unicode}, {"uc", Word::UnicodeSkip}, {"ul", Word::Underline},
-        {"themedata", Word::SkipDestination}, {"colorschememapping", Word::SkipDestination},
-        {"latentstyles", Word::SkipDestination}, {"rsidtbl", Word::SkipDestination},
-        {"xmlnstbl", Word::SkipDestination}, {"generator", Word::SkipDestination},
-        {"mmathPr", Word::SkipDestination}, {"pgdsctbl", Word::SkipDestination},
-        {"revtbl", Word::SkipDestination}, {"fchars", Word::SkipDestination},
-        {"lchars", Word::SkipDestination}, {"pn", Word::SkipDestination},
-        {"pnseclvl", Word::SkipDestination}, {"bkmkstart", Word::SkipDestination},
-        {"bkmkend", Word::SkipDestination}, {"xe", Word::SkipDestination},
-        {"tc", Word::SkipDestination}, {"userprops", Word::SkipDestination},
-        {"template", Word::SkipDestination}, {"docvar", Word::SkipDestination},
-        {"company", Word::SkipDestination}, {"manager", Word::SkipDestination},
-        {"category", Word::SkipDestination}, {"hlinkbase", Word::SkipDestination},
-        {"do", Word::SkipDestination}, {"annotation", Word::SkipDestination},
-        {"atnid", Word::SkipDestination}, {"atnauthor", Word::SkipDestination},
-        {"atnref", Word::SkipDestination}, {"atndate", Word::SkipDestination},
-        {"falt", Word::SkipDestination}, {"panose", Word::SkipDestination},
-        {"aftncn", Word::SkipDestination}, {"aftnsep", Word::SkipDestination},
-        {"aftnsepc", Word::SkipDestination}, {"objdata", Word::SkipDestination},
-        {"objclass", Word::SkipDestination}, {"objname", Word::SkipDestination},
-        {"listpicture", Word::SkipDestination}, {"protusertbl", Word::SkipDestination},
-        {"fname", Word::SkipDestination}, {"filetbl", Word::SkipDestination},
-        {"v", Word::Hidden}, {"zwj", Word::Zwj}, {"zwnj", Word::Zwnj},
+        {"super", Word::Super}, {"sv", Word::SkipDestination}, {"tab", Word::Tab},
+        {"tc", Word::SkipDestination}, {"template", Word::SkipDestination},
+        {"themedata", Word::SkipDestination}, {"title", Word::SkipDestination},
+        {"txe", Word::SkipDestination}, {"u", Word::Unicode},
+        {"uc", Word::UnicodeSkip}, {"ud", Word::UnicodeDest}, {"ul", Word::Underline},
+        {"upr", Word::Upr}, {"userprops", Word::SkipDestination}, {"v", Word::Hidden},
+        {"wgrffmtfilter", Word::SkipDestination}, {"xe", Word::SkipDestination},
+        {"xmlattrname", Word::SkipDestination}, {"xmlattrvalue", Word::SkipDestination},
+        {"xmlnstbl", Word::SkipDestination}, {"xmlopen", Word::SkipDestination}, {"zwj", Word::Zwj},
+        {"zwnj", Word::Zwnj},
 };
 
-// Sorted by name at compile time, so a lookup is a binary search.
-constexpr auto kWords = [] {
-    std::array<Entry, std::size(kList)> words{};
-    std::copy(std::begin(kList), std::end(kList), words.begin());
-    std::sort(words.begin(), words.end(),
-              [](const Entry& a, const Entry& b) { return a.first < b.first; });
-    return words;
+// An open-addressing hash table built at compile time: a lookup hashes the word once and
+// compares it with one entry, rarely two, where a sorted list needs eight string comparisons.
+constexpr std::size_t kTableSize = 1024; // a power of two, over four times the number of words
+
+constexpr uint32_t hashWord(std::string_view word) {
+    uint32_t hash = 2166136261u; // FNV-1a
+    for (char c : word)
+        hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    return hash;
+}
+
+constexpr auto kTable = [] {
+    std::array<Entry, kTableSize> table{};
+    for (const Entry& entry : kList) {
+        std::size_t i = hashWord(entry.first) & (kTableSize - 1);
+        while (!table[i].first.empty())
+            i = (i + 1) & (kTableSize - 1);
+        table[i] = entry;
+    }
+    return table;
 }();
+static_assert(std::size(kList) * 4 <= kTableSize);
 
 // Underline has many spellings (\uld, \uldb, \ulwave, ...); all draw a line, \ulnone removes it.
 Word lookupUnderline(std::string_view word) {
@@ -100,10 +135,12 @@ Word lookupUnderline(std::string_view word) {
 } // namespace
 
 Word lookupWord(std::string_view word) {
-    auto it = std::lower_bound(kWords.begin(), kWords.end(), word,
-                               [](const Entry& e, std::string_view w) { return e.first < w; });
-    if (it != kWords.end() && it->first == word)
-        return it->second;
+    std::size_t i = hashWord(word) & (kTableSize - 1);
+    while (!kTable[i].first.empty()) {
+        if (kTable[i].first == word)
+            return kTable[i].second;
+        i = (i + 1) & (kTableSize - 1);
+    }
     return lookupUnderline(word);
 }
 

@@ -9,13 +9,17 @@ namespace velmora::rtf {
 enum class Word : uint8_t {
     Unknown,
     // Document and character set
-    Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
+    Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode, Upr, UnicodeDest,
     // Destinations whose text is shown or read
     FontTable, ColorTable, StyleSheet, FieldResult, ListText, PnText, Result, ShapePicture,
     // Destinations that are skipped (non-text)
-    SkipDestination, FieldInstruction, NonShapePicture, Object, Picture,
+    SkipDestination, FieldInstruction, NonShapePicture, Object, Picture, Footnote,
+    // Groups that look like destinations but hold ordinary content (\*\nesttableprops)
+    Transparent,
     // Table entries
-    Red, Green, Blue, Font, CharacterSet, Style, CharStyle,
+    Red, Green, Blue, Font, CharacterSet, FontCodePage, Style, CharStyle,
+    // Footnote marks and how they are numbered
+    FootnoteMark, EndnoteAlt, FootnoteStart, EndnoteStart, FootnoteNumbering, EndnoteNumbering,
     // Character formatting
     Plain, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Hidden, Super, Sub,
     NoSuperSub, ColorFore, Highlight, ColorBack,

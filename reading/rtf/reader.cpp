@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <cstring>
-#include <map>
+#include <limits>
+#include <string>
 #include <unordered_map>
 #include <utility>
 
@@ -16,15 +16,27 @@ namespace velmora::rtf {
 
 namespace {
 
-// Groups nested deeper than this occur only in broken or hostile files. Deeper groups are
-// counted, not stored, so a million '{' costs no memory; their content is read in the state of
-// the deepest stored group.
-constexpr std::size_t kMaxGroupDepth = 1024;
+// Group states are kept for this many levels. Real files stay far below it except mail that
+// Outlook wraps around HTML, which opens a group per HTML element and reaches a few thousand
+// levels. Deeper groups are counted, not stored, so a million '{' costs no memory; they are read
+// in the state of the deepest stored group, and any destination inside them is skipped.
+constexpr std::size_t kMaxGroupDepth = 8192;
 // \ucN beyond this is nonsense; clamping keeps a hostile value from swallowing whole groups of
 // text as "fallback".
 constexpr int32_t kMaxUnicodeSkip = 16;
+// Word lists each font once per charset variant and stays in the hundreds; more than this is a
+// broken or hostile file, and further font numbers share the first font's slot, so the table
+// cannot grow with the file.
+constexpr std::size_t kMaxFonts = 4096;
+// The colour table: \cfN takes a 16-bit index in every writer; entries past it are never used.
+constexpr std::size_t kMaxColors = 0x10000;
+// How far after a footnote mark (\chftn) the reader looks for the note's group to learn whether
+// it is an endnote (\ftnalt): Word writes "\chftn}{\footnote\ftnalt" or "\chftn {\footnote".
+constexpr int kFootnotePeekTokens = 8;
 constexpr char16_t kReplacement = u'\uFFFD';
 constexpr uint16_t kDefaultHalfPoints = 24;
+// \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
+constexpr int32_t kMaxHalfPoints = 3276;
 
 enum class Destination : uint8_t {
     Text,        // shown
@@ -40,18 +52,34 @@ struct GroupState {
     CharFormat chr;
     ParagraphFormat para;
     Destination destination = Destination::Text;
+    // A \upr group holds the same text twice: an ANSI group for old readers and \*\ud with
+    // Unicode. Its child groups are skipped unless they turn out to be \ud, which then shows in
+    // the destination of the \upr group (uprResume).
+    bool upr = false;
+    bool uprAlternative = false;
+    Destination uprResume = Destination::Text;
     uint8_t unicodeSkip = 1;
 };
 
 struct FontSlot {
     std::u16string name;
-    int codePage = 0; // 0: the document's
+    int charsetPage = 0; // from \fcharset; 0: none given
+    int explicitPage = 0; // from \cpg
+    int codePage = 0;     // resolved when the entry ends; 0: the document's
+    bool hasCharset = false;
     bool defined = false;
 };
 
 struct Style {
     CharFormat chr;
     ParagraphFormat para;
+};
+
+enum class NoteStyle : uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
+
+struct NoteNumbering {
+    NoteStyle style = NoteStyle::Arabic;
+    int64_t next = 1;
 };
 
 struct FormatKey {
@@ -72,6 +100,72 @@ FormatKey keyOf(const CharFormat& f) {
             uint64_t(f.color) | uint64_t(f.background) << 32};
 }
 
+FormatKey keyOf(const ParagraphFormat& p) {
+    auto u = [](int32_t v) { return static_cast<uint64_t>(static_cast<uint32_t>(v)); };
+    const uint64_t h = u(p.leftIndent) * 0x9E3779B97F4A7C15ull ^ u(p.rightIndent) << 32 ^
+                       u(p.firstLineIndent) * 0xC2B2AE3D27D4EB4Full ^ u(p.spaceBefore) << 16 ^
+                       u(p.lineSpacing) * 0x165667B19E3779F9ull;
+    return {h, u(p.spaceAfter) | uint64_t(p.align) << 32 | uint64_t(p.lineMultiple) << 40};
+}
+
+NoteStyle noteStyleOf(std::string_view word) {
+    const std::string_view suffix = word.substr(word.size() >= 3 ? word.size() - 3 : 0);
+    if (suffix == "alc") return NoteStyle::LowerAlpha;
+    if (suffix == "auc") return NoteStyle::UpperAlpha;
+    if (suffix == "rlc") return NoteStyle::LowerRoman;
+    if (suffix == "ruc") return NoteStyle::UpperRoman;
+    if (suffix == "chi") return NoteStyle::Chicago;
+    return NoteStyle::Arabic;
+}
+
+// The mark of note number n as Word numbers notes. Letters, Roman numerals and Chicago signs
+// grow with n, so past a small bound the number is written in digits, which keeps the text no
+// longer than the "\chftn" that asked for it.
+std::u16string noteMark(NoteStyle style, int64_t n) {
+    std::u16string out;
+    auto digits = [&out](int64_t v) {
+        for (char c : std::to_string(v))
+            out += static_cast<char16_t>(c);
+    };
+    switch (style) {
+    case NoteStyle::LowerAlpha:
+    case NoteStyle::UpperAlpha:
+        if (n >= 1 && n <= 26 * 3) { // a..z, aa..zz, aaa..zzz
+            const char16_t base = style == NoteStyle::LowerAlpha ? u'a' : u'A';
+            out.assign(static_cast<std::size_t>((n - 1) / 26 + 1),
+                       static_cast<char16_t>(base + (n - 1) % 26));
+            return out;
+        }
+        break;
+    case NoteStyle::LowerRoman:
+    case NoteStyle::UpperRoman:
+        if (n >= 1 && n <= 3999) {
+            static constexpr std::pair<int, std::u16string_view> kNumerals[] = {
+                    {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
+                    {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
+                    {5, u"v"},    {4, u"iv"},   {1, u"i"}};
+            for (const auto& [value, numeral] : kNumerals)
+                for (; n >= value; n -= value)
+                    out += numeral;
+            if (style == NoteStyle::UpperRoman)
+                for (char16_t& c : out)
+                    c = static_cast<char16_t>(c - 32);
+            return out;
+        }
+        break;
+    case NoteStyle::Chicago:
+        if (n >= 1 && n <= 8) {
+            static constexpr char16_t kSigns[] = {u'*', u'\u2020', u'\u2021', u'\u00A7'};
+            out.assign(static_cast<std::size_t>((n - 1) / 4 + 1), kSigns[(n - 1) % 4]);
+            return out;
+        }
+        break;
+    case NoteStyle::Arabic: break;
+    }
+    digits(n);
+    return out;
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : m_bytes(bytes), m_tokens(bytes) {}
@@ -86,17 +180,21 @@ private:
     void onSymbol(char symbol);
     void onText(std::string_view bytes);
     void onHexByte(uint8_t byte);
+    void onUnicode(int32_t value);
     bool consumeFallback();
 
+    void setDestination(Destination destination);
     void applyDestination(Word word);
+    void applyDocument(Word word, const Token& token);
     void applyCharacter(Word word, const Token& token);
     void applyParagraph(Word word, const Token& token);
     void applyTableEntry(Word word, const Token& token);
+    void footnoteMark();
 
     int codePage();
     uint16_t fontSlot(int32_t number);
     void plainCharFormat(CharFormat& f);
-    void decodeBytes(std::string_view bytes, int page, std::u16string& out);
+    void appendText(std::string_view bytes);
 
     void append(char16_t unit) { append(&unit, 1); }
     void append(const char16_t* units, std::size_t count);
@@ -115,35 +213,44 @@ private:
     Tokenizer m_tokens;
     Document m_doc;
     std::vector<GroupState> m_stack;
+
+    // Groups beyond kMaxGroupDepth: how many are open, the state to return to when the last
+    // one closes, and the depth at which a destination inside them started skipping (0: none).
     std::size_t m_overflowDepth = 0;
+    std::size_t m_overflowSkipDepth = 0;
+    Destination m_overflowSavedDestination = Destination::Text;
+    GroupState m_overflowBase;
+
     bool m_starPending = false;
     int32_t m_fallbackLeft = 0;
-    uint8_t m_leadByte = 0;
     bool m_listTextInParagraph = false;
 
     int m_documentCodePage = kDefaultCodePage;
     int32_t m_defaultFontNumber = 0;
     std::vector<FontSlot> m_fontSlots;
     std::unordered_map<int32_t, uint16_t> m_slotByFontNumber;
+    ByteDecoder m_decoder;
 
     // The font table entry being read.
     bool m_fontEntryOpen = false;
     uint16_t m_fontEntrySlot = 0;
-    int m_fontEntryCodePage = 0;
 
     // The colour table entry being read.
     int32_t m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
 
-    std::map<int32_t, Style> m_paragraphStyles;
-    std::map<int32_t, Style> m_charStyles;
+    std::unordered_map<int32_t, Style> m_paragraphStyles;
+    std::unordered_map<int32_t, Style> m_charStyles;
     int32_t m_styleNumber = 0;
     bool m_styleIsChar = false;
     bool m_styleOpen = false;
     std::size_t m_styleDepth = 0;
 
+    NoteNumbering m_footnotes;
+    NoteNumbering m_endnotes{NoteStyle::Arabic, 1};
+
     std::unordered_map<FormatKey, uint32_t, FormatKeyHash> m_formatIndex;
-    std::unordered_map<std::string, uint32_t> m_paragraphFormatIndex;
+    std::unordered_map<FormatKey, uint32_t, FormatKeyHash> m_paragraphFormatIndex;
     CharFormat m_runFormat;
     bool m_runOpen = false;
     int32_t m_paragraphStart = 0;
@@ -167,7 +274,7 @@ ReadResult Reader::run() {
         return result;
     }
     m_tokens.skipBytes(start);
-    m_doc.text.reserve(m_bytes.size());
+    m_doc.text.reserve(m_bytes.size() / 2);
     m_stack.reserve(64);
 
     bool ended = false;
@@ -175,11 +282,10 @@ ReadResult Reader::run() {
         switch (token.kind) {
         case TokenKind::GroupOpen: openGroup(); break;
         case TokenKind::GroupClose:
-            if (m_stack.size() == 1 && m_overflowDepth == 0) {
+            if (m_stack.size() == 1 && m_overflowDepth == 0)
                 ended = true;
-            } else {
+            else
                 closeGroup();
-            }
             break;
         case TokenKind::ControlWord: onWord(token); break;
         case TokenKind::ControlSymbol: onSymbol(token.symbol); break;
@@ -204,34 +310,50 @@ ReadResult Reader::run() {
 void Reader::openGroup() {
     m_fallbackLeft = 0;
     m_starPending = false;
+    m_decoder.reset();
     if (m_stack.empty()) {
         GroupState root;
         plainCharFormat(root.chr);
         m_stack.push_back(root);
         return;
     }
-    if (m_stack.size() >= kMaxGroupDepth) {
-        ++m_overflowDepth;
+    if (m_stack.size() >= kMaxGroupDepth || m_overflowDepth > 0) {
+        if (m_overflowDepth++ == 0)
+            m_overflowBase = state();
         return;
     }
-    GroupState copy = state();
-    if (copy.destination == Destination::StyleSheet) {
-        copy.destination = Destination::StyleEntry;
-        plainCharFormat(copy.chr);
-        copy.para = {};
+    m_stack.push_back(state());
+    GroupState& s = state();
+    if (s.upr) {
+        s.upr = false;
+        s.uprAlternative = true;
+        s.uprResume = s.destination;
+        s.destination = Destination::Skip;
+    } else {
+        s.uprAlternative = false;
+    }
+    if (s.destination == Destination::StyleSheet) {
+        s.destination = Destination::StyleEntry;
+        plainCharFormat(s.chr);
+        s.para = {};
         m_styleNumber = 0;
         m_styleIsChar = false;
         m_styleOpen = true;
-        m_styleDepth = m_stack.size() + 1;
+        m_styleDepth = m_stack.size();
     }
-    m_stack.push_back(copy);
 }
 
 void Reader::closeGroup() {
     m_fallbackLeft = 0;
     m_starPending = false;
+    m_decoder.reset();
     if (m_overflowDepth > 0) {
-        --m_overflowDepth;
+        if (m_overflowSkipDepth == m_overflowDepth) {
+            state().destination = m_overflowSavedDestination;
+            m_overflowSkipDepth = 0;
+        }
+        if (--m_overflowDepth == 0)
+            state() = m_overflowBase;
         return;
     }
     if (m_stack.size() <= 1)
@@ -251,6 +373,20 @@ bool Reader::consumeFallback() {
     return true;
 }
 
+void Reader::setDestination(Destination destination) {
+    if (m_overflowDepth == 0) {
+        state().destination = destination;
+        return;
+    }
+    // Past the depth limit the groups share one state, so a destination cannot be confined to
+    // its group: everything up to the end of that group is skipped instead.
+    if (m_overflowSkipDepth == 0 && state().destination != Destination::Skip) {
+        m_overflowSkipDepth = m_overflowDepth;
+        m_overflowSavedDestination = state().destination;
+        state().destination = Destination::Skip;
+    }
+}
+
 void Reader::onWord(const Token& token) {
     const Word word = lookupWord(token.text);
     if (word == Word::Binary) {
@@ -264,31 +400,26 @@ void Reader::onWord(const Token& token) {
         return;
     const bool starred = std::exchange(m_starPending, false);
     GroupState& s = state();
-    if (s.destination == Destination::Skip)
-        return;
-    if (word == Word::Unicode && token.hasParameter) {
-        int32_t value = token.parameter;
-        if (value < -32768 || value > 65535)
-            value = kReplacement;
-        else if (value < 0)
-            value += 65536;
-        m_leadByte = 0;
-        if (s.destination == Destination::Text && !s.chr.hidden)
-            append(static_cast<char16_t>(value));
-        else if (s.destination == Destination::FontTable && m_fontEntryOpen)
-            m_fontSlots[m_fontEntrySlot].name += static_cast<char16_t>(value);
-        m_fallbackLeft = s.unicodeSkip;
-        return;
-    }
-    if (word == Word::UnicodeSkip) {
-        s.unicodeSkip = static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
+    if (s.destination == Destination::Skip) {
+        if (word == Word::UnicodeDest && s.uprAlternative) {
+            s.uprAlternative = false;
+            s.destination = s.uprResume;
+        }
         return;
     }
     switch (word) {
+    case Word::Unicode:
+        if (token.hasParameter)
+            onUnicode(token.parameter);
+        return;
+    case Word::UnicodeSkip:
+        s.unicodeSkip = static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
+        return;
     case Word::FontTable: case Word::ColorTable: case Word::StyleSheet: case Word::FieldResult:
     case Word::ListText: case Word::PnText: case Word::Result: case Word::ShapePicture:
     case Word::SkipDestination: case Word::FieldInstruction: case Word::NonShapePicture:
-    case Word::Object: case Word::Picture:
+    case Word::Object: case Word::Picture: case Word::Footnote: case Word::Transparent:
+    case Word::Upr: case Word::UnicodeDest:
         applyDestination(word);
         return;
     default:
@@ -297,7 +428,7 @@ void Reader::onWord(const Token& token) {
     if (starred && word != Word::CharStyle) {
         // An ignorable destination that this reader does not know: its content is not text.
         // (\*\csN opens a character style in the style sheet.)
-        s.destination = Destination::Skip;
+        setDestination(Destination::Skip);
         return;
     }
     switch (s.destination) {
@@ -315,18 +446,45 @@ void Reader::onWord(const Token& token) {
         applyParagraph(word, token);
         return;
     case Destination::Text:
-        break;
+        applyDocument(word, token);
+        return;
     default:
         return;
     }
+}
 
+void Reader::onUnicode(int32_t value) {
+    // \uN is a signed 16-bit value; anything outside that range is not a character.
+    if (value < -32768 || value > 65535)
+        value = kReplacement;
+    else if (value < 0)
+        value += 65536;
+    GroupState& s = state();
+    m_decoder.reset();
+    if (s.destination == Destination::Text) {
+        char16_t unit = static_cast<char16_t>(value);
+        // Symbol fonts written as Unicode use Windows' private-use form U+F020..U+F0FF.
+        if (unit >= 0xF020 && unit <= 0xF0FF) {
+            const int page = codePage();
+            if (page >= kSymbolFontPage && page <= kSymbolPrivatePage)
+                unit = singleByteTable(page)[unit & 0xFF];
+        }
+        append(unit);
+    } else if (s.destination == Destination::FontTable && m_fontEntryOpen) {
+        m_fontSlots[m_fontEntrySlot].name += static_cast<char16_t>(value);
+    }
+    m_fallbackLeft = s.unicodeSkip;
+}
+
+void Reader::applyDocument(Word word, const Token& token) {
+    GroupState& s = state();
     switch (word) {
     case Word::Ansi: m_documentCodePage = 1252; return;
     case Word::Mac: m_documentCodePage = 10000; return;
     case Word::Pc: m_documentCodePage = 437; return;
     case Word::Pca: m_documentCodePage = 850; return;
     case Word::AnsiCodePage:
-        if (token.hasParameter && token.parameter > 0)
+        if (token.hasParameter && token.parameter > 0 && token.parameter <= kMaxCodePage)
             m_documentCodePage = token.parameter;
         return;
     case Word::DefaultFont:
@@ -347,6 +505,11 @@ void Reader::onWord(const Token& token) {
             s.chr = it->second.chr;
         return;
     }
+    case Word::FootnoteMark: footnoteMark(); return;
+    case Word::FootnoteNumbering: m_footnotes.style = noteStyleOf(token.text); return;
+    case Word::EndnoteNumbering: m_endnotes.style = noteStyleOf(token.text); return;
+    case Word::FootnoteStart: m_footnotes.next = token.parameter; return;
+    case Word::EndnoteStart: m_endnotes.next = token.parameter; return;
     case Word::Par: endParagraph(); return;
     case Word::Page:
     case Word::Sect: endParagraphUnlessEmpty(); return;
@@ -377,32 +540,65 @@ void Reader::onWord(const Token& token) {
     }
 }
 
+void Reader::footnoteMark() {
+    // The mark stands before its note's group; peek at the next few tokens for \ftnalt, which
+    // makes the note an endnote with its own numbering.
+    Tokenizer ahead = m_tokens;
+    bool inNote = false;
+    bool endnote = false;
+    for (int i = 0; i < kFootnotePeekTokens; ++i) {
+        const Token t = ahead.next();
+        if (t.kind == TokenKind::Text || t.kind == TokenKind::End)
+            break;
+        if (t.kind != TokenKind::ControlWord)
+            continue;
+        const Word w = lookupWord(t.text);
+        if (w == Word::Footnote) {
+            inNote = true;
+        } else if (inNote && w == Word::EndnoteAlt) {
+            endnote = true;
+            break;
+        }
+    }
+    NoteNumbering& numbering = endnote ? m_endnotes : m_footnotes;
+    const std::u16string mark = noteMark(numbering.style, numbering.next);
+    if (numbering.next < std::numeric_limits<int32_t>::max())
+        ++numbering.next;
+    append(mark.data(), mark.size());
+}
+
 void Reader::applyDestination(Word word) {
     GroupState& s = state();
     switch (word) {
-    case Word::FontTable: s.destination = Destination::FontTable; return;
+    case Word::FontTable: setDestination(Destination::FontTable); return;
     case Word::ColorTable:
-        s.destination = Destination::ColorTable;
+        setDestination(Destination::ColorTable);
         m_colorSet = false;
         return;
-    case Word::StyleSheet: s.destination = Destination::StyleSheet; return;
+    case Word::StyleSheet: setDestination(Destination::StyleSheet); return;
     case Word::Result:
         if (s.destination == Destination::ObjectSkip)
-            s.destination = Destination::Text;
+            setDestination(Destination::Text);
         return;
     case Word::ListText:
     case Word::PnText:
         // Word writes the number of a list item both as \listtext and, for old readers, as
         // \pntext; it is shown once.
         if (s.destination != Destination::Text || m_listTextInParagraph)
-            s.destination = Destination::Skip;
+            setDestination(Destination::Skip);
         m_listTextInParagraph = true;
+        return;
+    case Word::Upr:
+        if (m_overflowDepth == 0)
+            s.upr = true;
         return;
     case Word::FieldResult:
     case Word::ShapePicture:
+    case Word::Transparent:
+    case Word::UnicodeDest: // outside a \upr group: its text is the only copy
         return; // text, in whatever destination holds it
-    case Word::Object: s.destination = Destination::ObjectSkip; return;
-    default: s.destination = Destination::Skip; return;
+    case Word::Object: setDestination(Destination::ObjectSkip); return;
+    default: setDestination(Destination::Skip); return;
     }
 }
 
@@ -415,7 +611,7 @@ void Reader::applyCharacter(Word word, const Token& token) {
     case Word::FontSize:
         // \fs0 is not a size; keep the one in force.
         if (token.hasParameter && token.parameter > 0)
-            f.halfPoints = static_cast<uint16_t>(std::min(token.parameter, 3276));
+            f.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
         return;
     case Word::Bold: f.bold = on; return;
     case Word::Italic: f.italic = on; return;
@@ -471,11 +667,14 @@ void Reader::applyTableEntry(Word word, const Token& token) {
         finishFontEntry();
         m_fontEntryOpen = true;
         m_fontEntrySlot = fontSlot(token.parameter);
-        m_fontSlots[m_fontEntrySlot].name.clear();
-        m_fontEntryCodePage = 0;
+        m_fontSlots[m_fontEntrySlot] = FontSlot{};
     } else if (word == Word::CharacterSet && m_fontEntryOpen) {
-        m_fontEntryCodePage = codePageForCharset(token.parameter);
-        m_fontSlots[m_fontEntrySlot].codePage = m_fontEntryCodePage;
+        FontSlot& slot = m_fontSlots[m_fontEntrySlot];
+        slot.charsetPage = codePageForCharset(token.parameter);
+        slot.hasCharset = true;
+    } else if (word == Word::FontCodePage && m_fontEntryOpen && token.parameter > 0 &&
+               token.parameter <= kMaxCodePage) {
+        m_fontSlots[m_fontEntrySlot].explicitPage = token.parameter;
     }
 }
 
@@ -494,8 +693,7 @@ void Reader::onSymbol(char symbol) {
     }
     default: break;
     }
-    const GroupState& s = state();
-    if (s.destination != Destination::Text)
+    if (state().destination != Destination::Text)
         return;
     switch (symbol) {
     case '~': append(u'\u00A0'); return;
@@ -525,16 +723,18 @@ void Reader::onText(std::string_view bytes) {
     GroupState& s = state();
     switch (s.destination) {
     case Destination::Text:
-        if (s.chr.hidden)
-            return;
-        break;
+        if (!s.chr.hidden)
+            appendText(bytes);
+        return;
     case Destination::FontTable:
         while (!bytes.empty()) {
             const std::size_t semicolon = bytes.find(';');
             if (m_fontEntryOpen) {
-                decodeBytes(bytes.substr(0, semicolon),
-                            m_fontEntryCodePage ? m_fontEntryCodePage : m_documentCodePage,
-                            m_fontSlots[m_fontEntrySlot].name);
+                FontSlot& slot = m_fontSlots[m_fontEntrySlot];
+                int page = slot.explicitPage ? slot.explicitPage : slot.charsetPage;
+                if (page == 0 || page > kMaxCodePage)
+                    page = m_documentCodePage; // names of symbol fonts are plain ANSI
+                m_decoder.decode(page, bytes.substr(0, semicolon), slot.name);
             }
             if (semicolon == std::string_view::npos)
                 return;
@@ -554,11 +754,13 @@ void Reader::onText(std::string_view bytes) {
     default:
         return;
     }
+}
 
+void Reader::appendText(std::string_view bytes) {
     const int page = codePage();
-    if (isDoubleByteCodePage(page) || m_leadByte) {
+    if (pageKind(page) != PageKind::SingleByte || m_decoder.pending()) {
         m_scratch.clear();
-        decodeBytes(bytes, page, m_scratch);
+        m_decoder.decode(page, bytes, m_scratch);
         append(m_scratch.data(), m_scratch.size());
         return;
     }
@@ -577,47 +779,22 @@ void Reader::onText(std::string_view bytes) {
     m_doc.runs.back().length += static_cast<int32_t>(bytes.size());
 }
 
-void Reader::decodeBytes(std::string_view bytes, int page, std::u16string& out) {
-    if (!isDoubleByteCodePage(page)) {
-        m_leadByte = 0;
-        const auto& table = singleByteTable(page);
-        for (char c : bytes)
-            out += table[static_cast<unsigned char>(c)];
-        return;
-    }
-    for (char c : bytes) {
-        const auto byte = static_cast<uint8_t>(c);
-        if (m_leadByte) {
-            out += decodeDoubleByte(page, m_leadByte, byte);
-            m_leadByte = 0;
-        } else if (isLeadByte(page, byte)) {
-            m_leadByte = byte;
-        } else if (byte < 0x80) {
-            out += static_cast<char16_t>(byte);
-        } else {
-            out += decodeSingleByte(page, byte); // half-width katakana and the like
-        }
-    }
-}
-
 int Reader::codePage() {
-    const FontSlot& slot = m_fontSlots.empty() ? FontSlot{} : m_fontSlots[state().chr.font];
+    if (m_fontSlots.empty())
+        return m_documentCodePage;
+    const FontSlot& slot = m_fontSlots[state().chr.font];
     return slot.codePage ? slot.codePage : m_documentCodePage;
 }
 
 uint16_t Reader::fontSlot(int32_t number) {
-    auto [it, inserted] = m_slotByFontNumber.try_emplace(number, uint16_t(0));
-    if (inserted) {
-        // A hostile file may name tens of thousands of fonts; past what a uint16 holds, all
-        // further ones share the last slot.
-        if (m_fontSlots.size() >= 0xFFFF) {
-            it->second = 0xFFFE;
-        } else {
-            it->second = static_cast<uint16_t>(m_fontSlots.size());
-            m_fontSlots.emplace_back();
-        }
-    }
-    return it->second;
+    if (auto it = m_slotByFontNumber.find(number); it != m_slotByFontNumber.end())
+        return it->second;
+    if (m_fontSlots.size() >= kMaxFonts)
+        return 0;
+    const auto slot = static_cast<uint16_t>(m_fontSlots.size());
+    m_fontSlots.emplace_back();
+    m_slotByFontNumber.emplace(number, slot);
+    return slot;
 }
 
 void Reader::plainCharFormat(CharFormat& f) {
@@ -636,6 +813,10 @@ void Reader::beginRun() {
         m_doc.charFormats.push_back(f);
     m_runFormat = f;
     m_runOpen = true;
+    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0) {
+        m_doc.runs.back().format = it->second; // a run left empty takes the new format
+        return;
+    }
     m_doc.runs.push_back({static_cast<int32_t>(m_doc.text.size()), 0, it->second});
 }
 
@@ -660,12 +841,13 @@ void Reader::endParagraph() {
 }
 
 uint32_t Reader::paragraphFormatIndex(const ParagraphFormat& p) {
-    const std::array<int32_t, 8> fields = {static_cast<int32_t>(p.align), p.leftIndent,
-                                           p.rightIndent, p.firstLineIndent, p.spaceBefore,
-                                           p.spaceAfter, p.lineSpacing, p.lineMultiple};
-    std::string key(reinterpret_cast<const char*>(fields.data()), sizeof fields);
+    if (!m_doc.paragraphs.empty()) {
+        const uint32_t last = m_doc.paragraphs.back().format;
+        if (m_doc.paragraphFormats[last] == p)
+            return last;
+    }
     auto [it, inserted] = m_paragraphFormatIndex.try_emplace(
-        std::move(key), static_cast<uint32_t>(m_doc.paragraphFormats.size()));
+        keyOf(p), static_cast<uint32_t>(m_doc.paragraphFormats.size()));
     if (inserted)
         m_doc.paragraphFormats.push_back(p);
     return it->second;
@@ -693,13 +875,18 @@ void Reader::finishFontEntry() {
     if (!m_fontEntryOpen)
         return;
     m_fontEntryOpen = false;
-    m_leadByte = 0;
+    m_decoder.reset();
     FontSlot& slot = m_fontSlots[m_fontEntrySlot];
     slot.defined = true;
     auto& name = slot.name;
     const auto notSpace = [](char16_t c) { return c != u' ' && c != u'\t'; };
     name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
     name.erase(std::find_if(name.rbegin(), name.rend(), notSpace).base(), name.end());
+    if (slot.charsetPage == kSymbolPrivatePage || (!slot.hasCharset && isSymbolFontName(name)))
+        slot.codePage = symbolFontPage(name);
+    else
+        slot.codePage = slot.explicitPage ? slot.explicitPage : slot.charsetPage;
+    m_table = nullptr; // the page of a font in use may have changed
 }
 
 void Reader::finishStyleEntry() {
@@ -711,8 +898,9 @@ void Reader::finishStyleEntry() {
 }
 
 void Reader::finishColor() {
-    m_doc.colors.push_back(m_colorSet ? uint32_t(m_red << 16 | m_green << 8 | m_blue)
-                                      : CharFormat::kAutoColor);
+    if (m_doc.colors.size() < kMaxColors)
+        m_doc.colors.push_back(m_colorSet ? uint32_t(m_red << 16 | m_green << 8 | m_blue)
+                                          : CharFormat::kAutoColor);
     m_red = m_green = m_blue = 0;
     m_colorSet = false;
 }
@@ -724,6 +912,8 @@ void Reader::finishDocument() {
     m_doc.paragraphs.push_back({m_paragraphStart,
                                 static_cast<int32_t>(m_doc.text.size()) - m_paragraphStart,
                                 paragraphFormatIndex(last)});
+    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0)
+        m_doc.runs.pop_back();
 
     // Fonts that the table never defined take the default font's name.
     std::u16string fallback;
