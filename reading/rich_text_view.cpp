@@ -377,6 +377,10 @@ void RichTextView::select(int anchor, int position)
     cursor.setPosition(std::clamp(anchor, 0, length));
     cursor.setPosition(std::clamp(position, 0, length), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+    // Qt scrolls only until the caret's line shows; at the start the document's top margin
+    // belongs to the view too.
+    if (cursor.position() == 0)
+        verticalScrollBar()->setValue(0);
 }
 
 int RichTextView::SelStart() const { return selection().start(); }

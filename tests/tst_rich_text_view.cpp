@@ -1,0 +1,691 @@
+// The view Rtf1, member by member, on small documents built by hand or written as RTF.
+
+#include "rich_text_view.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using velmora::RichTextView;
+namespace rtf = velmora::rtf;
+
+namespace {
+
+// Font numbers of the documents built by hand: the font table has "Arial" twice (0 and 4), as
+// font tables written by word processors often do.
+const std::vector<std::string> kFonts = {"Arial", "Times New Roman", "Arial Black", "Arial Narrow",
+                                         "Arial"};
+
+struct Piece {
+    QString text;
+    uint16_t font = 1;
+    bool bold = false;
+};
+
+// A model of pieces; every '\r' ends a paragraph.
+rtf::Document modelOf(const std::vector<Piece>& pieces)
+{
+    rtf::Document model;
+    model.fontNames = kFonts;
+    model.paragraphFormats.emplace_back();
+    model.paragraphs.push_back({0, 0, 0});
+    for (const Piece& piece : pieces) {
+        rtf::CharFormat format;
+        format.font = piece.font;
+        format.bold = piece.bold;
+        model.charFormats.push_back(format);
+        model.runs.push_back({static_cast<int32_t>(model.text.size()),
+                              static_cast<int32_t>(piece.text.size()),
+                              static_cast<uint32_t>(model.charFormats.size() - 1)});
+        for (QChar c : piece.text) {
+            model.text += c.unicode();
+            if (c == u'\r') {
+                model.paragraphs.back().length =
+                    static_cast<int32_t>(model.text.size()) - 1 - model.paragraphs.back().start;
+                model.paragraphs.push_back({static_cast<int32_t>(model.text.size()), 0, 0});
+            }
+        }
+    }
+    model.paragraphs.back().length =
+        static_cast<int32_t>(model.text.size()) - model.paragraphs.back().start;
+    return model;
+}
+
+rtf::Document plain(const QString& text) { return modelOf({{text}}); }
+
+// The format the view draws the character at position with (not a paragraph end).
+QTextCharFormat shownFormat(const RichTextView& view, int position)
+{
+    const QTextBlock block = view.document()->findBlock(position);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (it.fragment().contains(position))
+            return it.fragment().charFormat();
+    }
+    return {};
+}
+
+QString fontName(const RichTextView& view) { return view.SelFontName().value_or("(mixed)"); }
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QByteArray kFontTable = "{\\fonttbl{\\f0 Times New Roman;}{\\f1 Arial;}{\\f2 Arial Black;}"
+                              "{\\f3 Arial Narrow;}{\\f4 Velmora Nowhere Sans;}}";
+
+} // namespace
+
+class TestRichTextView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textKeepsOnePositionPerCharacter_data();
+    void textKeepsOnePositionPerCharacter();
+    void find_data();
+    void find();
+    void findOptions_data();
+    void findOptions();
+    void findBringsTheMatchIntoView();
+    void selStartDropsTheSelection();
+    void selLengthAndSelText();
+    void selFontName_data();
+    void selFontName();
+    void selFontSize_data();
+    void selFontSize();
+    void selFontSizeKeepsTheSelectionOfALongBook();
+    void spanAndUpTo_data();
+    void spanAndUpTo();
+    void loadsAFileRelativeToTheCurrentFolder();
+    void loadFailures_data();
+    void loadFailures();
+    void fontNamesSurviveSubstitution();
+    void showsParagraphAndCharacterFormats();
+    void keyboardSelectsButNeverEdits();
+    void selectionStaysHighlightedWithoutFocus();
+    void mouseUp_data();
+    void mouseUp();
+    void placementInTwips();
+};
+
+void TestRichTextView::textKeepsOnePositionPerCharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("paragraph ends") << "ab\rcd\r" << "ab\rcd\r";
+    QTest::newRow("a last paragraph without its end") << "ab\r\rcd" << "ab\r\rcd";
+    QTest::newRow("a line break inside a paragraph") << u"ab\u2028cd\rx"_qs << u"ab\u2028cd\rx"_qs;
+    QTest::newRow("a line feed after a paragraph end stays a character of its own")
+        << "ab\r\ncd" << u"ab\r\u2028cd"_qs;
+    QTest::newRow("a paragraph separator becomes a line break") << u"a\u2029b"_qs
+                                                                << u"a\u2028b"_qs;
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestRichTextView::textKeepsOnePositionPerCharacter()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    RichTextView view;
+    view.loadDocument(plain(text));
+    QCOMPARE(view.Text(), shown);
+    QCOMPARE(view.TextLength(), shown.size());
+    // Every paragraph of the text is one block of the document, at the same position.
+    QCOMPARE(view.document()->characterCount(), shown.size() + 1);
+    for (int i = 0; i < shown.size(); ++i) {
+        if (shown[i] == u'\r')
+            QCOMPARE(view.document()->findBlock(i + 1).position(), i + 1);
+    }
+}
+
+void TestRichTextView::find_data()
+{
+    // The text of the search examples: positions 0 to 7 hold a, b, space, A, B, space, a, b.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<int>("start"); // -1: omitted
+    QTest::addColumn<int>("end");   // -1: omitted
+    QTest::addColumn<int>("found");
+
+    const QString ab = QStringLiteral("ab AB ab");
+    QTest::newRow("no bounds and nothing selected search the whole text")
+        << ab << 7 << 0 << "ab" << -1 << -1 << 0;
+    QTest::newRow("no bounds with a selection search only the selection")
+        << ab << 2 << 4 << "ab" << -1 << -1 << 3;
+    QTest::newRow("no bounds: a match outside the selection is not found")
+        << ab << 3 << 1 << "b" << -1 << -1 << -1;
+    QTest::newRow("only start searches from there to the end") << ab << 0 << 0 << "ab" << 1 << -1
+                                                               << 3;
+    QTest::newRow("only end searches from the caret") << ab << 2 << 0 << "ab" << -1 << 8 << 3;
+    QTest::newRow("only end: a match that begins before the caret is not found")
+        << ab << 7 << 0 << "ab" << -1 << 8 << -1;
+    QTest::newRow("a match that starts before the end bound and runs past it is found")
+        << ab << 0 << 0 << "AB" << 2 << 4 << 3;
+    QTest::newRow("a match that starts at the end bound is not found")
+        << ab << 0 << 0 << "ab" << 1 << 3 << -1;
+    QTest::newRow("the search from the top finds the occurrence the caret was inside")
+        << "x ab" << 0 << 0 << "ab" << -1 << 3 << 2;
+    QTest::newRow("a start past the end of the text finds nothing")
+        << ab << 0 << 0 << "ab" << 9 << -1 << -1;
+    QTest::newRow("an end past the text counts as the end of the text")
+        << ab << 0 << 0 << "b" << 5 << 100 << 7;
+    QTest::newRow("a negative start counts as the start of the text")
+        << ab << 4 << 0 << "ab" << -5 << 3 << 0;
+    QTest::newRow("an empty text is never found") << ab << 0 << 0 << "" << -1 << -1 << -1;
+    QTest::newRow("absent") << ab << 4 << 0 << "xy" << -1 << -1 << -1;
+    QTest::newRow("an occurrence inside a longer word") << "Dërguari" << 0 << 0 << "guari" << -1
+                                                        << -1 << 3;
+    QTest::newRow("ë and Ë are one letter") << "DËRGUARI dërguari" << 0 << 0 << "dërguari" << 1
+                                            << -1 << 9;
+    QTest::newRow("ç and Ç are one letter") << "xx Çka çKA" << 0 << 0 << "ÇKA" << -1 << -1 << 3;
+    QTest::newRow("Greek final sigma, sigma and capital sigma are one letter")
+        << "ΛΌΓΟΣ" << 0 << 0 << "λόγος" << -1 << -1 << 0;
+    QTest::newRow("letters outside the first plane fold too")
+        << u"x\U00010428y"_qs << 0 << 0 << u"\U00010400"_qs << -1 << -1 << 1;
+    QTest::newRow("overlapping occurrences: the first") << "aaaa" << 0 << 0 << "aa" << 1 << -1
+                                                        << 1;
+    QTest::newRow("a match across a paragraph end") << "ab\rcd" << 0 << 0 << "b\rc" << -1 << -1
+                                                    << 1;
+}
+
+void TestRichTextView::find()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    QFETCH(QString, needle);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(int, found);
+
+    RichTextView view;
+    view.loadDocument(plain(text));
+    view.setSelStart(selStart);
+    view.setSelLength(selLength);
+    const auto bound = [](int value) { return value == -1 ? std::nullopt : std::optional(value); };
+    QCOMPARE(view.Find(needle, bound(start), bound(end)), found);
+    if (found >= 0) {
+        QCOMPARE(view.SelStart(), found);
+        QCOMPARE(view.SelLength(), needle.size());
+        QCOMPARE(view.SelText(), text.mid(found, needle.size())); // in its own letter case
+    } else {
+        QCOMPARE(view.SelStart(), selStart);
+        QCOMPARE(view.SelLength(), selLength);
+    }
+}
+
+void TestRichTextView::findOptions_data()
+{
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<int>("options");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<bool>("selects");
+    QTest::newRow("letter case counts with match case") << "AB" << RichTextView::kFindMatchCase
+                                                        << 10 << true;
+    QTest::newRow("whole words skip matches inside words") << "ab" << RichTextView::kFindWholeWord
+                                                           << 7 << true;
+    QTest::newRow("no highlight leaves the selection") << "ab" << RichTextView::kFindNoHighlight
+                                                       << 3 << false;
+}
+
+void TestRichTextView::findOptions()
+{
+    QFETCH(QString, needle);
+    QFETCH(int, options);
+    QFETCH(int, found);
+    QFETCH(bool, selects);
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("xx abc ab AB ab")));
+    QCOMPARE(view.Find(needle, 0, std::nullopt, options), found);
+    QCOMPARE(view.SelStart(), selects ? found : 0);
+}
+
+void TestRichTextView::findBringsTheMatchIntoView()
+{
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("Rreshti %1 i librit.\r").arg(i);
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    view.loadDocument(plain(text + QStringLiteral("fundi")));
+    QCOMPARE(view.verticalScrollBar()->value(), 0);
+    QVERIFY(view.Find(QStringLiteral("FUNDI")) > 0);
+    QVERIFY(view.verticalScrollBar()->value() > 0);
+    QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
+
+    view.setSelStart(0); // and back at the top with SelStart
+    QCOMPARE(view.verticalScrollBar()->value(), 0);
+}
+
+void TestRichTextView::selStartDropsTheSelection()
+{
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("ab AB ab")));
+    view.setSelStart(3);
+    view.setSelLength(2);
+    view.setSelStart(view.SelStart()); // the search step relies on this dropping the selection
+    QCOMPARE(view.SelStart(), 3);
+    QCOMPARE(view.SelLength(), 0);
+    QCOMPARE(view.SelText(), QString());
+    view.setSelStart(100);
+    QCOMPARE(view.SelStart(), 8);
+    view.setSelStart(-4);
+    QCOMPARE(view.SelStart(), 0);
+}
+
+void TestRichTextView::selLengthAndSelText()
+{
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("Ab\rcD")));
+    view.setSelStart(1);
+    view.setSelLength(3);
+    QCOMPARE(view.SelText(), QStringLiteral("b\rc")); // the paragraph end as '\r'
+    view.setSelLength(50);
+    QCOMPARE(view.SelLength(), 4);
+    QCOMPARE(view.SelText(), QStringLiteral("b\rcD"));
+    view.setSelLength(0);
+    QCOMPARE(view.SelText(), QString(""));
+    QVERIFY(!view.SelText().isNull());
+}
+
+void TestRichTextView::selFontName_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("name"); // null: no single name
+    // "Hyrje 12 " Times, "12" Arial, " tekst\r" Times, "13" Arial Black, "14" Arial Narrow,
+    // "15" Arial (the font table's second "Arial"), " fund" Arial.
+    QTest::newRow("inside one run") << 1 << 3 << "Times New Roman";
+    QTest::newRow("the heading number in Arial") << 9 << 2 << "Arial";
+    QTest::newRow("a selection that ends at a font change") << 0 << 9 << "Times New Roman";
+    QTest::newRow("across a font boundary") << 8 << 2 << QString();
+    QTest::newRow("Arial Black is another font") << 18 << 2 << "Arial Black";
+    QTest::newRow("Arial Black next to Arial Narrow") << 19 << 2 << QString();
+    QTest::newRow("Arial Narrow is another font") << 20 << 2 << "Arial Narrow";
+    QTest::newRow("two font table entries with one name are one font") << 22 << 5 << "Arial";
+    QTest::newRow("a caret takes the character before it") << 11 << 0 << "Arial";
+    QTest::newRow("a caret at the start takes the first character") << 0 << 0
+                                                                    << "Times New Roman";
+    QTest::newRow("the whole text") << 0 << 100 << QString();
+}
+
+void TestRichTextView::selFontName()
+{
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, name);
+    RichTextView view;
+    view.loadDocument(modelOf({{"Hyrje 12 ", 1},
+                               {"12", 0, true},
+                               {" tekst\r", 1},
+                               {"13", 2},
+                               {"14", 3},
+                               {"15", 4},
+                               {" fund", 0}}));
+    view.setSelStart(start);
+    view.setSelLength(length);
+    QCOMPARE(fontName(view), name.isNull() ? QStringLiteral("(mixed)") : name);
+}
+
+void TestRichTextView::selFontSize_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<double>("points"); // 0: nothing changes
+    QTest::newRow("a whole number") << "26" << 26.0;
+    QTest::newRow("spaces around it") << " 8 " << 8.0;
+    QTest::newRow("a fraction") << "12.5" << 0.0;
+    QTest::newRow("letters") << "dymbëdhjetë" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("a sign") << "-6" << 0.0;
+    QTest::newRow("zero") << "0" << 0.0;
+    QTest::newRow("larger than any font") << "99999999999" << 0.0;
+}
+
+void TestRichTextView::selFontSize()
+{
+    QFETCH(QString, size);
+    QFETCH(double, points);
+    RichTextView view;
+    view.loadDocument(modelOf({{"Hyrje\r", 1}, {"12", 0, true}, {" tekst", 1}}));
+    view.setSelStart(2);
+    view.setSelLength(8); // "rje\r12 t"
+    view.setSelFontSize(size);
+
+    const double unchanged = 12;
+    for (int i = 0; i < view.TextLength(); ++i) {
+        const bool selected = i >= 2 && i < 10;
+        if (view.Text()[i] != u'\r')
+            QCOMPARE(shownFormat(view, i).fontPointSize(), selected && points ? points : unchanged);
+    }
+    // Names and other attributes stay; so does the selection.
+    QCOMPARE(shownFormat(view, 6).fontFamilies().toStringList(), QStringList("Arial"));
+    QCOMPARE(shownFormat(view, 7).fontWeight(), int(QFont::Bold));
+    QCOMPARE(view.SelText(), QStringLiteral("rje\r12 t"));
+    QCOMPARE(fontName(view), QStringLiteral("(mixed)"));
+    view.setSelStart(6);
+    view.setSelLength(2);
+    QCOMPARE(fontName(view), QStringLiteral("Arial"));
+}
+
+void TestRichTextView::selFontSizeKeepsTheSelectionOfALongBook()
+{
+    // Long enough that Qt lays it out in the background after the size changes.
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("Paragrafi %1 i një libri të gjatë.\r").arg(i);
+    RichTextView view;
+    view.resize(400, 300);
+    view.show();
+    view.loadDocument(plain(text));
+    view.setSelStart(0);
+    view.setSelLength(view.TextLength());
+    view.setSelFontSize(QStringLiteral("20"));
+    QCOMPARE(view.SelStart(), 0);
+    QCOMPARE(view.SelLength(), view.TextLength());
+    QTRY_COMPARE(view.textCursor().selectionEnd(), view.TextLength());
+    QCOMPARE(view.verticalScrollBar()->value(), 0); // still at the top
+    QCOMPARE(shownFormat(view, view.TextLength() - 2).fontPointSize(), 20.0);
+
+    view.setSelStart(0); // as the size command does next
+    QCOMPARE(view.SelLength(), 0);
+    QCOMPARE(view.textCursor().hasSelection(), false);
+}
+
+void TestRichTextView::spanAndUpTo_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    QTest::addColumn<bool>("span"); // false: UpTo
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<int>("wantStart");
+    QTest::addColumn<int>("wantLength");
+    const QString delimiters = QStringLiteral(" ,.?!:");
+    QTest::newRow("Span to the end of the heading line")
+        << "12 Titull\rtekst" << 0 << 2 << true << "\r" << 0 << 9;
+    QTest::newRow("Span on the last line runs to the end of the text")
+        << "x\r12 fund" << 2 << 2 << true << "\r" << 2 << 7;
+    QTest::newRow("Span at the end of the text stays") << "ab" << 2 << 0 << true << "\r" << 2 << 0;
+    QTest::newRow("Span next to the delimiter stays") << "ab\rc" << 0 << 2 << true << "\r" << 0
+                                                      << 2;
+    QTest::newRow("UpTo moves to just before the next delimiter")
+        << "ab AB ab" << 3 << 0 << false << delimiters << 5 << 0;
+    QTest::newRow("UpTo next to a delimiter stays") << "x AB" << 1 << 0 << false << delimiters
+                                                    << 1 << 0;
+    QTest::newRow("UpTo without a delimiter after goes to the end")
+        << "ab AB" << 4 << 0 << false << delimiters << 5 << 0;
+    QTest::newRow("UpTo at the end of the text stays") << "ab" << 2 << 0 << false << delimiters
+                                                       << 2 << 0;
+    QTest::newRow("UpTo drops a selection and starts from its end")
+        << "ab AB ab" << 0 << 2 << false << delimiters << 2 << 0;
+    QTest::newRow("UpTo counts every delimiter") << "a!b" << 0 << 0 << false << delimiters << 1
+                                                 << 0;
+}
+
+void TestRichTextView::spanAndUpTo()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    QFETCH(bool, span);
+    QFETCH(QString, set);
+    QFETCH(int, wantStart);
+    QFETCH(int, wantLength);
+    RichTextView view;
+    view.loadDocument(plain(text));
+    view.setSelStart(selStart);
+    view.setSelLength(selLength);
+    if (span)
+        view.Span(set, true, true);
+    else
+        view.UpTo(set, true, false);
+    QCOMPARE(view.SelStart(), wantStart);
+    QCOMPARE(view.SelLength(), wantLength);
+}
+
+void TestRichTextView::loadsAFileRelativeToTheCurrentFolder()
+{
+    QTemporaryDir folder;
+    writeFile(folder.filePath("Velmora.rtf"),
+              "{\\rtf1\\ansi\\deff0" + kFontTable +
+                  "{\\f0 Hyrje 1\\par}{\\f1\\b 1\\b0  \\'97 Titulli\\par}\\f0 Tekst\\u235?.}");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    RichTextView view;
+    QString error = QStringLiteral("stale");
+    const bool loaded = view.setFileName(QStringLiteral("Velmora.rtf"), &error);
+    QDir::setCurrent(previous);
+    QVERIFY(loaded);
+    QCOMPARE(error, QString());
+    QCOMPARE(view.Text(), u"Hyrje 1\r1 \u2014 Titulli\rTekstë."_qs);
+    QCOMPARE(view.Find(QStringLiteral("1"), 7), 8);
+    QCOMPARE(fontName(view), QStringLiteral("Arial"));
+}
+
+void TestRichTextView::loadFailures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a missing file") << "mungon.rtf" << "Skedari «%1» nuk u gjet.";
+    QTest::newRow("a folder") << "dosja.rtf" << "Skedari «%1» nuk mund të lexohet: është dosje, "
+                                                "jo skedar.";
+    QTest::newRow("a symbolic link that points to itself")
+        << "rreth.rtf"
+        << "Skedari «%1» nuk mund të lexohet: lidhja simbolike nuk të çon te asnjë skedar.";
+    QTest::newRow("an empty file") << "bosh.rtf" << "Skedari «%1» është i zbrazët.";
+    QTest::newRow("a file that is not RTF") << "tekst.rtf" << "Skedari «%1» nuk është skedar RTF.";
+    QTest::newRow("a device") << "/dev/zero"
+                              << "Skedari «%1» nuk mund të lexohet: nuk është skedar i zakonshëm.";
+}
+
+void TestRichTextView::loadFailures()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("dosja.rtf"));
+    QVERIFY(QFile::link(folder.filePath("rreth.rtf"), folder.filePath("rreth.rtf")));
+    writeFile(folder.filePath("bosh.rtf"), "");
+    writeFile(folder.filePath("tekst.rtf"), "Ky nuk është RTF.\n");
+    const QString path = name.startsWith('/') ? name : folder.filePath(name);
+
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("ab AB")));
+    view.setSelStart(3);
+    QString error;
+    QVERIFY(!view.setFileName(path, &error));
+    QCOMPARE(error, message.arg(path));
+    QCOMPARE(view.Text(), QStringLiteral("ab AB")); // the previous content stays
+    QCOMPARE(view.SelStart(), 3);
+}
+
+void TestRichTextView::fontNamesSurviveSubstitution()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("shkronja.rtf");
+    // Cut off inside its last group, as a file copied only in part would be.
+    writeFile(path, "{\\rtf1\\ansi" + kFontTable +
+                        "{\\f1 aa}{\\f2 bb}{\\f3 cc}{\\f4 dd}{\\f0 ee");
+    RichTextView view;
+    QVERIFY(view.setFileName(path));
+    QCOMPARE(view.Text(), QStringLiteral("aabbccddee"));
+    const QStringList names = {"Arial", "Arial Black", "Arial Narrow", "Velmora Nowhere Sans",
+                               "Times New Roman"};
+    for (int i = 0; i < names.size(); ++i) {
+        view.setSelStart(2 * i);
+        view.setSelLength(2);
+        QCOMPARE(fontName(view), names[i]);
+        // The document asks for the font by the RTF's name, whatever face draws it.
+        QCOMPARE(shownFormat(view, 2 * i).fontFamilies().toStringList(), QStringList(names[i]));
+    }
+}
+
+void TestRichTextView::showsParagraphAndCharacterFormats()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("formate.rtf");
+    writeFile(path, "{\\rtf1\\ansi" + kFontTable + "{\\colortbl;\\red128\\green0\\blue0;}"
+                    "\\pard\\qc\\li720\\ri360\\fi-360\\sb240\\sa120\\f1\\fs28\\b\\cf1 a\\par"
+                    "\\pard\\qj\\sl360\\slmult1\\plain\\i b\\par"
+                    "\\pard\\sl-300\\slmult0\\plain\\ul c{\\super 2}\\strike d\\par}");
+    RichTextView view;
+    QVERIFY(view.setFileName(path));
+    QCOMPARE(view.Text(), QStringLiteral("a\rb\rc2d\r"));
+
+    const QTextBlockFormat first = view.document()->findBlock(0).blockFormat();
+    QCOMPARE(int(first.alignment() & Qt::AlignHorizontal_Mask), int(Qt::AlignHCenter));
+    QCOMPARE(first.leftMargin(), 48.0); // 720 twips at 15 a pixel
+    QCOMPARE(first.rightMargin(), 24.0);
+    QCOMPARE(first.textIndent(), -24.0);
+    QCOMPARE(first.topMargin(), 16.0);
+    QCOMPARE(first.bottomMargin(), 8.0);
+    const QTextCharFormat a = shownFormat(view, 0);
+    QCOMPARE(a.fontPointSize(), 14.0);
+    QCOMPARE(a.fontWeight(), int(QFont::Bold));
+    QCOMPARE(a.foreground().color(), QColor(128, 0, 0));
+
+    const QTextBlockFormat second = view.document()->findBlock(2).blockFormat();
+    QCOMPARE(int(second.alignment() & Qt::AlignHorizontal_Mask), int(Qt::AlignJustify));
+    QCOMPARE(second.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+    QCOMPARE(second.lineHeight(), 150.0);
+    QVERIFY(shownFormat(view, 2).fontItalic());
+
+    const QTextBlockFormat third = view.document()->findBlock(4).blockFormat();
+    QCOMPARE(third.lineHeightType(), int(QTextBlockFormat::FixedHeight));
+    QCOMPARE(third.lineHeight(), 20.0);
+    QVERIFY(shownFormat(view, 4).fontUnderline());
+    QCOMPARE(shownFormat(view, 5).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QVERIFY(shownFormat(view, 6).fontStrikeOut());
+}
+
+void TestRichTextView::keyboardSelectsButNeverEdits()
+{
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("ab\rcd")));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.SetFocus();
+    QVERIFY(view.hasFocus());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(view.SelStart(), 5);
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(view.SelStart(), 3);
+    QCOMPARE(view.SelText(), QStringLiteral("cd"));
+    QTest::keyClicks(&view, QStringLiteral("xy"));
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    QCOMPARE(view.Text(), QStringLiteral("ab\rcd"));
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(view.SelStart(), 0);
+    QCOMPARE(view.SelLength(), 0);
+
+    view.setSelStart(0); // a new document is as read-only as the first
+    view.setSelLength(2);
+    view.setSelFontSize(QStringLiteral("20"));
+    view.SetFocus();
+    QTest::keyClicks(&view, QStringLiteral("z"));
+    QCOMPARE(view.Text(), QStringLiteral("ab\rcd"));
+}
+
+void TestRichTextView::selectionStaysHighlightedWithoutFocus()
+{
+    // Desktop themes draw an inactive selection in a pale grey that barely shows.
+    const QPalette original = QApplication::palette();
+    QPalette theme = original;
+    theme.setColor(QPalette::Active, QPalette::Highlight, QColor(0, 0, 160));
+    theme.setColor(QPalette::Inactive, QPalette::Highlight, QColor(220, 220, 220));
+    QApplication::setPalette(theme);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+
+    QWidget window;
+    auto* view = new RichTextView(&window);
+    auto* searchBox = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(view);
+    layout->addWidget(searchBox);
+    window.resize(300, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    view->loadDocument(plain(QStringLiteral("MMMMMMMM MMMMMMMM")));
+    searchBox->setFocus();
+    QVERIFY(view->Find(QStringLiteral("mmmmmmmm")) == 0);
+    QVERIFY(!view->hasFocus());
+
+    const QImage shot = view->viewport()->grab().toImage();
+    const QRect selected = view->cursorRect(view->textCursor()).adjusted(-20, 0, -4, 0);
+    int highlighted = 0;
+    for (int x = selected.left(); x < selected.right(); ++x)
+        highlighted += QColor(shot.pixel(x, selected.center().y())) == QColor(0, 0, 160);
+    QVERIFY2(highlighted > 5, "the selection is not drawn highlighted");
+    // Past the text, the view shows its warm off-white ground.
+    QCOMPARE(QColor(shot.pixel(shot.width() - 5, shot.height() - 5)), QColor(247, 243, 234));
+}
+
+void TestRichTextView::mouseUp_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("shift");
+    QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers() << 1 << 0;
+    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << 2 << 0;
+    QTest::newRow("middle with Shift") << Qt::MiddleButton
+                                       << Qt::KeyboardModifiers(Qt::ShiftModifier) << 4 << 1;
+    QTest::newRow("right with Ctrl and Alt")
+        << Qt::RightButton << (Qt::ControlModifier | Qt::AltModifier) << 2 << 6;
+}
+
+void TestRichTextView::mouseUp()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, code);
+    QFETCH(int, shift);
+    RichTextView view;
+    view.loadDocument(plain(QStringLiteral("ab AB ab")));
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy spy(&view, &RichTextView::MouseUp);
+    // Through the window, as the window system delivers it, so that Qt would also raise a
+    // context menu event for the right button.
+    const QPoint at = view.viewport()->mapTo(&view, QPoint(10, 20));
+    QTest::mousePress(view.windowHandle(), button, modifiers, at);
+    QTest::mouseRelease(view.windowHandle(), button, modifiers, at);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy[0], QVariantList({code, shift, 150, 300}));
+    QCOMPARE(QApplication::activePopupWidget(), nullptr); // the view opens no menu of its own
+}
+
+void TestRichTextView::placementInTwips()
+{
+    QWidget window;
+    RichTextView view(&window);
+    view.move(144, 0);
+    QCOMPARE(view.Left(), 2160);
+    QVERIFY(view.setWidth(5055));
+    QCOMPARE(view.width(), 337);
+    QCOMPARE(view.Width(), 5055);
+    QVERIFY(view.setHeight(0));
+    QCOMPARE(view.Height(), 0);
+    QVERIFY(!view.setWidth(-15));
+    QVERIFY(!view.setHeight(-1));
+    QCOMPARE(view.Width(), 5055);
+    QCOMPARE(view.Height(), 0);
+}
+
+QTEST_MAIN(TestRichTextView)
+#include "tst_rich_text_view.moc"
