@@ -1,0 +1,378 @@
+#include "main_window.h"
+
+#include "about_window.h"
+#include "event_wait.h"
+#include "picture_button.h"
+#include "splash_window.h"
+#include "timing_log.h"
+#include "twips.h"
+
+#include "hadith_jump.h"
+#include "message_box.h"
+#include "rich_text_view.h"
+#include "text_search.h"
+#include "view_commands.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QWindow>
+
+#include <cmath>
+#include <memory>
+
+namespace velmora {
+
+namespace {
+
+const QColor kNavy(0, 30, 80);
+const QColor kSearchButtonFace(192, 192, 192);
+
+// How long the start-up waits for the window system to put the new main window on the screen
+// before painting it; a window that is not mapped by then is painted when it is.
+constexpr std::chrono::milliseconds kExposeWait{250};
+
+// The hadith numbers in list order: 1 to 1014, the extra hadith "443. a)" right after 443.
+const QStringList& hadithNumbers()
+{
+    static const QStringList numbers = [] {
+        QStringList list;
+        list.reserve(1015);
+        for (int n = 1; n <= 1014; ++n) {
+            list << QString::number(n);
+            if (n == 443)
+                list << QStringLiteral("443. a)");
+        }
+        return list;
+    }();
+    return numbers;
+}
+
+const QStringList& textSizes()
+{
+    static const QStringList sizes = [] {
+        QStringList list;
+        for (int points = 6; points <= 26; ++points)
+            list << QString::number(points);
+        return list;
+    }();
+    return sizes;
+}
+
+// Refilling a combo box makes its first entry current and so replaces the text it shows; the
+// text is put back, with the matching entry current so the list opens at it.
+void refill(QComboBox* box, const QStringList& entries)
+{
+    const QSignalBlocker blocker(box);
+    const QString shown = box->currentText();
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentIndex(box->findText(shown));
+    box->setEditText(shown);
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::chrono::milliseconds splashPause, QWidget* parent)
+    : QWidget(parent), m_splashPause(splashPause)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kProgramTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/velmora.ico")));
+    createControls();
+    connectHandlers();
+
+    resize(kClientSize);
+    if (const QScreen* target = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), kClientSize);
+        frame.moveCenter(target->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    // The first control in tab order takes the focus when the window first becomes active.
+    txtKerkim->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    const QColor labelInk = palette().color(QPalette::HighlightedText);
+    const auto makeLabel = [&](const QString& name, int left, int top, const QString& text,
+                               Qt::Alignment alignment) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        QPalette ink = label->palette();
+        ink.setColor(QPalette::WindowText, labelInk);
+        label->setPalette(ink);
+        label->setAlignment(alignment | Qt::AlignTop);
+        label->move(twipsToPixels(left), twipsToPixels(top));
+        // Sized to its text. The left edge stays put whatever the alignment: with a face wider
+        // than the one the panel was drawn for, a label grown leftwards would leave the window.
+        label->adjustSize();
+        return label;
+    };
+    const auto makeButton = [&](const QString& name, const QRect& place, const QString& tip,
+                                const QString& picture) {
+        auto* button = new PictureButton(this);
+        button->setObjectName(name);
+        button->setGeometry(place);
+        button->setToolTip(tip);
+        // The button shows no text: a screen reader names it by its tooltip.
+        button->setAccessibleName(tip);
+        button->setPicture(QIcon(picture));
+        return button;
+    };
+    const auto makeComboBox = [&](const QString& name, const QRect& place, const QString& text) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(name);
+        box->setEditable(true);
+        // What the user types is never added to the list, and is never taken for a pick: on
+        // Enter or on leaving the box Qt would otherwise choose the entry matching the typed
+        // text and report it as activated, running the box's handler. Only a pick from the
+        // list (or the arrow keys) is a pick.
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setCompleter(nullptr);
+        QObject::disconnect(box->lineEdit(), SIGNAL(editingFinished()), box, nullptr);
+        box->setGeometry(place);
+        box->setEditText(text);
+        return box;
+    };
+
+    cmdFund = makeButton(QStringLiteral("cmdFund"), twipsRect(120, 120, 375, 375),
+                         QStringLiteral("Fund"), QStringLiteral(":/pictures/exit.ico"));
+    cmdRrethProg = makeButton(QStringLiteral("cmdRrethProg"), twipsRect(600, 120, 375, 375),
+                              QStringLiteral("Rreth programit..."),
+                              QStringLiteral(":/pictures/about.ico"));
+    Label4 = makeLabel(QStringLiteral("Label4"), 120, 600, QStringLiteral("Gjeje hadithin numër"),
+                       Qt::AlignLeft);
+    cmbNrHadithi = makeComboBox(QStringLiteral("cmbNrHadithi"), twipsRect(120, 840, 975, 315),
+                                QStringLiteral("1"));
+    cmdFillimDoc = makeButton(QStringLiteral("cmdFillimDoc"), twipsRect(1320, 840, 255, 375),
+                              QStringLiteral("Në fillim të tekstit"),
+                              QStringLiteral(":/pictures/arrow_up.ico"));
+    cmdFundDoc = makeButton(QStringLiteral("cmdFundDoc"), twipsRect(1680, 840, 255, 375),
+                            QStringLiteral("Në fund të tekstit"),
+                            QStringLiteral(":/pictures/arrow_down.ico"));
+    Label3 = makeLabel(QStringLiteral("Label3"), 165, 1320, QStringLiteral("Kërkimi i tekstit"),
+                       Qt::AlignRight);
+    txtKerkim = new QLineEdit(QStringLiteral("i Dërguari"), this);
+    txtKerkim->setObjectName(QStringLiteral("txtKerkim"));
+    txtKerkim->setGeometry(twipsRect(120, 1560, 1455, 315));
+    txtKerkim->setToolTip(QStringLiteral("Fjala e kërkuar"));
+    txtKerkim->installEventFilter(this);
+    cmdKerkim = makeButton(QStringLiteral("cmdKerkim"), twipsRect(1680, 1560, 375, 375),
+                           QStringLiteral("Kërko"), QStringLiteral(":/pictures/search.ico"));
+    QPalette face = cmdKerkim->palette();
+    face.setColor(QPalette::Button, kSearchButtonFace);
+    cmdKerkim->setPalette(face);
+    Label2 = makeLabel(QStringLiteral("Label2"), 120, 2040, QStringLiteral("Dukja"), Qt::AlignLeft);
+    CmbNrFonti = makeComboBox(QStringLiteral("CmbNrFonti"), twipsRect(120, 2280, 615, 315),
+                              QStringLiteral("12"));
+    CmbNrFonti->setToolTip(QStringLiteral("Madhësia e tekstit"));
+    cmdCopy = makeButton(QStringLiteral("cmdCopy"), twipsRect(840, 2280, 375, 375),
+                         QStringLiteral("Kopjim i tekstit të selektuar"),
+                         QStringLiteral(":/pictures/copy.ico"));
+
+    Rtf1 = new RichTextView(this);
+    Rtf1->setObjectName(QStringLiteral("Rtf1"));
+    Rtf1->setGeometry(twipsRect(2160, 0, 5055, 4455));
+
+    // A child menu is still a popup window: it never shows as a menu bar.
+    mnuPopupRtf = new QMenu(QStringLiteral("Popup RTF menu"), this);
+    mnuPopupRtf->setObjectName(QStringLiteral("mnuPopupRtf"));
+    mnuSelektoKrejtTekstin = mnuPopupRtf->addAction(QStringLiteral("Selektoje tërë tekstin"));
+    mnuSelektoKrejtTekstin->setObjectName(QStringLiteral("mnuSelektoKrejtTekstin"));
+    mnuKopjim = mnuPopupRtf->addAction(QStringLiteral("Kopjoje tekstin e selektuar"));
+    mnuKopjim->setObjectName(QStringLiteral("mnuKopjim"));
+
+    QWidget* const tabOrder[] = {txtKerkim,  Rtf1,         cmdFund,    cmdFundDoc,
+                                 cmdFillimDoc, cmdKerkim,  cmdRrethProg, CmbNrFonti,
+                                 cmdCopy,    cmbNrHadithi};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void MainWindow::connectHandlers()
+{
+    connect(cmdFund, &QToolButton::clicked, this, &MainWindow::cmdFund_Click);
+    // cmdFund_LostFocus is left out on purpose: the focus stays wherever the user moved it
+    // from the exit button, so Tab keeps reaching every control.
+    connect(cmdRrethProg, &QToolButton::clicked, this, &MainWindow::cmdRrethProg_Click);
+    connect(cmbNrHadithi, &QComboBox::activated, this, &MainWindow::cmbNrHadithi_Click);
+    connect(cmdKerkim, &QToolButton::clicked, this, &MainWindow::cmdKerkim_Click);
+    connect(cmdFillimDoc, &QToolButton::clicked, this, &MainWindow::cmdFillimDoc_Click);
+    connect(cmdFundDoc, &QToolButton::clicked, this, &MainWindow::cmdFundDoc_Click);
+    connect(CmbNrFonti, &QComboBox::activated, this, &MainWindow::CmbNrFonti_Click);
+    connect(cmdCopy, &QToolButton::clicked, this, &MainWindow::cmdCopy_Click);
+    connect(Rtf1, &RichTextView::MouseUp, this, &MainWindow::Rtf1_MouseUp);
+    connect(mnuSelektoKrejtTekstin, &QAction::triggered, this,
+            &MainWindow::mnuSelektoKrejtTekstin_Click);
+    connect(mnuKopjim, &QAction::triggered, this, &MainWindow::mnuKopjim_Click);
+    // txtKerkim's GotFocus and KeyPress arrive through eventFilter.
+}
+
+bool MainWindow::Form_Load()
+{
+    Splash();
+    Form_Activate();
+    paintWithEmptyView();
+
+    if (lcTiming().isDebugEnabled())
+        Rtf1->viewport()->installEventFilter(this);
+    QString error;
+    if (!Rtf1->setFileName(kBookDocument, &error)) {
+        if (error.isEmpty())
+            error = QStringLiteral("Libri «%1» nuk u hap.").arg(kBookDocument);
+        showMessage(this, error, MessageButtons::Ok);
+        hide();
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::Splash()
+{
+    auto frmSplash1 = std::make_unique<SplashWindow>();
+    frmSplash1->centreOnScreen();
+    frmSplash1->show();
+    // The splash keeps painting and the program keeps answering the window system meanwhile.
+    handleEventsUntil(std::chrono::steady_clock::now() + m_splashPause, QEventLoop::AllEvents);
+    show();
+    logTiming("main window shown");
+    frmSplash1.reset();
+}
+
+void MainWindow::paintWithEmptyView()
+{
+    // Input stays queued: only the window system's own events (mapping, exposure) are handled
+    // until the window is on the screen, then it is painted at once, before the book is read.
+    QWindow* const window = windowHandle();
+    handleEventsUntil(std::chrono::steady_clock::now() + kExposeWait,
+                      QEventLoop::ExcludeUserInputEvents,
+                      [window] { return window && window->isExposed(); });
+    repaint();
+}
+
+void MainWindow::Form_Activate()
+{
+    addItemCmbNrHadith();
+    addNrFontToCombo();
+    const QSignalBlocker blocker(cmbNrHadithi);
+    cmbNrHadithi->setCurrentIndex(cmbNrHadithi->findText(QStringLiteral("1")));
+    cmbNrHadithi->setEditText(QStringLiteral("1"));
+}
+
+void MainWindow::addItemCmbNrHadith() { refill(cmbNrHadithi, hadithNumbers()); }
+
+void MainWindow::addNrFontToCombo() { refill(CmbNrFonti, textSizes()); }
+
+void MainWindow::Form_Resize()
+{
+    // Single precision, as the rule was written; a negative width is refused by the view, and
+    // then the height is left alone as well.
+    const float left = static_cast<float>(Rtf1->Left());
+    const float outerWidth = static_cast<float>(frameGeometry().width() * kTwipsPerPixel);
+    const float width = outerWidth - left - 100.0F;
+    if (!Rtf1->setWidth(static_cast<int>(std::lround(width))))
+        return;
+    Rtf1->setHeight(height() * kTwipsPerPixel);
+}
+
+void MainWindow::cmdFund_Click() { QCoreApplication::exit(0); }
+
+void MainWindow::cmdRrethProg_Click()
+{
+    {
+        AboutWindow frmRrethProg(this);
+        frmRrethProg.exec();
+    }
+    Form_Activate();
+}
+
+void MainWindow::cmbNrHadithi_Click()
+{
+    if (cmbNrHadithi->currentText().isEmpty())
+        cmbNrHadithi->setEditText(QStringLiteral("1"));
+    kerkoje();
+}
+
+void MainWindow::kerkoje() { jumpToHadith(*Rtf1, cmbNrHadithi->currentText()); }
+
+void MainWindow::cmdKerkim_Click()
+{
+    if (!searchStep(*Rtf1, txtKerkim->text(), this))
+        txtKerkim->setFocus();
+}
+
+void MainWindow::txtKerkim_KeyPress(int& keyAscii)
+{
+    if (keyAscii == 13)
+        cmdKerkim_Click();
+}
+
+void MainWindow::txtKerkim_GotFocus() { txtKerkim->selectAll(); }
+
+void MainWindow::cmdFillimDoc_Click() { caretToStart(*Rtf1); }
+
+void MainWindow::cmdFundDoc_Click() { caretToEnd(*Rtf1); }
+
+void MainWindow::CmbNrFonti_Click() { applyTextSize(*Rtf1, CmbNrFonti->currentText()); }
+
+void MainWindow::cmdCopy_Click() { copySelection(*Rtf1); }
+
+void MainWindow::Rtf1_MouseUp(int button, int, int, int)
+{
+    if (button == 2)
+        mnuPopupRtf->popup(QCursor::pos());
+}
+
+void MainWindow::mnuSelektoKrejtTekstin_Click() { selectAll(*Rtf1); }
+
+void MainWindow::mnuKopjim_Click() { cmdCopy_Click(); }
+
+void MainWindow::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), kNavy);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtKerkim) {
+        if (event->type() == QEvent::FocusIn) {
+            // After the focus change has been handled: a mouse press that brought the focus
+            // places the cursor, which would undo a selection made now.
+            QTimer::singleShot(0, this, &MainWindow::txtKerkim_GotFocus);
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            int keyAscii = 0;
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                keyAscii = 13;
+            else if (!key->text().isEmpty())
+                keyAscii = key->text().front().unicode();
+            // The key goes on to the box unchanged: Enter adds nothing to a one-line box.
+            if (keyAscii != 0)
+                txtKerkim_KeyPress(keyAscii);
+        }
+    } else if (watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
+               Rtf1->TextLength() > 0) {
+        logTimingAfterPaint("book painted");
+        Rtf1->viewport()->removeEventFilter(this);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace velmora
