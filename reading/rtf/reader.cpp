@@ -16,14 +16,6 @@ namespace velmora::rtf {
 
 namespace {
 
-// Group states are kept for this many levels. Real files stay far below it except mail that
-// Outlook wraps around HTML, which opens a group per HTML element and reaches a few thousand
-// levels. Deeper groups are counted, not stored, so a million '{' costs no memory; they are read
-// in the state of the deepest stored group, and any destination inside them is skipped.
-constexpr std::size_t kMaxGroupDepth = 8192;
-// \ucN beyond this is nonsense; clamping keeps a hostile value from swallowing whole groups of
-// text as "fallback".
-constexpr int32_t kMaxUnicodeSkip = 16;
 // Word lists each font once per charset variant and stays in the hundreds; more than this is a
 // broken or hostile file, and further font numbers share the first font's slot, so the table
 // cannot grow with the file.

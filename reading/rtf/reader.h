@@ -4,10 +4,20 @@
 #include "document.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace velmora::rtf {
+
+// Group states are kept for this many levels. Real files stay far below it except mail that
+// Outlook wraps around HTML, which opens a group per HTML element and reaches a few thousand
+// levels. Deeper groups are counted, not stored, so a million '{' costs no memory; they are read
+// in the state of the deepest stored group, and any destination inside them is skipped.
+constexpr std::size_t kMaxGroupDepth = 8192;
+// \ucN beyond this is nonsense (no character has more than a few bytes of fallback); clamping
+// keeps a hostile value from swallowing whole stretches of text as "fallback".
+constexpr int32_t kMaxUnicodeSkip = 16;
 
 enum class ReadStatus {
     Ok,        // read to the end
