@@ -1,6 +1,7 @@
 #include "message_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace velmora {
 
