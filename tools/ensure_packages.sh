@@ -8,7 +8,7 @@ velmora_packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils strace
+  xvfb xauth x11-utils strace xdotool imagemagick
   fontconfig fonts-dejavu-core fonts-liberation
 )
 
