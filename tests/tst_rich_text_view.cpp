@@ -92,6 +92,8 @@ class TestRichTextView : public QObject {
 private slots:
     void textKeepsOnePositionPerCharacter_data();
     void textKeepsOnePositionPerCharacter();
+    void showsAModelWithFaultyRuns_data();
+    void showsAModelWithFaultyRuns();
     void find_data();
     void find();
     void findOptions_data();
@@ -146,6 +148,46 @@ void TestRichTextView::textKeepsOnePositionPerCharacter()
         if (shown[i] == u'\r')
             QCOMPARE(view.document()->findBlock(i + 1).position(), i + 1);
     }
+}
+
+void TestRichTextView::showsAModelWithFaultyRuns_data()
+{
+    // Runs over "abcdef" as {start, length, format}; format 0 is Arial, 1 Times New Roman and
+    // 2 a font missing from the font table.
+    QTest::addColumn<QList<QList<int>>>("runs");
+    QTest::addColumn<QString>("fontOfAll"); // "(mixed)" when the text ends up in several fonts
+    QTest::newRow("no runs at all") << QList<QList<int>>{} << "Arial";
+    QTest::newRow("a gap between runs goes to the run before it")
+        << QList<QList<int>>{{0, 2, 0}, {4, 2, 0}} << "Arial";
+    QTest::newRow("overlapping runs") << QList<QList<int>>{{0, 4, 1}, {2, 4, 1}}
+                                      << "Times New Roman";
+    QTest::newRow("runs out of order and past the end")
+        << QList<QList<int>>{{3, 90, 1}, {0, 3, 0}} << "(mixed)";
+    QTest::newRow("a format that does not exist") << QList<QList<int>>{{0, 6, 7}} << "Arial";
+    QTest::newRow("a font missing from the font table") << QList<QList<int>>{{0, 6, 2}} << "";
+    QTest::newRow("negative starts and lengths")
+        << QList<QList<int>>{{-4, 5, 1}, {1, -3, 0}, {1, 5, 1}} << "Times New Roman";
+}
+
+void TestRichTextView::showsAModelWithFaultyRuns()
+{
+    QFETCH(QList<QList<int>>, runs);
+    QFETCH(QString, fontOfAll);
+    rtf::Document model = plain(QStringLiteral("abcdef"));
+    model.fontNames = {"Arial", "Times New Roman"};
+    model.charFormats.assign(3, {});
+    model.charFormats[1].font = 1;
+    model.charFormats[2].font = 9;
+    model.runs.clear();
+    for (const QList<int>& run : runs)
+        model.runs.push_back({run[0], run[1], static_cast<uint32_t>(run[2])});
+    RichTextView view;
+    view.loadDocument(model);
+    QCOMPARE(view.Text(), QStringLiteral("abcdef"));
+    view.setSelLength(6);
+    QCOMPARE(fontName(view), fontOfAll);
+    view.setSelFontSize(QStringLiteral("9"));
+    QCOMPARE(shownFormat(view, 5).fontPointSize(), 9.0);
 }
 
 void TestRichTextView::find_data()
