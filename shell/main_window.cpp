@@ -246,6 +246,9 @@ void MainWindow::Splash()
     // The splash keeps painting and the program keeps answering the window system meanwhile.
     handleEventsUntil(std::chrono::steady_clock::now() + m_splashPause, QEventLoop::AllEvents);
     show();
+    // Asked for, so that the focus lands in the search box also where no window manager
+    // activates new windows by itself.
+    activateWindow();
     logTiming("main window shown");
     frmSplash1.reset();
 }
