@@ -238,7 +238,8 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
         colors.setColor(QPalette::Inactive, role, colors.color(QPalette::Active, role));
     setPalette(colors);
 
-    // Qt lays out a book of a million characters in about a quarter of a second.
+    // Qt tells no one when its background layout reaches a place, so a waiting selection
+    // looks again a little later; the whole book takes about a quarter of a second.
     m_pendingTimer.setInterval(20);
     m_pendingTimer.setSingleShot(true);
     connect(&m_pendingTimer, &QTimer::timeout, this, &RichTextView::applyPendingSelection);
@@ -343,24 +344,23 @@ RichTextView::Selection RichTextView::selection() const
     return {cursor.anchor(), cursor.position()};
 }
 
-bool RichTextView::isLaidOut() const
+bool RichTextView::isLaidOutAt(int position) const
 {
-    // Qt lays the blocks out in order, so the last one has lines only when all have.
-    const QTextBlock last = document()->lastBlock();
-    return last.isValid() && last.layout() != nullptr && last.layout()->lineCount() > 0;
+    const QTextBlock block = document()->findBlock(position);
+    return block.isValid() && block.layout() != nullptr && block.layout()->lineCount() > 0;
 }
 
 void RichTextView::applyPendingSelection()
 {
     if (!m_pendingSelection)
         return;
-    if (!isLaidOut()) {
+    const Selection wanted = *m_pendingSelection;
+    if (!isLaidOutAt(wanted.start() + wanted.length())) {
         m_pendingTimer.start();
         return;
     }
-    const Selection wanted = *m_pendingSelection;
-    // The place was brought into view when the document was swapped in; the reader may have
-    // scrolled since, and the selection must not pull the view away from there.
+    // The selection's start was brought into view when it was asked for; the reader may have
+    // scrolled since, and the rest of the selection must not pull the view away from there.
     const int top = verticalScrollBar()->value();
     const int left = horizontalScrollBar()->value();
     select(wanted.anchor, wanted.position);
@@ -373,14 +373,29 @@ void RichTextView::select(int anchor, int position)
     m_pendingSelection.reset();
     m_pendingTimer.stop();
     const int length = TextLength();
+    anchor = std::clamp(anchor, 0, length);
+    position = std::clamp(position, 0, length);
+    const Selection wanted{anchor, position};
+    const int start = wanted.start();
+    const int end = start + wanted.length();
+    // Showing a selection makes Qt lay out the document up to its end at once. Right after a
+    // book is shown, that would freeze the window for a selection of the whole book; so while
+    // Qt is still laying out in the background, such a selection waits with a caret at its
+    // start until the layout reaches its end.
+    const bool waits = start != end && isLaidOutAt(start) && !isLaidOutAt(end);
     QTextCursor cursor(document());
-    cursor.setPosition(std::clamp(anchor, 0, length));
-    cursor.setPosition(std::clamp(position, 0, length), QTextCursor::KeepAnchor);
+    cursor.setPosition(waits ? start : anchor);
+    if (!waits)
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     // Qt scrolls only until the caret's line shows; at the start the document's top margin
     // belongs to the view too.
     if (cursor.position() == 0)
         verticalScrollBar()->setValue(0);
+    if (waits) {
+        m_pendingSelection = wanted;
+        m_pendingTimer.start();
+    }
 }
 
 int RichTextView::SelStart() const { return selection().start(); }
@@ -434,12 +449,10 @@ void RichTextView::setSelFontSize(const QString& size)
     resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
                static_cast<uint16_t>(points * 2));
     showModel();
-    // The new document shows the selection's start at once; the selection itself follows
-    // when Qt has laid the document out, since showing the end of a whole-book selection
-    // would make Qt lay out all of it before the first paint.
+    // The place of the selection first, so that the selection itself can wait for the layout
+    // (see select) rather than have Qt lay out the whole new document before the first paint.
     select(kept.start(), kept.start());
-    m_pendingSelection = kept;
-    applyPendingSelection();
+    select(kept.anchor, kept.position);
 }
 
 const QString& RichTextView::foldedText()

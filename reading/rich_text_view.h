@@ -111,7 +111,7 @@ private:
     void select(int anchor, int position);
     Selection selection() const;
     void applyPendingSelection();
-    bool isLaidOut() const;
+    bool isLaidOutAt(int position) const;
     const QString& foldedText();
     std::size_t runIndexAt(int position) const;
     int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table
@@ -128,9 +128,8 @@ private:
     // Positions where the font name differs from the character before: sizes change the runs
     // but never these, so they are found once per load.
     std::vector<int32_t> m_fontChanges;
-    // A selection that a new document takes once Qt has laid it out in the background: showing
-    // it at once would make Qt lay out the whole book first. Until then the members answer
-    // with it; the reader's own click or key drops it.
+    // A selection that waits until Qt has laid the document out up to its end (see select);
+    // until then the members answer with it, and the reader's own click or key drops it.
     std::optional<Selection> m_pendingSelection;
     QTimer m_pendingTimer;
 };
