@@ -133,19 +133,16 @@ void DocumentBuilder::advanceRun()
         ++m_run;
 }
 
-void DocumentBuilder::buildTo(qsizetype position)
+QTextDocument* DocumentBuilder::build()
 {
-    if (isComplete() || m_position >= position)
-        return;
     const std::vector<rtf::CharRun>& runs = m_model.runs;
+    // One edit block: the document reports one change instead of one per insertion.
     m_cursor.beginEditBlock();
-    if (m_position == 0) {
-        m_cursor.setBlockFormat(blockFormatAt(0));
-        advanceRun();
-        if (m_run < runs.size())
-            m_cursor.setBlockCharFormat(charFormat(runs[m_run].format));
-    }
-    const qsizetype end = std::min(position, m_text.size());
+    m_cursor.setBlockFormat(blockFormatAt(0));
+    advanceRun();
+    if (m_run < runs.size())
+        m_cursor.setBlockCharFormat(charFormat(runs[m_run].format));
+    const qsizetype end = m_text.size();
     while (m_position < end) {
         advanceRun();
         // The view repairs the model before building, so runs cover the text; a run that
@@ -174,6 +171,7 @@ void DocumentBuilder::buildTo(qsizetype position)
         }
     }
     m_cursor.endEditBlock();
+    return m_document;
 }
 
 } // namespace velmora

@@ -326,12 +326,11 @@ void RichTextView::showModel()
 {
     m_pendingSelection.reset();
     m_pendingTimer.stop();
-    DocumentBuilder builder(m_model, m_text, this);
-    builder.buildTo(m_text.size());
+    QTextDocument* built = DocumentBuilder(m_model, m_text, this).build();
     // QTextEdit deletes only a document that it created itself; the ones built here are ours.
     QTextDocument* previous = document();
     const bool ours = previous->parent() == this;
-    setDocument(builder.document());
+    setDocument(built);
     if (ours)
         delete previous;
 }
