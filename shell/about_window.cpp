@@ -17,7 +17,7 @@ namespace {
 const QColor kNavy(0, 30, 80);
 const QColor kLightYellow(255, 255, 128);
 
-struct LabelDesign {
+struct LabelLayout {
     int index;
     int left, top, width, height; // twips; width and height only for a fixed-size label
     const char* family;
@@ -31,7 +31,7 @@ struct LabelDesign {
 };
 
 // Top to bottom, as the window shows them. The credits are the program's own.
-const LabelDesign kLabels[] = {
+const LabelLayout kLabels[] = {
     {0, 240, 240, 4755, 300, "MS Sans Serif", 12, QFont::Normal, false, Qt::AlignLeft, false,
      "Vatra e Lirë – botime digjitale", nullptr},
     {17, 240, 480, 645, 405, "Arial Black", 14.25, QFont::Black, false, Qt::AlignLeft, false,
@@ -62,13 +62,13 @@ const LabelDesign kLabels[] = {
      nullptr},
 };
 
-struct LineDesign {
+struct LineLayout {
     int index;
     int x1, y, x2; // twips; both lines are horizontal
     int thickness; // pixels
 };
 
-const LineDesign kLines[] = {
+const LineLayout kLines[] = {
     {0, 0, 960, 5280, 3},
     {1, 480, 1800, 1920, 1},
 };
@@ -109,26 +109,26 @@ void AboutWindow::createControls()
     Picture1->installEventFilter(this);
 
     const QColor ink = palette().color(QPalette::HighlightedText);
-    for (const LabelDesign& design : kLabels) {
-        auto* label = new QLabel(QString::fromUtf8(design.text), Picture1);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(design.index));
-        QFont font(QString::fromLatin1(design.family));
-        font.setPointSizeF(design.points);
-        font.setWeight(static_cast<QFont::Weight>(design.weight));
-        font.setItalic(design.italic);
+    for (const LabelLayout& entry : kLabels) {
+        auto* label = new QLabel(QString::fromUtf8(entry.text), Picture1);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(entry.index));
+        QFont font(QString::fromLatin1(entry.family));
+        font.setPointSizeF(entry.points);
+        font.setWeight(static_cast<QFont::Weight>(entry.weight));
+        font.setItalic(entry.italic);
         label->setFont(font);
         QPalette colours = label->palette();
-        colours.setColor(QPalette::WindowText, design.index == 14 ? kLightYellow : ink);
+        colours.setColor(QPalette::WindowText, entry.index == 14 ? kLightYellow : ink);
         label->setPalette(colours);
-        label->setAlignment(design.alignment | Qt::AlignTop);
-        if (design.toolTip)
-            label->setToolTip(QString::fromUtf8(design.toolTip));
-        if (design.fixedSize) {
+        label->setAlignment(entry.alignment | Qt::AlignTop);
+        if (entry.toolTip)
+            label->setToolTip(QString::fromUtf8(entry.toolTip));
+        if (entry.fixedSize) {
             label->setWordWrap(true);
-            label->setGeometry(twipsRect(design.left, design.top, design.width, design.height));
+            label->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
         } else {
             // Sized to its text, its top left corner in place, as in the main window.
-            label->move(twipsToPixels(design.left), twipsToPixels(design.top));
+            label->move(twipsToPixels(entry.left), twipsToPixels(entry.top));
             label->adjustSize();
         }
         // Labels keep their clicks: a click on one must not reach Picture1 and close.
@@ -137,13 +137,13 @@ void AboutWindow::createControls()
     }
 
     const QColor lineColour = palette().color(QPalette::Base);
-    for (const LineDesign& design : kLines) {
+    for (const LineLayout& entry : kLines) {
         auto* line = new QFrame(Picture1);
-        line->setObjectName(QStringLiteral("Line1_%1").arg(design.index));
+        line->setObjectName(QStringLiteral("Line1_%1").arg(entry.index));
         line->setFrameShape(QFrame::NoFrame);
-        const int y = twipsToPixels(design.y) - design.thickness / 2;
-        line->setGeometry(twipsToPixels(design.x1), y,
-                          twipsToPixels(design.x2 - design.x1) + 1, design.thickness);
+        const int y = twipsToPixels(entry.y) - entry.thickness / 2;
+        line->setGeometry(twipsToPixels(entry.x1), y,
+                          twipsToPixels(entry.x2 - entry.x1) + 1, entry.thickness);
         QPalette colours = line->palette();
         colours.setColor(QPalette::Window, lineColour);
         line->setPalette(colours);

@@ -279,8 +279,8 @@ void MainWindow::addNrFontToCombo() { refill(CmbNrFonti, textSizes()); }
 
 void MainWindow::Form_Resize()
 {
-    // Single precision, as the rule was written; a negative width is refused by the view, and
-    // then the height is left alone as well.
+    // In single precision. A negative width is refused by the view, and then the height is left
+    // alone as well, so a window narrower than the panel keeps the view as it was.
     const float left = static_cast<float>(Rtf1->Left());
     const float outerWidth = static_cast<float>(frameGeometry().width() * kTwipsPerPixel);
     const float width = outerWidth - left - 100.0F;

@@ -24,7 +24,7 @@ public:
     static constexpr QSize kClientSize{449, 426}; // 6735 x 6390 twips
     inline static const QString kBookDocument = QStringLiteral("Velmora.rtf");
 
-    // Creates the window hidden, in its design state. splashPause is the least time the splash
+    // Creates the window hidden, in its initial state. splashPause is the least time the splash
     // stays alone on the screen; tests shorten it.
     explicit MainWindow(std::chrono::milliseconds splashPause = kSplashPause,
                         QWidget* parent = nullptr);

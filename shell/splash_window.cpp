@@ -36,7 +36,7 @@ void SplashWindow::centreOnScreen()
 void SplashWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    // Under the picture lies the colour of menu text, as the window was designed; it shows only
+    // Under the picture lies the colour of menu text; it shows only
     // if the picture could not be read.
     painter.fillRect(rect(), QApplication::palette("QMenu").color(QPalette::WindowText));
     painter.drawPixmap(0, 0, m_picture);

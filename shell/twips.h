@@ -1,5 +1,5 @@
 #pragma once
-// Window geometry is laid out in twips, as the windows were designed: 15 twips make one logical
+// Window geometry is laid out in twips: 15 twips make one logical
 // pixel (96 dots per inch), so every place and size below divides evenly.
 
 #include <QRect>

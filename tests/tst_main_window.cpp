@@ -145,7 +145,7 @@ private slots:
     void listsAfterActivations_data();
     void listsAfterActivations();
     void windowActivationAloneDoesNotRefill();
-    void aboutWindowOpensNewInItsDesignState();
+    void aboutWindowOpensNewInItsInitialState();
     void resizeRule_data();
     void resizeRule();
     void comboBoxesRunTheirHandlersOnlyForPicks();
@@ -564,7 +564,7 @@ void TestMainWindow::windowActivationAloneDoesNotRefill()
     QCOMPARE(sizes->count(), 21);
 }
 
-void TestMainWindow::aboutWindowOpensNewInItsDesignState()
+void TestMainWindow::aboutWindowOpensNewInItsInitialState()
 {
     const auto window = startedWindow();
     QVERIFY(window);
@@ -581,7 +581,7 @@ void TestMainWindow::aboutWindowOpensNewInItsDesignState()
         }
         if (opening == 0) {
             first = modal;
-            modal->move(0, 0); // not its design place
+            modal->move(0, 0); // away from its initial place
         } else {
             secondPlace = modal->frameGeometry();
             secondSize = modal->size();
@@ -607,8 +607,8 @@ void TestMainWindow::resizeRule_data()
 {
     QTest::addColumn<QSize>("client"); // empty: maximized
 
-    QTest::newRow("design size") << QSize(449, 426);
-    QTest::newRow("wider and lower than the design") << QSize(900, 300);
+    QTest::newRow("initial size") << QSize(449, 426);
+    QTest::newRow("wider and lower than at first") << QSize(900, 300);
     QTest::newRow("lower than the panel") << QSize(449, 100);
     QTest::newRow("maximized") << QSize();
     QTest::newRow("outer width below 2,260 twips") << QSize(120, 200);
@@ -624,7 +624,7 @@ void TestMainWindow::resizeRule()
     auto* view = control<RichTextView>(window, "Rtf1");
     window.resize(MainWindow::kClientSize);
     QTRY_COMPARE(window.size(), MainWindow::kClientSize);
-    const QRect atDesignSize = view->geometry();
+    const QRect atInitialSize = view->geometry();
 
     if (client.isEmpty()) {
         window.showMaximized();
@@ -637,10 +637,10 @@ void TestMainWindow::resizeRule()
     const int outerWidth = window.frameGeometry().width() * 15;
     if (outerWidth < 2160 + 100) {
         // Refused: neither the width nor the height follows the window.
-        QCOMPARE(view->geometry(), atDesignSize);
+        QCOMPARE(view->geometry(), atInitialSize);
         window.resize(MainWindow::kClientSize);
         QTRY_COMPARE(window.size(), MainWindow::kClientSize);
-        QCOMPARE(view->geometry(), atDesignSize);
+        QCOMPARE(view->geometry(), atInitialSize);
         return;
     }
     QCOMPARE(view->pos(), QPoint(144, 0));
