@@ -47,7 +47,8 @@ void TestTextFinder::agreesWithAPlainSearch_data()
     QTest::newRow("repeated letters") << "aaaaaaaaaaaaaaaaaaab" << "aab";
     QTest::newRow("characters above the Latin range") << "ëëëëëëëëçëëëëëëëëç" << "ëç";
     QTest::newRow("halves of the same code unit value in different bytes")
-        << QString::fromUtf16(u"\u0161\u6100\u0061\u0061\u0161\u0061") << QString::fromUtf16(u"\u0061\u0161");
+        << QString::fromUtf16(u"\u0161\u6100\u0061\u0061\u0161\u0061")
+        << QString::fromUtf16(u"\u0061\u0161");
 }
 
 void TestTextFinder::agreesWithAPlainSearch()
