@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -25,7 +25,14 @@ constexpr std::size_t kMaxColors = 0x10000;
 // How far after a footnote mark (\chftn) the reader looks for the note's group to learn whether
 // it is an endnote (\ftnalt): Word writes "\chftn}{\footnote\ftnalt" or "\chftn {\footnote".
 constexpr int kFootnotePeekTokens = 8;
+// No document has this many notes; the cap keeps every mark within the six bytes of the
+// "\chftn" that asks for it, so a file of nothing but marks cannot multiply into text.
+constexpr int32_t kMaxNoteNumber = 99999;
 constexpr char16_t kReplacement = u'\uFFFD';
+// The text grows in steps of this many units, zero-filled once, so that appending needs no
+// per-call resize; the capacity reserved up front (one unit per input byte) is only touched as
+// far as the text really reaches.
+constexpr std::size_t kTextStep = 1 << 16;
 constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
@@ -71,7 +78,7 @@ enum class NoteStyle : uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, Upp
 
 struct NoteNumbering {
     NoteStyle style = NoteStyle::Arabic;
-    int64_t next = 1;
+    int32_t next = 1;
 };
 
 struct FormatKey {
@@ -110,23 +117,25 @@ NoteStyle noteStyleOf(std::string_view word) {
     return NoteStyle::Arabic;
 }
 
+// One footnote or endnote mark, at most 15 characters ("mmmdccclxxxviii").
+struct NoteMark {
+    std::array<char16_t, 16> units{};
+    std::size_t length = 0;
+    void add(char16_t c) { units[length++] = c; }
+};
+
 // The mark of note number n as Word numbers notes. Letters, Roman numerals and Chicago signs
-// grow with n, so past a small bound the number is written in digits, which keeps the text no
-// longer than the "\chftn" that asked for it.
-std::u16string noteMark(NoteStyle style, int64_t n) {
-    std::u16string out;
-    auto digits = [&out](int64_t v) {
-        for (char c : std::to_string(v))
-            out += static_cast<char16_t>(c);
-    };
+// grow with n, so past a small bound the number is written in digits.
+NoteMark noteMark(NoteStyle style, int32_t n) {
+    NoteMark mark;
     switch (style) {
     case NoteStyle::LowerAlpha:
     case NoteStyle::UpperAlpha:
         if (n >= 1 && n <= 26 * 3) { // a..z, aa..zz, aaa..zzz
             const char16_t base = style == NoteStyle::LowerAlpha ? u'a' : u'A';
-            out.assign(static_cast<std::size_t>((n - 1) / 26 + 1),
-                       static_cast<char16_t>(base + (n - 1) % 26));
-            return out;
+            for (int i = 0; i <= (n - 1) / 26; ++i)
+                mark.add(static_cast<char16_t>(base + (n - 1) % 26));
+            return mark;
         }
         break;
     case NoteStyle::LowerRoman:
@@ -136,26 +145,29 @@ std::u16string noteMark(NoteStyle style, int64_t n) {
                     {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
                     {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
                     {5, u"v"},    {4, u"iv"},   {1, u"i"}};
+            const char16_t shift = style == NoteStyle::UpperRoman ? 32 : 0;
             for (const auto& [value, numeral] : kNumerals)
                 for (; n >= value; n -= value)
-                    out += numeral;
-            if (style == NoteStyle::UpperRoman)
-                for (char16_t& c : out)
-                    c = static_cast<char16_t>(c - 32);
-            return out;
+                    for (char16_t c : numeral)
+                        mark.add(static_cast<char16_t>(c - shift));
+            return mark;
         }
         break;
     case NoteStyle::Chicago:
         if (n >= 1 && n <= 8) {
             static constexpr char16_t kSigns[] = {u'*', u'\u2020', u'\u2021', u'\u00A7'};
-            out.assign(static_cast<std::size_t>((n - 1) / 4 + 1), kSigns[(n - 1) % 4]);
-            return out;
+            for (int i = 0; i <= (n - 1) / 4; ++i)
+                mark.add(kSigns[(n - 1) % 4]);
+            return mark;
         }
         break;
     case NoteStyle::Arabic: break;
     }
-    digits(n);
-    return out;
+    char digits[12];
+    const int count = std::snprintf(digits, sizeof digits, "%d", n);
+    for (int i = 0; i < count; ++i)
+        mark.add(static_cast<char16_t>(digits[i]));
+    return mark;
 }
 
 class Reader {
@@ -165,6 +177,10 @@ public:
 
 private:
     GroupState& state() { return m_stack.back(); }
+    CharFormat& editFormat() {
+        m_formatDirty = true;
+        return m_stack.back().chr;
+    }
 
     void openGroup();
     void closeGroup();
@@ -190,7 +206,23 @@ private:
 
     void append(char16_t unit) { append(&unit, 1); }
     void append(const char16_t* units, std::size_t count);
-    void beginRun();
+    char16_t* textSpace(std::size_t count) {
+        if (m_textLength + count > m_doc.text.size())
+            growText(count);
+        return m_doc.text.data() + m_textLength;
+    }
+    void commitText(std::size_t count) {
+        m_textLength += count;
+        m_doc.runs.back().length += static_cast<int32_t>(count);
+    }
+    void growText(std::size_t count);
+    void selectTextPage(int page);
+    void appendSingleByte(uint8_t byte);
+    void beginRun() {
+        if (!m_runOpen || m_formatDirty)
+            startRun();
+    }
+    void startRun();
     void endParagraph();
     uint32_t paragraphFormatIndex(const ParagraphFormat& p);
     void endParagraphUnlessEmpty();
@@ -246,8 +278,16 @@ private:
     CharFormat m_runFormat;
     bool m_runOpen = false;
     int32_t m_paragraphStart = 0;
+    // The code page of the text being read, with its kind and (single-byte) table; looked up
+    // again only when the page changes.
+    int m_textPage = -1;
+    PageKind m_textPageKind = PageKind::SingleByte;
     const std::array<char16_t, 256>* m_table = nullptr;
-    int m_tablePage = 0;
+    // Whether the character format may differ from the open run's; saves comparing the whole
+    // format for every piece of text.
+    bool m_formatDirty = true;
+    bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
+    std::size_t m_textLength = 0; // m_doc.text is zero-filled ahead of this
     std::u16string m_scratch;
 };
 
@@ -266,7 +306,7 @@ ReadResult Reader::run() {
         return result;
     }
     m_tokens.skipBytes(start);
-    m_doc.text.reserve(m_bytes.size() / 2);
+    m_doc.text.reserve(m_bytes.size());
     m_stack.reserve(64);
 
     bool ended = false;
@@ -326,7 +366,7 @@ void Reader::openGroup() {
     }
     if (s.destination == Destination::StyleSheet) {
         s.destination = Destination::StyleEntry;
-        plainCharFormat(s.chr);
+        plainCharFormat(editFormat());
         s.para = {};
         m_styleNumber = 0;
         m_styleIsChar = false;
@@ -338,14 +378,17 @@ void Reader::openGroup() {
 void Reader::closeGroup() {
     m_fallbackLeft = 0;
     m_starPending = false;
+    m_formatDirty = true;
     m_decoder.reset();
     if (m_overflowDepth > 0) {
         if (m_overflowSkipDepth == m_overflowDepth) {
             state().destination = m_overflowSavedDestination;
             m_overflowSkipDepth = 0;
         }
-        if (--m_overflowDepth == 0)
+        if (--m_overflowDepth == 0) {
             state() = m_overflowBase;
+            m_formatDirty = true;
+        }
         return;
     }
     if (m_stack.size() <= 1)
@@ -455,6 +498,8 @@ void Reader::onUnicode(int32_t value) {
     m_decoder.reset();
     if (s.destination == Destination::Text) {
         char16_t unit = static_cast<char16_t>(value);
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+            m_surrogateWritten = true;
         // Symbol fonts written as Unicode use Windows' private-use form U+F020..U+F0FF.
         if (unit >= 0xF020 && unit <= 0xF0FF) {
             const int page = codePage();
@@ -481,27 +526,31 @@ void Reader::applyDocument(Word word, const Token& token) {
         return;
     case Word::DefaultFont:
         m_defaultFontNumber = token.parameter;
-        s.chr.font = fontSlot(m_defaultFontNumber);
+        editFormat().font = fontSlot(m_defaultFontNumber);
         return;
     case Word::Style: {
         auto it = m_paragraphStyles.find(token.hasParameter ? token.parameter : 0);
         if (it != m_paragraphStyles.end()) {
             s.para = it->second.para;
-            s.chr = it->second.chr;
+            editFormat() = it->second.chr;
         }
         return;
     }
     case Word::CharStyle: {
         auto it = m_charStyles.find(token.parameter);
         if (it != m_charStyles.end())
-            s.chr = it->second.chr;
+            editFormat() = it->second.chr;
         return;
     }
     case Word::FootnoteMark: footnoteMark(); return;
     case Word::FootnoteNumbering: m_footnotes.style = noteStyleOf(token.text); return;
     case Word::EndnoteNumbering: m_endnotes.style = noteStyleOf(token.text); return;
-    case Word::FootnoteStart: m_footnotes.next = token.parameter; return;
-    case Word::EndnoteStart: m_endnotes.next = token.parameter; return;
+    case Word::FootnoteStart:
+        m_footnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
+        return;
+    case Word::EndnoteStart:
+        m_endnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
+        return;
     case Word::Par: endParagraph(); return;
     case Word::Page:
     case Word::Sect: endParagraphUnlessEmpty(); return;
@@ -533,30 +582,31 @@ void Reader::applyDocument(Word word, const Token& token) {
 }
 
 void Reader::footnoteMark() {
-    // The mark stands before its note's group; peek at the next few tokens for \ftnalt, which
-    // makes the note an endnote with its own numbering.
+    // The mark stands just before its note's group, with nothing but braces between; \ftnalt
+    // right after \footnote makes the note an endnote, with its own numbering.
     Tokenizer ahead = m_tokens;
     bool inNote = false;
     bool endnote = false;
     for (int i = 0; i < kFootnotePeekTokens; ++i) {
         const Token t = ahead.next();
-        if (t.kind == TokenKind::Text || t.kind == TokenKind::End)
-            break;
-        if (t.kind != TokenKind::ControlWord)
+        if (!inNote && (t.kind == TokenKind::GroupOpen || t.kind == TokenKind::GroupClose))
             continue;
+        if (t.kind != TokenKind::ControlWord)
+            break;
         const Word w = lookupWord(t.text);
-        if (w == Word::Footnote) {
-            inNote = true;
-        } else if (inNote && w == Word::EndnoteAlt) {
-            endnote = true;
+        if (inNote) {
+            endnote = w == Word::EndnoteAlt;
             break;
         }
+        if (w != Word::Footnote)
+            break;
+        inNote = true;
     }
     NoteNumbering& numbering = endnote ? m_endnotes : m_footnotes;
-    const std::u16string mark = noteMark(numbering.style, numbering.next);
-    if (numbering.next < std::numeric_limits<int32_t>::max())
+    const NoteMark mark = noteMark(numbering.style, numbering.next);
+    if (numbering.next < kMaxNoteNumber)
         ++numbering.next;
-    append(mark.data(), mark.size());
+    append(mark.units.data(), mark.length);
 }
 
 void Reader::applyDestination(Word word) {
@@ -595,7 +645,7 @@ void Reader::applyDestination(Word word) {
 }
 
 void Reader::applyCharacter(Word word, const Token& token) {
-    CharFormat& f = state().chr;
+    CharFormat& f = editFormat();
     const bool on = !token.hasParameter || token.parameter != 0;
     switch (word) {
     case Word::Plain: plainCharFormat(f); return;
@@ -699,6 +749,13 @@ void Reader::onSymbol(char symbol) {
 void Reader::onHexByte(uint8_t byte) {
     if (consumeFallback())
         return;
+    m_starPending = false;
+    const GroupState& s = state();
+    if (s.destination == Destination::Text) {
+        if (!s.chr.hidden)
+            appendSingleByte(byte);
+        return;
+    }
     const char text[1] = {static_cast<char>(byte)};
     onText(std::string_view(text, 1));
 }
@@ -748,27 +805,47 @@ void Reader::onText(std::string_view bytes) {
     }
 }
 
+void Reader::selectTextPage(int page) {
+    m_textPage = page;
+    m_textPageKind = pageKind(page);
+    m_table = &singleByteTable(page);
+}
+
 void Reader::appendText(std::string_view bytes) {
     const int page = codePage();
-    if (pageKind(page) != PageKind::SingleByte || m_decoder.pending()) {
+    if (page != m_textPage)
+        selectTextPage(page);
+    if (m_textPageKind != PageKind::SingleByte || m_decoder.pending()) {
         m_scratch.clear();
         m_decoder.decode(page, bytes, m_scratch);
         append(m_scratch.data(), m_scratch.size());
         return;
     }
-    if (page != m_tablePage || !m_table) {
-        m_table = &singleByteTable(page);
-        m_tablePage = page;
-    }
     beginRun();
-    std::u16string& text = m_doc.text;
-    const std::size_t old = text.size();
-    text.resize(old + bytes.size());
-    char16_t* out = text.data() + old;
+    char16_t* out = textSpace(bytes.size());
     const auto& table = *m_table;
     for (std::size_t i = 0; i < bytes.size(); ++i)
         out[i] = table[static_cast<unsigned char>(bytes[i])];
-    m_doc.runs.back().length += static_cast<int32_t>(bytes.size());
+    commitText(bytes.size());
+}
+
+// The common case of \'xx: one byte of a single-byte page in shown text.
+void Reader::appendSingleByte(uint8_t byte) {
+    const int page = codePage();
+    if (page != m_textPage)
+        selectTextPage(page);
+    if (m_textPageKind != PageKind::SingleByte || m_decoder.pending()) {
+        const char text[1] = {static_cast<char>(byte)};
+        appendText(std::string_view(text, 1));
+        return;
+    }
+    beginRun();
+    *textSpace(1) = (*m_table)[byte];
+    commitText(1);
+}
+
+void Reader::growText(std::size_t count) {
+    m_doc.text.resize(m_textLength + std::max(count, kTextStep));
 }
 
 int Reader::codePage() {
@@ -795,7 +872,8 @@ void Reader::plainCharFormat(CharFormat& f) {
     f.halfPoints = kDefaultHalfPoints;
 }
 
-void Reader::beginRun() {
+void Reader::startRun() {
+    m_formatDirty = false;
     const CharFormat& f = state().chr;
     if (m_runOpen && f == m_runFormat)
         return;
@@ -809,22 +887,22 @@ void Reader::beginRun() {
         m_doc.runs.back().format = it->second; // a run left empty takes the new format
         return;
     }
-    m_doc.runs.push_back({static_cast<int32_t>(m_doc.text.size()), 0, it->second});
+    m_doc.runs.push_back({static_cast<int32_t>(m_textLength), 0, it->second});
 }
 
 void Reader::append(const char16_t* units, std::size_t count) {
     if (count == 0 || state().chr.hidden)
         return;
     beginRun();
-    m_doc.text.append(units, count);
-    m_doc.runs.back().length += static_cast<int32_t>(count);
+    std::copy(units, units + count, textSpace(count));
+    commitText(count);
 }
 
 void Reader::endParagraph() {
     // A hidden paragraph mark joins its paragraph to the next, as word processors show it.
     if (state().chr.hidden)
         return;
-    const auto end = static_cast<int32_t>(m_doc.text.size());
+    const auto end = static_cast<int32_t>(m_textLength);
     m_doc.paragraphs.push_back({m_paragraphStart, end - m_paragraphStart,
                                 paragraphFormatIndex(state().para)});
     append(Document::kParagraphEnd);
@@ -846,15 +924,15 @@ uint32_t Reader::paragraphFormatIndex(const ParagraphFormat& p) {
 }
 
 void Reader::endParagraphUnlessEmpty() {
-    if (static_cast<int32_t>(m_doc.text.size()) > m_paragraphStart)
+    if (static_cast<int32_t>(m_textLength) > m_paragraphStart)
         endParagraph();
 }
 
 void Reader::endRow() {
     // Cells end in a tab; the row's last one becomes the row's paragraph end.
-    if (!m_doc.text.empty() && m_doc.text.back() == u'\t' &&
-        static_cast<int32_t>(m_doc.text.size()) > m_paragraphStart) {
-        m_doc.text.pop_back();
+    if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
+        static_cast<int32_t>(m_textLength) > m_paragraphStart) {
+        --m_textLength;
         if (--m_doc.runs.back().length == 0) {
             m_doc.runs.pop_back();
             m_runOpen = false;
@@ -878,7 +956,7 @@ void Reader::finishFontEntry() {
         slot.codePage = symbolFontPage(name);
     else
         slot.codePage = slot.explicitPage ? slot.explicitPage : slot.charsetPage;
-    m_table = nullptr; // the page of a font in use may have changed
+    m_textPage = -1; // the page of a font in use may have changed
 }
 
 void Reader::finishStyleEntry() {
@@ -899,10 +977,11 @@ void Reader::finishColor() {
 
 void Reader::finishDocument() {
     finishFontEntry();
+    m_doc.text.resize(m_textLength);
     // The last paragraph has no paragraph end; its format is the one in force at the end.
     const ParagraphFormat last = m_stack.empty() ? ParagraphFormat{} : state().para;
     m_doc.paragraphs.push_back({m_paragraphStart,
-                                static_cast<int32_t>(m_doc.text.size()) - m_paragraphStart,
+                                static_cast<int32_t>(m_textLength) - m_paragraphStart,
                                 paragraphFormatIndex(last)});
     if (!m_doc.runs.empty() && m_doc.runs.back().length == 0)
         m_doc.runs.pop_back();
@@ -921,6 +1000,8 @@ void Reader::finishDocument() {
         m_doc.fontNames.emplace_back();
 
     // A \u escape may leave half of a surrogate pair alone; it is not a character.
+    if (!m_surrogateWritten)
+        return;
     auto& text = m_doc.text;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];

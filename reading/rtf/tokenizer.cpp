@@ -15,15 +15,23 @@ constexpr std::array<bool, 256> kEndsText = [] {
     return table;
 }();
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// Every byte's value as a hex digit, or -1; one lookup instead of three range tests, since
+// \'xx escapes are most of the control sequences in text of a non-English language.
+constexpr std::array<int8_t, 256> kHexValue = [] {
+    std::array<int8_t, 256> table{};
+    table.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        table['0' + c] = static_cast<int8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        table['a' + c] = static_cast<int8_t>(10 + c);
+        table['A' + c] = static_cast<int8_t>(10 + c);
+    }
+    return table;
+}();
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+int hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
+bool isLetter(char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; }
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 } // namespace
 
@@ -40,6 +48,15 @@ Token Tokenizer::next() {
             ++m_pos;
             return {TokenKind::GroupClose, false, 0, 0, 0, {}, start};
         case '\\':
+            if (m_pos + 3 < size && m_bytes[m_pos + 1] == '\'') {
+                const int high = hexValue(m_bytes[m_pos + 2]);
+                const int low = hexValue(m_bytes[m_pos + 3]);
+                if ((high | low) >= 0) {
+                    m_pos += 4;
+                    return {TokenKind::HexByte, false, 0, static_cast<uint8_t>(high << 4 | low), 0,
+                            {}, start};
+                }
+            }
             return readControl(start);
         case '\r':
         case '\n':
