@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs rtfdump over a folder of RTF files with reference texts and reports how close it comes.
 
-usage: corpus_report.py RTFDUMP CORPUS_DIR [--list]
+usage: corpus_report.py RTFDUMP CORPUS_DIR [--list] [--diff]
 CORPUS_DIR holds rtf/NAME.rtf and expected/NAME.txt. A file "matches" when both texts are equal
-after folding white space; similarity is difflib's ratio over the word sequences."""
+after folding white space; similarity is difflib's ratio over the word sequences. --list prints
+the similarity of each file that differs, --diff also the words that differ (first ten places)."""
 import difflib, pathlib, subprocess, sys, time
 
 def words(text):
@@ -11,7 +12,8 @@ def words(text):
 
 def main():
     rtfdump, corpus = sys.argv[1], pathlib.Path(sys.argv[2])
-    show = "--list" in sys.argv
+    show = "--list" in sys.argv or "--diff" in sys.argv
+    diff = "--diff" in sys.argv
     total = matched = 0
     ratios, slow, failures = [], [], []
     for rtf in sorted((corpus / "rtf").glob("*.rtf")):
@@ -42,6 +44,11 @@ def main():
         ratios.append(ratio)
         if show:
             print(f"{ratio:.3f}\t{rtf.name}")
+        if diff:
+            places = [op for op in matcher.get_opcodes() if op[0] != "equal"]
+            for _, a1, a2, b1, b2 in places[:10]:
+                print(f"\treader: {' '.join(got[a1:a2])[:200]!r}"
+                      f"  reference: {' '.join(want[b1:b2])[:200]!r}")
     print(f"files with reference: {total}, equal after folding white space: {matched}"
           f" ({100.0 * matched / max(total, 1):.1f}%), mean word similarity:"
           f" {sum(ratios) / max(len(ratios), 1):.3f}")

@@ -34,6 +34,16 @@ struct ReadResult {
     bool ok() const { return status != ReadStatus::NotRtf; }
 };
 
+// Reads a whole RTF file. What the text holds, where RTF leaves a choice:
+// - shown: body text, field results (\fldrslt), list labels (\listtext or \pntext, once per
+//   paragraph), an object's \result, shape results (\shprslt), the Unicode copy of \upr;
+// - left out: font, colour and style tables (read for formatting), \info, headers and footers,
+//   footnote and annotation contents (a footnote leaves its number, as \chftn asks), field
+//   instructions, pictures, \bin data, hidden text (\v), and every \* destination not named here;
+// - \par, \sect and \page end a paragraph ('\r', never two for one break), \line is U+2028,
+//   \tab and \cell are '\t', and \row turns its last cell's tab into the paragraph end;
+// - text in symbol fonts (\fcharset2) becomes the Unicode characters the Symbol font draws, the
+//   usual Wingdings bullets as their Unicode look-alikes, anything else Windows' U+F000 + byte.
 ReadResult readRtf(std::string_view bytes);
 
 } // namespace velmora::rtf
