@@ -327,11 +327,14 @@ void TestRtfReader::tables_data() {
             << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row after)") << "A\tB\nafter";
     QTest::newRow("an empty last cell keeps its tab")
             << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell\cell\row)") << "A\t\n";
+    QTest::newRow("cells that end their own paragraphs need no tab")
+            << doc(R"(\trowd\cellx1000\cellx2000{\pard\intbl A\par}\cell{\pard\intbl B\par}\cell\row C)")
+            << "A\nB\nC";
     QTest::newRow("nested rows end inside their table properties")
             << doc(R"(\intbl\itap2 A\nestcell B\nestcell{\*\nesttableprops\trowd\cellx500\nestrow}\itap1 C\cell\row)")
             << "A\tB\nC\n";
     QTest::newRow("text a broken writer put inside nesttableprops is kept")
-            << doc(R"(\intbl{\*\nesttableprops\trowd X\nestcell\nestrow}\cell\row)") << "X\n\n";
+            << doc(R"(\intbl{\*\nesttableprops\trowd X\nestcell\nestrow}\cell\row)") << "X\n";
 }
 
 void TestRtfReader::characterFormatting_data() {

@@ -201,7 +201,7 @@ void ByteDecoder::decodeDoubleByte(int codePage, std::string_view bytes, std::u1
         const auto byte = static_cast<uint8_t>(c);
         if (m_pendingCount) {
             m_pendingCount = 0;
-            const char16_t unit = table[m_pending[0] << 8 | byte];
+            const char16_t unit = table[static_cast<std::size_t>(m_pending[0] << 8 | byte)];
             if (unit != kReplacement || byte >= 0x40) {
                 out += unit;
                 continue;

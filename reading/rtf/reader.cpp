@@ -226,7 +226,9 @@ private:
     void endParagraph();
     uint32_t paragraphFormatIndex(const ParagraphFormat& p);
     void endParagraphUnlessEmpty();
+    void endCell();
     void endRow();
+    bool atParagraphEndOnly() const;
 
     void finishFontEntry();
     void finishStyleEntry();
@@ -555,9 +557,9 @@ void Reader::applyDocument(Word word, const Token& token) {
     case Word::Page:
     case Word::Sect: endParagraphUnlessEmpty(); return;
     case Word::Line: append(Document::kLineBreak); return;
-    case Word::Tab:
+    case Word::Tab: append(u'\t'); return;
     case Word::Cell:
-    case Word::NestCell: append(u'\t'); return;
+    case Word::NestCell: endCell(); return;
     case Word::Row:
     case Word::NestRow: endRow(); return;
     case Word::EmDash: append(u'\u2014'); return;
@@ -928,7 +930,20 @@ void Reader::endParagraphUnlessEmpty() {
         endParagraph();
 }
 
+bool Reader::atParagraphEndOnly() const {
+    return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
+           m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
+}
+
+void Reader::endCell() {
+    // A cell whose text ends with its own \par is already separated from the next one.
+    if (!atParagraphEndOnly())
+        append(u'\t');
+}
+
 void Reader::endRow() {
+    if (atParagraphEndOnly())
+        return; // the last cell ended its paragraph; a row adds no empty one
     // Cells end in a tab; the row's last one becomes the row's paragraph end.
     if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
         static_cast<int32_t>(m_textLength) > m_paragraphStart) {

@@ -10,8 +10,8 @@ namespace {
 // Bytes that end a text run: group braces, the escape, and line ends (which RTF ignores).
 constexpr std::array<bool, 256> kEndsText = [] {
     std::array<bool, 256> table{};
-    for (unsigned char c : {'{', '}', '\\', '\r', '\n', '\0'})
-        table[c] = true;
+    for (char c : {'{', '}', '\\', '\r', '\n', '\0'})
+        table[static_cast<unsigned char>(c)] = true;
     return table;
 }();
 
@@ -20,9 +20,9 @@ constexpr std::array<bool, 256> kEndsText = [] {
 constexpr std::array<int8_t, 256> kHexValue = [] {
     std::array<int8_t, 256> table{};
     table.fill(-1);
-    for (int c = 0; c < 10; ++c)
+    for (unsigned c = 0; c < 10; ++c)
         table['0' + c] = static_cast<int8_t>(c);
-    for (int c = 0; c < 6; ++c) {
+    for (unsigned c = 0; c < 6; ++c) {
         table['a' + c] = static_cast<int8_t>(10 + c);
         table['A' + c] = static_cast<int8_t>(10 + c);
     }
