@@ -43,21 +43,11 @@ void report(const char* what, const Figures& f) {
     std::printf("%-58s median %8.3f ms  min %8.3f  max %8.3f\n", what, f.median, f.min, f.max);
 }
 
-QStringList hadithNumbers() {
-    QStringList entries;
-    for (int n = 1; n <= 1014; ++n) {
-        entries << QString::number(n);
-        if (n == 443)
-            entries << QStringLiteral("443. a)");
-    }
-    return entries;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString book = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                   : QStringLiteral(VELMORA_SAMPLE_BOOK);
@@ -73,7 +63,7 @@ int main(int argc, char** argv) {
     const auto noSetup = [] {};
 
     // The jump: the slowest single number, and the whole list one after another.
-    const QStringList entries = hadithNumbers();
+    const QStringList& entries = hadithNumbers();
     double worst = 0;
     QString worstEntry;
     for (const QString& entry : entries) {

@@ -4,6 +4,20 @@
 
 namespace velmora {
 
+const QStringList& hadithNumbers() {
+    static const QStringList numbers = [] {
+        QStringList list;
+        list.reserve(1015);
+        for (int n = 1; n <= 1014; ++n) {
+            list << QString::number(n);
+            if (n == 443)
+                list << QStringLiteral("443. a)");
+        }
+        return list;
+    }();
+    return numbers;
+}
+
 void jumpToHadith(RichTextView& view, const QString& number) {
     view.setSelStart(0);
     // An empty text would be "found" at the same place for ever.

@@ -40,22 +40,6 @@ const QColor kSearchButtonFace(192, 192, 192);
 // before painting it; a window that is not mapped by then is painted when it is.
 constexpr std::chrono::milliseconds kExposeWait{250};
 
-// The hadith numbers in list order: 1 to 1014, the extra hadith "443. a)" right after 443.
-const QStringList& hadithNumbers()
-{
-    static const QStringList numbers = [] {
-        QStringList list;
-        list.reserve(1015);
-        for (int n = 1; n <= 1014; ++n) {
-            list << QString::number(n);
-            if (n == 443)
-                list << QStringLiteral("443. a)");
-        }
-        return list;
-    }();
-    return numbers;
-}
-
 const QStringList& textSizes()
 {
     static const QStringList sizes = [] {

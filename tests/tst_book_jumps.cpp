@@ -20,14 +20,8 @@ void TestBookJumps::everyEntryLandsOnItsHeadingLine() {
     QVERIFY2(view.setFileName(QStringLiteral(VELMORA_SAMPLE_BOOK), &error), qPrintable(error));
     const QString text = view.Text();
 
-    QStringList entries;
-    for (int n = 1; n <= 1014; ++n) {
-        entries << QString::number(n);
-        if (n == 443)
-            entries << QStringLiteral("443. a)");
-    }
     int previousStart = -1;
-    for (const QString& entry : entries) {
+    for (const QString& entry : hadithNumbers()) {
         jumpToHadith(view, entry);
         const int start = view.SelStart();
         const int end = start + view.SelLength();
