@@ -1,0 +1,133 @@
+# Shared by the end-to-end tests, which run the built program on an X server of their own.
+# Sourced, not run. The sourcing script sets app_pid to the process it watches (the program, or
+# the tool running it) and calls e2e_start_xvfb once; e2e_cleanup, run on exit, ends both.
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+e2e_need_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (tools/ensure_packages.sh)"
+  done
+}
+
+app_pid=""
+xvfb_pid=""
+e2e_work=""
+
+# Makes a scratch folder (e2e_work) and arranges for everything to be cleaned up on exit,
+# also when ctest's timeout or ^C ends the script.
+e2e_setup() {
+  e2e_work=$(mktemp -d)
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM HUP
+}
+
+e2e_cleanup() {
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  [ -n "$e2e_work" ] && rm -rf "$e2e_work"
+  return 0
+}
+
+# Starts Xvfb and points DISPLAY at it. Xvfb chooses a free display number itself and writes it
+# to the given descriptor, so tests running side by side never meet. Without -noreset the server
+# resets whenever its last client leaves, and refuses connections meanwhile: a window query
+# that ends just as the program starts would make the program fail to connect.
+e2e_start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$e2e_work/display" \
+    2>"$e2e_work/xvfb.log" &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 100); do
+    [ -s "$e2e_work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$e2e_work/display" ] || fail "Xvfb did not start: $(cat "$e2e_work/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$e2e_work/display")"
+}
+
+# X queries are bounded: a tool stuck on a dead server must not hang the test.
+x() { timeout 10 "$@"; }
+
+# Ids of the viewable windows whose name matches the pattern.
+viewable() { x xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
+size_of() { x xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+program_windows() { x xdotool search --onlyvisible --class '^velmora$' 2>/dev/null || true; }
+splash_showing() {
+  local id
+  for id in $(program_windows); do
+    [ "$(size_of "$id")" = "487x297" ] && return 0
+  done
+  return 1
+}
+splash_gone() { ! splash_showing; }
+# The main window, told from a message box (which bears the same caption) by not being modal.
+main_window() {
+  local id
+  for id in $(viewable '^Velmora 2\.0$'); do
+    x xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL || { echo "$id"; return; }
+  done
+}
+main_showing() { [ -n "$(main_window)" ]; }
+# Ids of the modal boxes captioned with the program's title.
+message_boxes() {
+  local id
+  for id in $(viewable '^Velmora 2\.0$'); do
+    x xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && echo "$id"
+  done
+  return 0
+}
+box_showing() { [ -n "$(message_boxes)" ]; }
+
+alive() { kill -0 "$app_pid" 2>/dev/null; }
+micros() { echo "${EPOCHREALTIME//[.,]/}"; }
+
+# Waits up to $1 seconds for the command to succeed; the time it did so (microseconds) goes to
+# $when. Fails at once if the watched process ends meanwhile.
+when=0
+wait_for() {
+  local limit=$(( $1 * 1000000 ))
+  shift
+  local start
+  start=$(micros)
+  while ! "$@"; do
+    alive || fail "the program ended early while waiting for: $*"
+    (( $(micros) - start > limit )) && return 1
+    sleep 0.02
+  done
+  when=$(micros)
+}
+
+# Waits up to $1 seconds for the watched process to end; its exit status goes to $status.
+status=0
+wait_exit() {
+  local _
+  for _ in $(seq $(( $1 * 20 ))); do
+    alive || break
+    sleep 0.05
+  done
+  alive && fail "the program is still running $1 s later"
+  status=0
+  wait "$app_pid" || status=$?
+  app_pid=""
+}
+
+# Clicks the exit button cmdFund (at 8,8 in the main window's client area, 25 pixels square).
+click_exit() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  local id
+  id=$(main_window)
+  [ -n "$id" ] || fail "no main window to click the exit button on"
+  eval "$(x xdotool getwindowgeometry --shell "$id")"
+  x xdotool mousemove $((X + 20)) $((Y + 20)) click 1
+}
+
+# The program's start-up timestamps (nanoseconds on the steady clock) from its timing log.
+timing_of() { [ -f "$1" ] && awk -v event="$2" '$0 ~ "velmora.timing: " event " [0-9]+$" {print $NF; exit}' "$1"; }
