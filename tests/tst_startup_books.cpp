@@ -1,0 +1,227 @@
+// The start-up on every kind of bad book the working folder can hold: a book that cannot be
+// loaded gives one message that names "Velmora.rtf" and says why in Albanian, never a system
+// message in English; a book that is only damaged or large is shown, with no message.
+
+#include "main_window.h"
+#include "message_box.h"
+#include "rich_text_view.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <chrono>
+
+using namespace velmora;
+using namespace std::chrono_literals;
+
+namespace {
+
+enum class Book {
+    Missing,
+    Folder,
+    LinkToItself,
+    DanglingLink,
+    Empty,
+    NotRtf,
+    Pipe,
+    LinkToEndlessDevice,
+    Unreadable,
+    HugeSparse,
+    Truncated,
+    Big,
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Lays the book of the given kind into the folder as "Velmora.rtf"; false when the system
+// refuses (the test then says so).
+bool layOut(Book book, const QString& folder)
+{
+    const QString path = QDir(folder).filePath(MainWindow::kBookDocument);
+    const auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    switch (book) {
+    case Book::Missing:
+        return true;
+    case Book::Folder:
+        return QDir(folder).mkdir(MainWindow::kBookDocument);
+    case Book::LinkToItself:
+        return QFile::link(MainWindow::kBookDocument, path);
+    case Book::DanglingLink:
+        return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
+    case Book::Empty:
+        return write({});
+    case Book::NotRtf:
+        return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
+    case Book::Pipe:
+        return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case Book::LinkToEndlessDevice:
+        return QFile::link(QStringLiteral("/dev/zero"), path);
+    case Book::Unreadable:
+        return write("{\\rtf1 1}") && QFile::setPermissions(path, QFileDevice::WriteOwner);
+    case Book::HugeSparse: {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("{\\rtf1 ") == 7 &&
+               file.resize(qint64(200) * 1024 * 1024);
+    }
+    case Book::Truncated: {
+        const QByteArray whole = readAll(QStringLiteral(VELMORA_SAMPLE_BOOK));
+        return !whole.isEmpty() && write(whole.left(whole.size() / 2));
+    }
+    case Book::Big:
+        return QFile::copy(QStringLiteral(VELMORA_BIG_BOOK), path);
+    }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Book)
+
+class TestStartupBooks : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void failingBookIsNamedWithItsReason_data();
+    void failingBookIsNamedWithItsReason();
+    void damagedOrLargeBookIsShown_data();
+    void damagedOrLargeBookIsShown();
+
+private:
+    struct Start {
+        bool loaded = false;
+        QStringList messages;
+        QString text;
+    };
+    Start startIn(const QString& folder);
+
+    QString m_startDir;
+    QString m_sampleText;
+};
+
+void TestStartupBooks::initTestCase()
+{
+    m_startDir = QDir::currentPath();
+    RichTextView view;
+    QVERIFY(view.setFileName(QStringLiteral(VELMORA_SAMPLE_BOOK)));
+    m_sampleText = view.Text();
+    QVERIFY(m_sampleText.size() > 100000);
+}
+
+void TestStartupBooks::cleanup()
+{
+    QDir::setCurrent(m_startDir);
+    setMessageBoxHandler({});
+}
+
+TestStartupBooks::Start TestStartupBooks::startIn(const QString& folder)
+{
+    Start start;
+    if (!QDir::setCurrent(folder))
+        return start;
+    MainWindow window(0ms);
+    setMessageBoxHandler([&](QWidget*, const QString& text, MessageButtons) {
+        start.messages << text;
+        return MessageAnswer::Ok;
+    });
+    start.loaded = window.Form_Load();
+    if (const auto* view = window.findChild<RichTextView*>(QStringLiteral("Rtf1")))
+        start.text = view->Text();
+    return start;
+}
+
+void TestStartupBooks::failingBookIsNamedWithItsReason_data()
+{
+    QTest::addColumn<Book>("book");
+    QTest::addColumn<QString>("reason"); // Albanian words the message must hold
+
+    QTest::newRow("no book in the working folder") << Book::Missing << "nuk u gjet";
+    QTest::newRow("a folder named like the book") << Book::Folder << "dosje";
+    QTest::newRow("a link to itself, which not even root can read")
+        << Book::LinkToItself << "lidhja simbolike";
+    QTest::newRow("a link to a book that is gone") << Book::DanglingLink << "lidhja simbolike";
+    QTest::newRow("an empty file") << Book::Empty << "zbrazët";
+    QTest::newRow("an archive, not RTF") << Book::NotRtf << "nuk është skedar RTF";
+    QTest::newRow("a pipe no one writes to") << Book::Pipe << "nuk është skedar i zakonshëm";
+    QTest::newRow("a link to an endless device")
+        << Book::LinkToEndlessDevice << "nuk është skedar i zakonshëm";
+    QTest::newRow("a file its reader may not read") << Book::Unreadable << "leje";
+    QTest::newRow("200 MB, far beyond any book") << Book::HugeSparse << "tepër i madh";
+}
+
+void TestStartupBooks::failingBookIsNamedWithItsReason()
+{
+    QFETCH(Book, book);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(layOut(book, folder.path()));
+    if (book == Book::Unreadable && QFileInfo(folder.filePath(MainWindow::kBookDocument)).isReadable())
+        QSKIP("this user reads files whatever their permissions (root)");
+
+    const Start start = startIn(folder.path());
+
+    QVERIFY(!start.loaded);
+    QCOMPARE(start.messages.size(), 1);
+    const QString& message = start.messages.first();
+    QVERIFY2(message.contains(MainWindow::kBookDocument), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    // The system's own wording (strerror, QFile::errorString) would be English.
+    static const QRegularExpression english(
+        QStringLiteral("\\b(no such|denied|directory|too many|not a|unknown|error|cannot|failed)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QVERIFY2(!english.match(message).hasMatch(), qPrintable(message));
+}
+
+void TestStartupBooks::damagedOrLargeBookIsShown_data()
+{
+    QTest::addColumn<Book>("book");
+    QTest::addColumn<double>("leastShare"); // of the sample book's text, at least
+    QTest::addColumn<double>("mostShare");  // and at most
+
+    QTest::newRow("the sample book cut in half") << Book::Truncated << 0.4 << 0.6;
+    QTest::newRow("a book twenty times the sample") << Book::Big << 15.0 << 25.0;
+}
+
+void TestStartupBooks::damagedOrLargeBookIsShown()
+{
+    QFETCH(Book, book);
+    QFETCH(double, leastShare);
+    QFETCH(double, mostShare);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(layOut(book, folder.path()));
+
+    const Start start = startIn(folder.path());
+
+    QVERIFY2(start.loaded, qPrintable(start.messages.join(QLatin1Char('\n'))));
+    QVERIFY2(start.messages.isEmpty(), qPrintable(start.messages.join(QLatin1Char('\n'))));
+    const double share = double(start.text.size()) / double(m_sampleText.size());
+    QVERIFY2(share >= leastShare && share <= mostShare, qPrintable(QString::number(share)));
+    if (book == Book::Truncated) {
+        // Every paragraph read before the cut shows as in the whole book.
+        const QString whole = start.text.left(start.text.lastIndexOf(QLatin1Char('\r')) + 1);
+        QVERIFY(m_sampleText.startsWith(whole));
+    } else {
+        // The big book repeats the bodies of the hadith, not the introduction before them.
+        const qsizetype introduction = m_sampleText.indexOf(QStringLiteral("\r1 — "));
+        QVERIFY(introduction > 0);
+        QCOMPARE(start.text.left(introduction), m_sampleText.left(introduction));
+    }
+}
+
+QTEST_MAIN(TestStartupBooks)
+#include "tst_startup_books.moc"
