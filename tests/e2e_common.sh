@@ -4,6 +4,12 @@
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# The sanitizer build of the program reports leaks at exit as a failure status; those of system
+# libraries are not the program's to fix.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan_system.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# True when the program was built with AddressSanitizer, which multiplies its time and memory.
+sanitized() { grep -q -a -m1 __asan_init "$1"; }
+
 e2e_need_tools() {
   local tool
   for tool in "$@"; do
