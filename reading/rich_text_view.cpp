@@ -179,6 +179,17 @@ void resizeRuns(rtf::Document& model, int32_t start, int32_t end, uint16_t halfP
     model.runs = std::move(runs);
 }
 
+// The system's own wording of a file error is English; the reader is told in Albanian.
+QString reasonOf(QFileDevice::FileError error)
+{
+    switch (error) {
+    case QFileDevice::PermissionsError: return QStringLiteral("nuk ka leje për ta lexuar");
+    case QFileDevice::ReadError: return QStringLiteral("leximi i tij dështoi");
+    case QFileDevice::ResourceError: return QStringLiteral("sistemit i mungojnë burimet");
+    default: return QStringLiteral("sistemi nuk e hapi");
+    }
+}
+
 // Reads the whole file, or says in Albanian why it cannot.
 std::optional<QByteArray> readBookFile(const QString& path, QString& failure)
 {
@@ -207,12 +218,12 @@ std::optional<QByteArray> readBookFile(const QString& path, QString& failure)
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return unreadable(info.isReadable() ? file.errorString()
-                                            : QStringLiteral("nuk ka leje për ta lexuar"));
+        return unreadable(info.isReadable() ? reasonOf(file.error())
+                                            : reasonOf(QFileDevice::PermissionsError));
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return unreadable(file.errorString());
+        return unreadable(reasonOf(file.error()));
     if (bytes.isEmpty())
         return fail(QStringLiteral("Skedari «%1» është i zbrazët."));
     return bytes;
