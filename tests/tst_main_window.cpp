@@ -8,6 +8,7 @@
 #include "test_books.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -150,6 +151,8 @@ private slots:
     void resizeRule();
     void comboBoxesRunTheirHandlersOnlyForPicks();
     void enterInSearchBoxRunsOneStep();
+    void searchButtonClickKeepsFocusOnButton();
+    void mousePickInHadithListJumps();
     void clickInSearchBoxSelectsItsText();
     void popupMenuOnRightButtonOnly_data();
     void popupMenuOnRightButtonOnly();
@@ -729,6 +732,43 @@ void TestMainWindow::enterInSearchBoxRunsOneStep()
     QCOMPARE(script.shown().size(), 1);
     QTRY_VERIFY(search->hasFocus());
     QCOMPARE(view->SelStart(), second);
+}
+
+void TestMainWindow::searchButtonClickKeepsFocusOnButton()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* search = control<QLineEdit>(*window, "txtKerkim");
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    auto* button = control<QAbstractButton>(*window, "cmdKerkim");
+    MessageScript script;
+    const int first = view->Text().indexOf(search->text());
+    QVERIFY(first >= 0);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(view->SelStart(), first);
+    QCOMPARE(view->SelText(), search->text());
+    QTRY_VERIFY(button->hasFocus());
+    QVERIFY(script.shown().isEmpty());
+}
+
+void TestMainWindow::mousePickInHadithListJumps()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* hadith = control<QComboBox>(*window, "cmbNrHadithi");
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    hadith->showPopup();
+    QAbstractItemView* list = hadith->view();
+    QTRY_VERIFY(list->isVisible());
+    const QModelIndex second = hadith->model()->index(1, 0);
+    list->scrollTo(second);
+    const QPoint at = list->visualRect(second).center();
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(hadith->currentText(), QStringLiteral("2"));
+    QCOMPARE(view->SelText(), QStringLiteral("2"));
+    QCOMPARE(view->SelStart(), view->Text().indexOf(QStringLiteral("\r2\r")) + 1);
 }
 
 void TestMainWindow::clickInSearchBoxSelectsItsText()
