@@ -316,6 +316,8 @@ void TestRtfReader::fieldsListsAndNotes_data() {
     QTest::newRow("endnotes count apart, in their own numbering")
             << doc(R"(\ftnnar\aftnnrlc\ftnstart5 a{\chftn}{\footnote\ftnalt E}b{\chftn}{\footnote F}c{\chftn}{\footnote\ftnalt E})")
             << "aib5cii";
+    QTest::newRow("note numbers stop growing at their cap")
+            << doc(R"(\ftnstart2147483647 a\chftn{\footnote x}\chftn{\footnote y})") << "a9999999999";
     QTest::newRow("footnote letters and chicago signs")
             << doc(R"(\ftnnalc\ftnstart27 a\chftn{\footnote x}\ftnnchi\ftnstart2 b\chftn{\footnote y})")
             << u"aaab\u2020"_s;
