@@ -33,5 +33,5 @@ velmora_ensure_packages() {
   export DEBIAN_FRONTEND=noninteractive
   "${as_root[@]}" apt-get update -qq
   # shellcheck disable=SC2086
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends $missing
+  "${as_root[@]}" apt-get install -y -qq $missing
 }
