@@ -69,7 +69,7 @@ void printRuns(const Document& doc) {
     };
     for (const auto& run : doc.runs) {
         const auto& format = doc.formatOf(run);
-        const std::string& runName = doc.fontNames[format.font];
+        const std::string& runName = doc.fontNameOf(run);
         if (name && runName == *name && format.halfPoints == halfPoints) {
             length += run.length;
             continue;
