@@ -4,8 +4,10 @@
 //
 //   bench_view [book.rtf] [--runs N]     the timings, medians of N runs (default 15)
 //   bench_view [book.rtf] --rss          only load, show, let the layout finish, print VmRSS
+//   bench_view [book.rtf] --stalls       the longest event-loop stalls at every width and size
 
 #include "rich_text_view.h"
+#include "view_stalls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -84,10 +86,13 @@ int main(int argc, char** argv)
     QString book = QStringLiteral(VELMORA_SAMPLE_BOOK);
     int runs = 15;
     bool rssOnly = false;
+    bool stalls = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rss"))
             rssOnly = true;
+        else if (args[i] == QLatin1String("--stalls"))
+            stalls = true;
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else
@@ -98,6 +103,9 @@ int main(int argc, char** argv)
     view.resize(kViewWidth, kViewHeight);
     view.show();
     QApplication::processEvents();
+
+    if (stalls)
+        return velmora::printStallTable(view, book);
 
     QString error;
     if (rssOnly) {

@@ -135,15 +135,24 @@ void DocumentBuilder::advanceRun()
 
 QTextDocument* DocumentBuilder::build()
 {
+    buildSome(m_text.size());
+    return m_document;
+}
+
+bool DocumentBuilder::buildSome(qsizetype characters)
+{
     const std::vector<rtf::CharRun>& runs = m_model.runs;
+    const qsizetype end = m_text.size();
+    const qsizetype stop = std::min(end, m_position + std::max<qsizetype>(characters, 1));
     // One edit block: the document reports one change instead of one per insertion.
     m_cursor.beginEditBlock();
-    m_cursor.setBlockFormat(blockFormatAt(0));
-    advanceRun();
-    if (m_run < runs.size())
-        m_cursor.setBlockCharFormat(charFormat(runs[m_run].format));
-    const qsizetype end = m_text.size();
-    while (m_position < end) {
+    if (m_position == 0) {
+        m_cursor.setBlockFormat(blockFormatAt(0));
+        advanceRun();
+        if (m_run < runs.size())
+            m_cursor.setBlockCharFormat(charFormat(runs[m_run].format));
+    }
+    while (m_position < stop) {
         advanceRun();
         // The view repairs the model before building, so runs cover the text; a run that
         // does not (any text past the last run) is shown plain rather than dropped.
@@ -171,7 +180,7 @@ QTextDocument* DocumentBuilder::build()
         }
     }
     m_cursor.endEditBlock();
-    return m_document;
+    return m_position >= end;
 }
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
-// Turns the reader's model into a QTextDocument, detached from any view, in one edit block with
-// undo off: about 7 ms for the sample book of a million characters.
+// Turns the reader's model into a QTextDocument with undo off, at once or a slice at a time: the
+// sample book of a million characters takes about 10 ms, a book ten times longer would hold the
+// window for a tenth of a second, so the view builds that in slices while it is idle.
 
 #include "rtf/document.h"
 
@@ -23,9 +24,14 @@ public:
     // and text must outlive the builder. The document is created as a child of parent.
     DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent);
 
-    // Fills the document with all of text (call it once). Its positions are text's, one for
-    // one, as long as '\r' is the only character in text that QTextDocument breaks blocks at.
+    // Fills the document with all of text that is not in it yet. Its positions are text's, one
+    // for one, as long as '\r' is the only character in text that QTextDocument breaks blocks at.
     QTextDocument* build();
+    // Adds about the next characters of text, in one edit block; true once all of it is in.
+    bool buildSome(qsizetype characters);
+    QTextDocument* document() const { return m_document; }
+    qsizetype builtLength() const { return m_position; }
+    bool finished() const { return m_position >= m_text.size(); }
 
 private:
     const QTextCharFormat& charFormat(uint32_t index);

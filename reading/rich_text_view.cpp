@@ -3,15 +3,15 @@
 #include "document_builder.h"
 #include "rtf/reader.h"
 #include "text_finder.h"
+#include "view_layout.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
@@ -27,6 +27,19 @@ const QColor kBackground(247, 243, 234);
 // The sample book is under 2 MB; a file a hundred times larger is no book, and its text would
 // no longer fit the 32-bit character positions that every caller counts in.
 constexpr qint64 kMaxFileBytes = 128 * 1024 * 1024;
+
+using namespace std::chrono_literals;
+// What a load, a size change or a resize may spend on building and measuring before the window
+// is painted; the rest is done while idle. The sample book is built whole within it.
+constexpr auto kSynchronousWork = 40ms;
+// Of that, what measuring may take: a small book is measured whole, so its scroll bar is exact
+// at once; a long one is measured while idle.
+constexpr auto kSynchronousMeasure = 10ms;
+// One slice of idle work: short enough that a click or a key waits no longer than this.
+constexpr auto kIdleSlice = 8ms;
+// Characters added to the document per building step; about a millisecond's work, so a slice
+// checks its deadline often enough.
+constexpr qsizetype kBuildStep = 64 * 1024;
 
 std::u16string_view utf16(const QString& text)
 {
@@ -250,17 +263,26 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
         colors.setColor(QPalette::Inactive, role, colors.color(QPalette::Active, role));
     setPalette(colors);
 
-    // Qt tells no one when its background layout reaches a place, so a waiting selection
-    // looks again a little later; the whole book takes about a quarter of a second.
-    m_pendingTimer.setInterval(20);
-    m_pendingTimer.setSingleShot(true);
-    connect(&m_pendingTimer, &QTimer::timeout, this, &RichTextView::applyPendingSelection);
+    // The book always wraps to the view's width. A scroll bar that came and went with the
+    // estimated height would change that width and start the layout over.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    m_idleWork.setInterval(0);
+    m_idleWork.setSingleShot(true);
+    connect(&m_idleWork, &QTimer::timeout, this, [this] {
+        if (doIdleWork(QDeadlineTimer(kIdleSlice)))
+            m_idleWork.start();
+    });
+    showModel();
 }
 
 RichTextView::~RichTextView() = default;
 
 bool RichTextView::setFileName(const QString& path, QString* error)
 {
+    QElapsedTimer clock;
+    clock.start();
     QString failure;
     const std::optional<QByteArray> bytes = readBookFile(path, failure);
     if (!bytes) {
@@ -277,7 +299,9 @@ bool RichTextView::setFileName(const QString& path, QString* error)
         }
         return false;
     }
-    loadDocument(std::move(result.document));
+    // Reading a long book already took most of what the window may wait.
+    showDocument(std::move(result.document),
+         std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
     m_fileName = path;
     if (error)
         error->clear();
@@ -286,14 +310,20 @@ bool RichTextView::setFileName(const QString& path, QString* error)
 
 void RichTextView::loadDocument(rtf::Document document)
 {
+    showDocument(std::move(document), kSynchronousWork);
+    m_fileName.clear();
+}
+
+void RichTextView::showDocument(rtf::Document document, std::chrono::milliseconds budget)
+{
     m_model = std::move(document);
     m_text = viewText(m_model.text);
     m_model.text = std::u16string();
     m_folded.clear();
-    m_fileName.clear();
     repairRuns(m_model, static_cast<int32_t>(m_text.size()));
     indexFonts();
     showModel();
+    settle(budget);
 }
 
 void RichTextView::indexFonts()
@@ -336,77 +366,126 @@ int RichTextView::fontKeyAt(int position) const
 
 void RichTextView::showModel()
 {
-    m_pendingSelection.reset();
-    m_pendingTimer.stop();
-    QTextDocument* built = DocumentBuilder(m_model, m_text, this).build();
+    m_builder.reset();
+    auto builder = std::make_unique<DocumentBuilder>(m_model, m_text, this);
+    QTextDocument* built = builder->document();
+    m_layout = new ViewLayout(built);
+    built->setDocumentLayout(m_layout);
+    builder->buildSome(kBuildStep);
     // QTextEdit deletes only a document that it created itself; the ones built here are ours.
     QTextDocument* previous = document();
     const bool ours = previous->parent() == this;
     setDocument(built);
     if (ours)
         delete previous;
+    if (!builder->finished())
+        m_builder = std::move(builder);
+}
+
+bool RichTextView::doIdleWork(QDeadlineTimer deadline)
+{
+    while (m_builder && !deadline.hasExpired()) {
+        if (m_builder->buildSome(kBuildStep))
+            m_builder.reset();
+    }
+    if (m_builder)
+        return true;
+    // Heights measured above the view would push its text down; the scroll bar moves with
+    // them, so the reader's line stays where it is. A drag keeps its place under the pointer.
+    if (verticalScrollBar()->isSliderDown())
+        return !m_layout->allMeasured();
+    QScrollBar* bar = verticalScrollBar();
+    const ViewLayout::Anchor anchor = m_layout->anchorAt(bar->value());
+    const bool more = m_layout->measureSome(deadline);
+    const int kept = qRound(m_layout->yOf(anchor));
+    if (kept != bar->value()) {
+        m_keepingPlace = true;
+        bar->setValue(kept);
+        m_keepingPlace = false;
+    }
+    return more;
+}
+
+void RichTextView::settle(std::chrono::milliseconds budget)
+{
+    const QDeadlineTimer deadline(budget);
+    while (m_builder && !deadline.hasExpired()) {
+        if (m_builder->buildSome(kBuildStep))
+            m_builder.reset();
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline.remainingTimeAsDuration());
+    if (doIdleWork(QDeadlineTimer(std::min(left, kSynchronousMeasure))))
+        m_idleWork.start();
+    else
+        m_idleWork.stop();
+}
+
+void RichTextView::ensureBuilt(int position)
+{
+    while (m_builder && m_builder->builtLength() <= position) {
+        if (m_builder->buildSome(position + 1 - m_builder->builtLength()))
+            m_builder.reset();
+    }
+}
+
+void RichTextView::scrollContentsBy(int dx, int dy)
+{
+    // Keeping the place moves the scroll bar by what changed above the view; the picture
+    // itself stays, so it is painted again rather than shifted.
+    if (m_keepingPlace)
+        viewport()->update();
+    else
+        QTextEdit::scrollContentsBy(dx, dy);
+}
+
+void RichTextView::resizeEvent(QResizeEvent* event)
+{
+    // A new width moves every line; the reader keeps the line that was at the top.
+    const bool keepLine = verticalScrollBar()->value() > 0;
+    const int topPosition =
+        keepLine ? cursorForPosition(QPoint(0, 0)).position() : 0;
+    QTextEdit::resizeEvent(event);
+    if (keepLine)
+        scrollToPosition(topPosition);
+    settle(kIdleSlice);
+}
+
+void RichTextView::scrollToPosition(int position)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + cursorRect(cursor).top());
 }
 
 RichTextView::Selection RichTextView::selection() const
 {
-    if (m_pendingSelection)
-        return *m_pendingSelection;
     const QTextCursor cursor = textCursor();
     return {cursor.anchor(), cursor.position()};
 }
 
-bool RichTextView::isLaidOutAt(int position) const
-{
-    const QTextBlock block = document()->findBlock(position);
-    return block.isValid() && block.layout() != nullptr && block.layout()->lineCount() > 0;
-}
-
-void RichTextView::applyPendingSelection()
-{
-    if (!m_pendingSelection)
-        return;
-    const Selection wanted = *m_pendingSelection;
-    if (!isLaidOutAt(wanted.start() + wanted.length())) {
-        m_pendingTimer.start();
-        return;
-    }
-    // The selection's start was brought into view when it was asked for; the reader may have
-    // scrolled since, and the rest of the selection must not pull the view away from there.
-    const int top = verticalScrollBar()->value();
-    const int left = horizontalScrollBar()->value();
-    select(wanted.anchor, wanted.position);
-    verticalScrollBar()->setValue(top);
-    horizontalScrollBar()->setValue(left);
-}
-
 void RichTextView::select(int anchor, int position)
 {
-    m_pendingSelection.reset();
-    m_pendingTimer.stop();
     const int length = TextLength();
     anchor = std::clamp(anchor, 0, length);
     position = std::clamp(position, 0, length);
-    const Selection wanted{anchor, position};
-    const int start = wanted.start();
-    const int end = start + wanted.length();
-    // Showing a selection makes Qt lay out the document up to its end at once. Right after a
-    // book is shown, that would freeze the window for a selection of the whole book; so while
-    // Qt is still laying out in the background, such a selection waits with a caret at its
-    // start until the layout reaches its end.
-    const bool waits = start != end && isLaidOutAt(start) && !isLaidOutAt(end);
+    ensureBuilt(std::max(anchor, position));
     QTextCursor cursor(document());
-    cursor.setPosition(waits ? start : anchor);
-    if (!waits)
-        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+    // Qt shows the end that moves; a long selection is shown from its start, where it is read.
+    const int start = std::min(anchor, position);
+    QTextCursor first(document());
+    first.setPosition(start);
+    const QRect startRect = cursorRect(first);
+    if (!viewport()->rect().contains(startRect))
+        scrollToPosition(start);
     // Qt scrolls only until the caret's line shows; at the start the document's top margin
     // belongs to the view too.
-    if (cursor.position() == 0)
+    if (start == 0)
         verticalScrollBar()->setValue(0);
-    if (waits) {
-        m_pendingSelection = wanted;
-        m_pendingTimer.start();
-    }
 }
 
 int RichTextView::SelStart() const { return selection().start(); }
@@ -457,13 +536,19 @@ void RichTextView::setSelFontSize(const QString& size)
     const Selection kept = selection();
     if (kept.length() == 0)
         return;
+    ensureBuilt(TextLength());
     resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
                static_cast<uint16_t>(points * 2));
-    showModel();
-    // The place of the selection first, so that the selection itself can wait for the layout
-    // (see select) rather than have Qt lay out the whole new document before the first paint.
-    select(kept.start(), kept.start());
+    // The document takes the size in place: a rebuild of a long book would cost more than all
+    // its format changes, and the layout then estimates the new heights without laying out.
+    QTextCursor range(document());
+    range.setPosition(kept.start());
+    range.setPosition(kept.start() + kept.length(), QTextCursor::KeepAnchor);
+    QTextCharFormat sized;
+    sized.setFontPointSize(points);
+    range.mergeCharFormat(sized);
     select(kept.anchor, kept.position);
+    settle(kSynchronousWork);
 }
 
 const QString& RichTextView::foldedText()
@@ -568,18 +653,6 @@ bool RichTextView::setHeight(int twips)
         return false;
     resize(width(), (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
     return true;
-}
-
-void RichTextView::mousePressEvent(QMouseEvent* event)
-{
-    m_pendingSelection.reset();
-    QTextEdit::mousePressEvent(event);
-}
-
-void RichTextView::keyPressEvent(QKeyEvent* event)
-{
-    m_pendingSelection.reset();
-    QTextEdit::keyPressEvent(event);
 }
 
 void RichTextView::mouseReleaseEvent(QMouseEvent* event)

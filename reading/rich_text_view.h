@@ -5,20 +5,29 @@
 //
 // The view keeps the reader's model beside the QTextDocument it shows: font names are answered
 // from the model, exactly as the RTF spells them, whatever face the system draws them with.
+// The document is laid out by ViewLayout, which lays out only what is shown; a long book is
+// built and measured in short slices while the window is idle, so no action waits for the
+// whole book.
 
 #include "rtf/document.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QMouseEvent;
 
 namespace velmora {
+
+class DocumentBuilder;
+class ViewLayout;
 
 class RichTextView : public QTextEdit {
     Q_OBJECT
@@ -95,9 +104,9 @@ signals:
     void MouseUp(int button, int shift, int x, int y);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     struct Selection {
@@ -107,11 +116,14 @@ private:
         int length() const { return std::abs(position - anchor); }
     };
 
+    void showDocument(rtf::Document document, std::chrono::milliseconds budget);
     void showModel();
     void select(int anchor, int position);
     Selection selection() const;
-    void applyPendingSelection();
-    bool isLaidOutAt(int position) const;
+    void ensureBuilt(int position);
+    void settle(std::chrono::milliseconds budget);
+    bool doIdleWork(QDeadlineTimer deadline);
+    void scrollToPosition(int position);
     const QString& foldedText();
     std::size_t runIndexAt(int position) const;
     int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table
@@ -128,10 +140,11 @@ private:
     // Positions where the font name differs from the character before: sizes change the runs
     // but never these, so they are found once per load.
     std::vector<int32_t> m_fontChanges;
-    // A selection that waits until Qt has laid the document out up to its end (see select);
-    // until then the members answer with it, and the reader's own click or key drops it.
-    std::optional<Selection> m_pendingSelection;
-    QTimer m_pendingTimer;
+    // Builds the rest of a long book while the window is idle; null once the book is built.
+    std::unique_ptr<DocumentBuilder> m_builder;
+    ViewLayout* m_layout = nullptr; // owned by the document
+    QTimer m_idleWork;
+    bool m_keepingPlace = false; // the scroll bar follows heights above the view, not the reader
 };
 
 } // namespace velmora

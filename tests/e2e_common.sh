@@ -126,13 +126,13 @@ wait_exit() {
 }
 
 # Clicks the exit button cmdFund (at 8,8 in the main window's client area, 25 pixels square).
+# Placed relative to the window itself: under a window manager's frame, getwindowgeometry
+# counts the frame's offset twice.
 click_exit() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
   local id
   id=$(main_window)
   [ -n "$id" ] || fail "no main window to click the exit button on"
-  eval "$(x xdotool getwindowgeometry --shell "$id")"
-  x xdotool mousemove $((X + 20)) $((Y + 20)) click 1
+  x xdotool mousemove --window "$id" 20 20 click 1
 }
 
 # The program's start-up timestamps (nanoseconds on the steady clock) from its timing log.

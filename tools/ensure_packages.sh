@@ -8,7 +8,7 @@ velmora_packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils strace xdotool imagemagick
+  xvfb xauth x11-utils strace xdotool imagemagick openbox wmctrl python3-xlib
   fontconfig fonts-dejavu-core fonts-liberation
 )
 

@@ -1,0 +1,350 @@
+#include "view_layout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// More than a 4K screen shows at the smallest text size; older lines are dropped first and laid
+// out again if they are needed.
+constexpr std::size_t kKeptBlocks = 512;
+// Lines break at word ends, so a paragraph fills its lines less than its average character
+// width promises; a tenth is about what Albanian prose loses.
+constexpr double kWrapSlack = 1.1;
+// An exact line height (\sl negative) puts the baseline at four fifths of the line, as word
+// processors do.
+constexpr double kExactBaseline = 0.8;
+
+} // namespace
+
+ViewLayout::ViewLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {}
+
+double ViewLayout::textWidth() const
+{
+    return std::max(document()->pageSize().width() - 2 * m_margin, 1.0);
+}
+
+QSizeF ViewLayout::documentSize() const
+{
+    return {std::max(document()->pageSize().width(), 0.0), m_heights.total() + 2 * m_margin};
+}
+
+QRectF ViewLayout::frameBoundingRect(QTextFrame* frame) const
+{
+    if (frame != document()->rootFrame())
+        return {};
+    return {QPointF(0, 0), documentSize()};
+}
+
+const ViewLayout::FontMetrics& ViewLayout::metricsOf(int formatIndex) const
+{
+    const auto found = m_metrics.constFind(formatIndex);
+    if (found != m_metrics.constEnd())
+        return *found;
+    const QList<QTextFormat> formats = document()->allFormats();
+    QFont font = m_defaultFont;
+    if (formatIndex >= 0 && formatIndex < formats.size())
+        font = formats[formatIndex].toCharFormat().font().resolve(m_defaultFont);
+    const QFontMetricsF metrics(font);
+    FontMetrics result;
+    result.lineHeight = std::ceil(metrics.ascent() + metrics.descent() + metrics.leading());
+    result.charWidth = std::max(metrics.averageCharWidth(), 1.0);
+    return *m_metrics.insert(formatIndex, result);
+}
+
+double ViewLayout::estimate(const QTextBlock& block) const
+{
+    const QTextBlockFormat format = block.blockFormat();
+    const FontMetrics& metrics = metricsOf(block.charFormatIndex());
+    const double available =
+        std::max(textWidth() - format.leftMargin() - format.rightMargin(), metrics.charWidth);
+    const double characters = std::max(block.length() - 1, 0);
+    const double lines =
+        std::max(1.0, std::ceil(characters * metrics.charWidth * kWrapSlack / available));
+    return format.topMargin() + lines * format.lineHeight(metrics.lineHeight, 1.0) +
+           format.bottomMargin();
+}
+
+double ViewLayout::layOutLines(const QTextBlock& block, double top) const
+{
+    QTextLayout* layout = block.layout();
+    const QTextBlockFormat format = block.blockFormat();
+    QTextOption option = document()->defaultTextOption();
+    const Qt::LayoutDirection direction = block.textDirection();
+    option.setTextDirection(direction);
+    option.setAlignment(QStyle::visualAlignment(direction, format.alignment()));
+    if (format.nonBreakableLines())
+        option.setWrapMode(QTextOption::ManualWrap);
+    if (!format.tabPositions().isEmpty())
+        option.setTabs(format.tabPositions());
+    layout->setTextOption(option);
+    layout->setPosition(QPointF(m_margin, top + format.topMargin()));
+
+    const double width = textWidth();
+    const bool exact = format.lineHeightType() == QTextBlockFormat::FixedHeight;
+    double y = 0;
+    layout->beginLayout();
+    for (bool first = true;; first = false) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLeadingIncluded(true);
+        const double left = format.leftMargin() + (first ? format.textIndent() : 0);
+        line.setLineWidth(std::max(width - left - format.rightMargin(), 0.0));
+        const double natural = std::ceil(line.ascent() + line.descent() + line.leading());
+        const double advance = format.lineHeight(natural, 1.0);
+        line.setPosition(QPointF(left, exact ? y + advance * kExactBaseline - line.ascent() : y));
+        y += advance;
+    }
+    layout->endLayout();
+    return format.topMargin() + y + format.bottomMargin();
+}
+
+QTextLayout* ViewLayout::layOut(const QTextBlock& block, std::size_t index) const
+{
+    const double top = m_margin + m_heights.top(index);
+    QTextLayout* layout = block.layout();
+    if (m_state[index] == State::LaidOut) {
+        layout->setPosition(QPointF(m_margin, top + block.blockFormat().topMargin()));
+        return layout;
+    }
+    const double height = layOutLines(block, top);
+    if (height != m_heights.height(index)) {
+        m_heights.set(index, height);
+        sizeChanged();
+    }
+    m_state[index] = State::LaidOut;
+    keepLaidOut(index);
+    return layout;
+}
+
+void ViewLayout::keepLaidOut(std::size_t index) const
+{
+    m_kept.push_back(index);
+    while (m_kept.size() > kKeptBlocks) {
+        const std::size_t oldest = m_kept.front();
+        m_kept.pop_front();
+        if (oldest < m_state.size() && m_state[oldest] == State::LaidOut) {
+            document()->findBlockByNumber(static_cast<int>(oldest)).layout()->clearLayout();
+            m_state[oldest] = State::Measured;
+        }
+    }
+}
+
+void ViewLayout::sizeChanged() const
+{
+    // Heights change while painting or answering a query; the scroll bars follow afterwards,
+    // never from inside a paint.
+    if (m_sizeSignalQueued)
+        return;
+    m_sizeSignalQueued = true;
+    auto* self = const_cast<ViewLayout*>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            self->m_sizeSignalQueued = false;
+            emit self->documentSizeChanged(self->documentSize());
+        },
+        Qt::QueuedConnection);
+}
+
+void ViewLayout::draw(QPainter* painter, const PaintContext& context)
+{
+    if (m_state.empty())
+        return;
+    const QRectF clip = context.clip.isValid() ? context.clip : QRectF(QPointF(), documentSize());
+    const QVariant cursorProperty = property("cursorWidth");
+    const int cursorWidth = cursorProperty.isValid() ? cursorProperty.toInt() : 1;
+    painter->setPen(context.palette.color(QPalette::Text));
+
+    std::size_t index = m_heights.indexAt(clip.top() - m_margin);
+    for (QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
+         block.isValid() && index < m_state.size(); block = block.next(), ++index) {
+        if (m_margin + m_heights.top(index) > clip.bottom())
+            break;
+        QTextLayout* layout = layOut(block, index);
+        const int start = block.position();
+        const int end = start + block.length() - 1; // the paragraph end is not drawn
+        QList<QTextLayout::FormatRange> selections;
+        for (const Selection& selection : context.selections) {
+            const int from = std::max(selection.cursor.selectionStart(), start);
+            const int to = std::min(selection.cursor.selectionEnd(), end);
+            if (from < to)
+                selections.append({from - start, to - from, selection.format});
+        }
+        layout->draw(painter, QPointF(), selections, clip);
+        if (context.cursorPosition >= start && context.cursorPosition <= end)
+            layout->drawCursor(painter, QPointF(), context.cursorPosition - start, cursorWidth);
+    }
+}
+
+int ViewLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
+{
+    if (m_state.empty())
+        return -1;
+    // Laying a block out can change its height; look again until the block found holds the
+    // point. Every pass lays out another block, so a few passes settle it.
+    std::size_t index = m_heights.indexAt(point.y() - m_margin);
+    QTextBlock block;
+    QTextLayout* layout = nullptr;
+    for (int pass = 0; pass < 16; ++pass) {
+        block = document()->findBlockByNumber(static_cast<int>(index));
+        layout = layOut(block, index);
+        const std::size_t again = m_heights.indexAt(point.y() - m_margin);
+        if (again == index)
+            break;
+        index = again;
+    }
+    const int lineCount = layout->lineCount();
+    if (lineCount == 0)
+        return accuracy == Qt::ExactHit ? -1 : block.position();
+    const QPointF at = point - layout->position();
+    QTextLine line = layout->lineAt(lineCount - 1);
+    for (int i = 0; i < lineCount; ++i) {
+        if (at.y() < layout->lineAt(i).y() + layout->lineAt(i).height()) {
+            line = layout->lineAt(i);
+            break;
+        }
+    }
+    if (accuracy == Qt::ExactHit && !line.naturalTextRect().contains(at))
+        return -1;
+    return block.position() + line.xToCursor(at.x());
+}
+
+QRectF ViewLayout::blockBoundingRect(const QTextBlock& block) const
+{
+    if (!block.isValid() || block.blockNumber() < 0)
+        return {};
+    const auto index = static_cast<std::size_t>(block.blockNumber());
+    if (index >= m_state.size())
+        return {};
+    const QTextLayout* layout = layOut(block, index);
+    const QTextBlockFormat format = block.blockFormat();
+    const double linesHeight =
+        m_heights.height(index) - format.topMargin() - format.bottomMargin();
+    return {layout->position(), QSizeF(textWidth(), std::max(linesHeight, 0.0))};
+}
+
+ViewLayout::Anchor ViewLayout::anchorAt(double y) const
+{
+    const std::size_t index = m_heights.indexAt(y - m_margin);
+    return {index, y - m_margin - m_heights.top(index)};
+}
+
+double ViewLayout::yOf(Anchor anchor) const
+{
+    return m_margin + m_heights.top(anchor.block) + anchor.offset;
+}
+
+bool ViewLayout::measureSome(QDeadlineTimer deadline)
+{
+    bool changed = false;
+    while (m_nextToMeasure < m_state.size() && !deadline.hasExpired()) {
+        const std::size_t index = m_nextToMeasure++;
+        if (m_state[index] != State::Estimated)
+            continue;
+        const QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
+        const double height = layOutLines(block, 0);
+        block.layout()->clearLayout();
+        m_state[index] = State::Measured;
+        if (height != m_heights.height(index)) {
+            m_heights.set(index, height);
+            changed = true;
+        }
+    }
+    if (changed)
+        emit documentSizeChanged(documentSize());
+    return !allMeasured();
+}
+
+void ViewLayout::documentChanged(int from, int charsRemoved, int charsAdded)
+{
+    const QTextDocument* doc = document();
+    const auto count = static_cast<std::size_t>(doc->blockCount());
+    const double width = doc->pageSize().width();
+    const int wrapMode = doc->defaultTextOption().wrapMode();
+    if (width != m_width || doc->defaultFont() != m_defaultFont || wrapMode != m_wrapMode ||
+        doc->documentMargin() != m_margin) {
+        m_width = width;
+        m_defaultFont = doc->defaultFont();
+        m_wrapMode = wrapMode;
+        m_margin = doc->documentMargin();
+        reestimateAll();
+        return;
+    }
+    // The view's height changed, or an option that does not move a line was set again.
+    if (from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount() &&
+        count == m_state.size())
+        return;
+
+    const QTextBlock firstBlock = doc->findBlock(from);
+    const QTextBlock lastBlock = doc->findBlock(from + charsAdded);
+    const auto first = static_cast<std::size_t>(firstBlock.isValid() ? firstBlock.blockNumber()
+                                                                      : doc->blockCount() - 1);
+    const auto last = static_cast<std::size_t>(lastBlock.isValid() ? lastBlock.blockNumber()
+                                                                    : doc->blockCount() - 1);
+    const std::size_t newCount = last - std::min(first, last) + 1;
+    // Blocks after the change are the old ones, moved by the difference in count.
+    const std::ptrdiff_t added =
+        static_cast<std::ptrdiff_t>(count) - static_cast<std::ptrdiff_t>(m_state.size());
+    const std::ptrdiff_t oldCount = std::max<std::ptrdiff_t>(
+        static_cast<std::ptrdiff_t>(newCount) - added, 0);
+    reestimate(first, static_cast<std::size_t>(oldCount), newCount);
+}
+
+void ViewLayout::reestimate(std::size_t first, std::size_t oldCount, std::size_t newCount)
+{
+    first = std::min(first, m_state.size());
+    oldCount = std::min(oldCount, m_state.size() - first);
+    const std::ptrdiff_t shift =
+        static_cast<std::ptrdiff_t>(newCount) - static_cast<std::ptrdiff_t>(oldCount);
+
+    std::deque<std::size_t> kept;
+    for (const std::size_t index : m_kept) {
+        if (index < first)
+            kept.push_back(index);
+        else if (index >= first + oldCount)
+            kept.push_back(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(index) + shift));
+    }
+    m_kept = std::move(kept);
+
+    std::vector<double> heights;
+    heights.reserve(newCount);
+    QTextBlock block = document()->findBlockByNumber(static_cast<int>(first));
+    for (std::size_t i = 0; i < newCount && block.isValid(); ++i, block = block.next())
+        heights.push_back(estimate(block));
+    newCount = heights.size();
+    m_heights.splice(first, oldCount, heights);
+    const auto at = m_state.begin() + static_cast<std::ptrdiff_t>(first);
+    m_state.erase(at, at + static_cast<std::ptrdiff_t>(oldCount));
+    m_state.insert(m_state.begin() + static_cast<std::ptrdiff_t>(first), newCount,
+                   State::Estimated);
+    m_nextToMeasure = std::min(m_nextToMeasure, first);
+    emit documentSizeChanged(documentSize());
+    emit update();
+}
+
+void ViewLayout::reestimateAll()
+{
+    for (const std::size_t index : m_kept) {
+        if (index < m_state.size() && m_state[index] == State::LaidOut)
+            document()->findBlockByNumber(static_cast<int>(index)).layout()->clearLayout();
+    }
+    m_kept.clear();
+    m_metrics.clear();
+    m_state.clear();
+    m_heights.assign({});
+    m_nextToMeasure = 0;
+    reestimate(0, 0, static_cast<std::size_t>(document()->blockCount()));
+}
+
+} // namespace velmora

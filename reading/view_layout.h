@@ -1,0 +1,87 @@
+#pragma once
+// The view's document layout: it lays out only the paragraphs that are drawn, hit or asked for,
+// and estimates the height of every other one from its length and font. Qt's own layout lays a
+// document out from the top in ever larger steps, and at a narrow width or a large text size a
+// step grows past what the window can wait for; here the work follows what is shown, not the
+// book's length. The view measures the rest in short slices while it is idle (measureSome), and
+// a measured height replaces its estimate.
+//
+// Paragraph spacing is added as word processors add it (space after, then space before),
+// not collapsed as in HTML, so each paragraph's height stands on its own.
+
+#include "block_heights.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDeadlineTimer>
+#include <QFont>
+#include <QHash>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+class QTextBlock;
+class QTextLayout;
+
+namespace velmora {
+
+class ViewLayout : public QAbstractTextDocumentLayout {
+    Q_OBJECT
+public:
+    explicit ViewLayout(QTextDocument* document);
+
+    void draw(QPainter* painter, const PaintContext& context) override;
+    int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override;
+    QRectF frameBoundingRect(QTextFrame* frame) const override;
+    // Lays the block out if it is not, so callers can read its lines at once.
+    QRectF blockBoundingRect(const QTextBlock& block) const override;
+
+    // A place in the document that stays with its text while heights above it change.
+    struct Anchor {
+        std::size_t block = 0;
+        double offset = 0; // from the block's top
+    };
+    Anchor anchorAt(double y) const;
+    double yOf(Anchor anchor) const;
+
+    // Measures paragraphs still estimated, top down, until the deadline; false once none is left.
+    bool measureSome(QDeadlineTimer deadline);
+    bool allMeasured() const { return m_nextToMeasure >= m_state.size(); }
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override;
+
+private:
+    enum class State : uint8_t { Estimated, Measured, LaidOut };
+    struct FontMetrics {
+        double lineHeight = 0;
+        double charWidth = 0;
+    };
+
+    // Lays block number index out at its current top and keeps its lines; returns the layout.
+    QTextLayout* layOut(const QTextBlock& block, std::size_t index) const;
+    double layOutLines(const QTextBlock& block, double top) const; // the block's full height
+    double estimate(const QTextBlock& block) const;
+    const FontMetrics& metricsOf(int formatIndex) const;
+    void keepLaidOut(std::size_t index) const;
+    void reestimate(std::size_t first, std::size_t oldCount, std::size_t newCount);
+    void reestimateAll();
+    void sizeChanged() const;
+    double textWidth() const;
+
+    mutable BlockHeights m_heights;
+    mutable std::vector<State> m_state;
+    // Blocks whose lines are kept, oldest first; the others keep only their height, so memory
+    // stays bounded whatever the book's length and width.
+    mutable std::deque<std::size_t> m_kept;
+    mutable QHash<int, FontMetrics> m_metrics;
+    std::size_t m_nextToMeasure = 0;
+    double m_width = -1;
+    double m_margin = 0;
+    QFont m_defaultFont;
+    int m_wrapMode = -1;
+    mutable bool m_sizeSignalQueued = false;
+};
+
+} // namespace velmora
