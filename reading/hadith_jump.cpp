@@ -25,15 +25,26 @@ void jumpToHadith(RichTextView& view, const QString& number) {
         return;
     // Every heading is set in "Arial" and no Arial text before a heading holds its number, so
     // the first Arial occurrence is the heading. Each further search starts past the current
-    // match, so the loop ends.
-    for (int found = view.Find(number); found != -1;
-         found = view.Find(number, found + int(number.size()))) {
-        const std::optional<QString> font = view.SelFontName();
-        if (!font || *font == kHeadingFont) {
-            view.Span(QStringLiteral("\r"), true, true);
-            return;
-        }
+    // match, so the loop ends. No event runs during a jump, so the occurrences passed over are
+    // never seen: only the one the jump stops at is selected and shown, rather than laying out
+    // every paragraph that mentions the number on the way.
+    const int length = int(number.size());
+    int last = -1;
+    for (int found = view.Find(number, 0, std::nullopt, RichTextView::kFindNoHighlight);
+         found != -1;
+         found = view.Find(number, found + length, std::nullopt, RichTextView::kFindNoHighlight)) {
+        last = found;
+        const std::optional<QString> font = view.fontNameOf(found, length);
+        if (!font || *font == kHeadingFont)
+            break;
     }
+    if (last == -1)
+        return;
+    view.setSelStart(last);
+    view.setSelLength(length);
+    const std::optional<QString> font = view.SelFontName();
+    if (!font || *font == kHeadingFont)
+        view.Span(QStringLiteral("\r"), true, true);
 }
 
 } // namespace velmora

@@ -504,10 +504,13 @@ QString RichTextView::SelText() const { return m_text.mid(SelStart(), SelLength(
 
 std::optional<QString> RichTextView::SelFontName() const
 {
+    return fontNameOf(SelStart(), SelLength());
+}
+
+std::optional<QString> RichTextView::fontNameOf(int start, int length) const
+{
     if (m_text.isEmpty())
         return std::nullopt;
-    const int start = SelStart();
-    const int length = SelLength();
     int at = start;
     if (length == 0) {
         at = std::max(start - 1, 0);

@@ -64,6 +64,8 @@ public:
     // nothing is selected, the first character at the start); nullopt when the selection mixes
     // fonts or the text is empty.
     std::optional<QString> SelFontName() const;
+    // The same answer for the length characters from start, as if they were selected.
+    std::optional<QString> fontNameOf(int start, int length) const;
     // Given the text of a whole number of points (spaces around it allowed, 1 to kMaxPoints):
     // every selected character takes that size. Font names and all other attributes stay.
     // Other texts, and a call with nothing selected, change nothing.

@@ -1,0 +1,186 @@
+// The view's own layout: paragraph depths, a narrow view at a large size, the reader's line kept
+// while estimated heights settle or the width changes, and every line within reach.
+
+#include "block_heights.h"
+#include "rich_text_view.h"
+#include "view_layout.h"
+
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QtTest>
+
+using velmora::BlockHeights;
+using velmora::RichTextView;
+using velmora::ViewLayout;
+namespace rtf = velmora::rtf;
+
+namespace {
+
+// count paragraphs of unequal length, so estimated heights are wrong in both directions.
+rtf::Document book(int count)
+{
+    rtf::Document model;
+    model.fontNames = {"Times New Roman"};
+    model.charFormats.emplace_back();
+    model.paragraphFormats.emplace_back();
+    for (int i = 0; i < count; ++i) {
+        const auto start = static_cast<int32_t>(model.text.size());
+        QString text = QStringLiteral("Paragrafi %1:").arg(i);
+        for (int word = 0; word < 5 + (i * 37) % 60; ++word)
+            text += word % 7 ? QStringLiteral(" fjalë") : QStringLiteral(" përmendje");
+        model.text += text.toStdU16String() + u'\r';
+        model.paragraphs.push_back({start, static_cast<int32_t>(text.size()), 0});
+    }
+    model.runs.push_back({0, static_cast<int32_t>(model.text.size()), 0});
+    return model;
+}
+
+ViewLayout& layoutOf(const RichTextView& view)
+{
+    return *qobject_cast<ViewLayout*>(view.document()->documentLayout());
+}
+
+// Where position is drawn, from the view's top.
+int depthOf(const RichTextView& view, int position)
+{
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position);
+    return view.cursorRect(cursor).top();
+}
+
+} // namespace
+
+class TestViewLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void heightsAnswerDepthsAfterEveryEdit();
+    void narrowViewAtLargeSizeLaysOutOnlyWhatItShows();
+    void pointsAndPositionsAgree();
+    void readersLineStaysWhileHeightsSettle();
+    void newWidthKeepsTheTopLine();
+    void scrollBarReachesTheLastLine();
+};
+
+void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
+{
+    QRandomGenerator random(7);
+    std::vector<double> naive;
+    BlockHeights heights;
+    const auto check = [&] {
+        QCOMPARE(heights.size(), naive.size());
+        double top = 0;
+        for (std::size_t i = 0; i < naive.size(); ++i) {
+            QCOMPARE(heights.top(i), top);
+            if (naive[i] > 0) {
+                QCOMPARE(heights.indexAt(top), i);
+                QCOMPARE(heights.indexAt(top + naive[i] - 0.5), i);
+            }
+            top += naive[i];
+        }
+        QCOMPARE(heights.total(), top);
+        QCOMPARE(heights.indexAt(top + 100), naive.empty() ? 0 : naive.size() - 1);
+    };
+    for (int i = 0; i < 37; ++i)
+        naive.push_back(random.bounded(4) ? random.bounded(1, 40) : 0); // some empty
+    heights.assign(naive);
+    check();
+    naive[5] = 12;
+    heights.set(5, 12);
+    check();
+    naive.insert(naive.begin() + 10, {3, 4, 5}); // one paragraph split in four
+    naive.erase(naive.begin() + 13);
+    heights.splice(10, 1, {3, 4, 5});
+    check();
+    naive.erase(naive.begin(), naive.begin() + 20);
+    heights.splice(0, 20, {});
+    check();
+    naive.push_back(9);
+    heights.splice(heights.size(), 0, {9});
+    check();
+}
+
+void TestViewLayout::narrowViewAtLargeSizeLaysOutOnlyWhatItShows()
+{
+    RichTextView view;
+    view.resize(40, 300);
+    view.show();
+    view.loadDocument(book(3000));
+    view.setSelStart(0);
+    view.setSelLength(view.TextLength());
+    view.setSelFontSize(QStringLiteral("26"));
+    view.setSelStart(view.TextLength()); // the caret to the end, at 26 points, one letter a line
+    view.viewport()->repaint();
+    int laidOut = 0;
+    for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
+        laidOut += block.layout()->lineCount() > 0;
+    QVERIFY2(laidOut < 600, qPrintable(QStringLiteral("%1 of 3000 laid out").arg(laidOut)));
+    const QRect caret = view.cursorRect(); // shown, though the view is a few letters wide
+    QVERIFY(caret.top() >= 0 && caret.bottom() < view.viewport()->height());
+}
+
+void TestViewLayout::pointsAndPositionsAgree()
+{
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    view.loadDocument(book(2000));
+    for (const int position : {0, 5, view.TextLength() / 3, view.TextLength() * 2 / 3,
+                               view.TextLength() - 3}) {
+        view.setSelStart(position);
+        QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
+        QCOMPARE(view.cursorForPosition(view.cursorRect().center()).position(), position);
+    }
+}
+
+void TestViewLayout::readersLineStaysWhileHeightsSettle()
+{
+    RichTextView view;
+    view.resize(300, 400);
+    view.show();
+    view.loadDocument(book(6000));
+    QVERIFY(!layoutOf(view).allMeasured()); // otherwise nothing would settle later
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() * 3 / 5);
+    const int position = view.cursorForPosition(QPoint(5, 5)).position();
+    const int depth = depthOf(view, position);
+    QTRY_VERIFY_WITH_TIMEOUT(layoutOf(view).allMeasured(), 30000);
+    QVERIFY(qAbs(depthOf(view, position) - depth) <= 1);
+}
+
+void TestViewLayout::newWidthKeepsTheTopLine()
+{
+    RichTextView view;
+    view.resize(400, 400);
+    view.show();
+    view.loadDocument(book(2000));
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int position = view.cursorForPosition(QPoint(5, 5)).position();
+    view.resize(250, 400);
+    const int depth = depthOf(view, position);
+    QVERIFY2(depth > -30 && depth < 30, qPrintable(QString::number(depth)));
+}
+
+void TestViewLayout::scrollBarReachesTheLastLine()
+{
+    RichTextView view;
+    view.resize(300, 300);
+    view.show();
+    view.loadDocument(book(4000));
+    QScrollBar* bar = view.verticalScrollBar();
+    // As a reader drags the bar to the bottom again while the heights there come in.
+    for (int drag = 0; drag < 3; ++drag) {
+        bar->setValue(bar->maximum());
+        view.viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+    const int last = view.TextLength() - 1;
+    QVERIFY(view.viewport()->rect().contains(
+        QPoint(10, depthOf(view, last) + 5))); // the last line shows
+}
+
+QTEST_MAIN(TestViewLayout)
+#include "tst_view_layout.moc"
