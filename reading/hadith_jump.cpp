@@ -43,8 +43,11 @@ void jumpToHadith(RichTextView& view, const QString& number) {
     view.setSelStart(last);
     view.setSelLength(length);
     const std::optional<QString> font = view.SelFontName();
-    if (!font || *font == kHeadingFont)
+    if (!font || *font == kHeadingFont) {
         view.Span(QStringLiteral("\r"), true, true);
+        // The heading line at the top: the hadith itself follows it on screen.
+        view.scrollLineTo(last);
+    }
 }
 
 } // namespace velmora

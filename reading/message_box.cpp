@@ -14,9 +14,10 @@ MessageBoxHandler& currentHandler() {
 
 MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons buttons) {
     QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::NoButton, parent);
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    // Qt has no Albanian translation of its buttons; "OK" is also the Albanian word.
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     if (buttons == MessageButtons::OkCancel)
-        box.addButton(QMessageBox::Cancel);
+        box.setEscapeButton(box.addButton(QStringLiteral("Anulo"), QMessageBox::RejectRole));
     box.setDefaultButton(ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

@@ -40,6 +40,8 @@ constexpr auto kIdleSlice = 8ms;
 // Characters added to the document per building step; about a millisecond's work, so a slice
 // checks its deadline often enough.
 constexpr qsizetype kBuildStep = 64 * 1024;
+// Where a match brought into sight by Find stands: a third down, with context on both sides.
+constexpr double kMatchDepth = 1.0 / 3;
 
 std::u16string_view utf16(const QString& text)
 {
@@ -447,16 +449,25 @@ void RichTextView::resizeEvent(QResizeEvent* event)
         keepLine ? cursorForPosition(QPoint(0, 0)).position() : 0;
     QTextEdit::resizeEvent(event);
     if (keepLine)
-        scrollToPosition(topPosition);
+        scrollLineTo(topPosition);
     settle(kIdleSlice);
 }
 
-void RichTextView::scrollToPosition(int position)
+void RichTextView::scrollLineTo(int position, double fraction)
 {
+    ensureBuilt(position);
     QTextCursor cursor(document());
     cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
     QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + cursorRect(cursor).top());
+    bar->setValue(bar->value() + cursorRect(cursor).top() -
+                  qRound(viewport()->height() * fraction));
+}
+
+bool RichTextView::isShown(int position) const
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    return viewport()->rect().contains(cursorRect(cursor));
 }
 
 RichTextView::Selection RichTextView::selection() const
@@ -477,11 +488,8 @@ void RichTextView::select(int anchor, int position)
     setTextCursor(cursor);
     // Qt shows the end that moves; a long selection is shown from its start, where it is read.
     const int start = std::min(anchor, position);
-    QTextCursor first(document());
-    first.setPosition(start);
-    const QRect startRect = cursorRect(first);
-    if (!viewport()->rect().contains(startRect))
-        scrollToPosition(start);
+    if (!isShown(start))
+        scrollLineTo(start);
     // Qt scrolls only until the caret's line shows; at the start the document's top margin
     // belongs to the view too.
     if (start == 0)
@@ -601,8 +609,14 @@ int RichTextView::Find(const QString& text, std::optional<int> start, std::optio
     if (found == TextFinder::kNotFound)
         return -1;
     const int at = static_cast<int>(found);
-    if ((options & kFindNoHighlight) == 0)
+    if ((options & kFindNoHighlight) == 0) {
+        ensureBuilt(at);
+        const bool wasShown = isShown(at);
         select(at, at + static_cast<int>(needle.size()));
+        // Qt would show a match at the view's bottom edge, with nothing of what follows it.
+        if (!wasShown)
+            scrollLineTo(at, kMatchDepth);
+    }
     return at;
 }
 

@@ -75,8 +75,8 @@ public:
     // Plain substring search, letter case ignored. Range: start to end; only start: start to
     // end of text; only end: caret (SelStart) to end; neither: whole text when nothing is
     // selected, else the selection. A match counts when it starts inside the range, even if it
-    // runs past the range's end. Found: the match becomes the selection, is shown, its start is
-    // returned. Not found (or an empty text): -1 and the selection stays.
+    // runs past the range's end. Found: the match becomes the selection, is shown (one that was
+    // out of sight a third down the view, with the text before it), its start is returned. Not found (or an empty text): -1 and the selection stays.
     int Find(const QString& text, std::optional<int> start = std::nullopt,
              std::optional<int> end = std::nullopt, int options = 0);
 
@@ -92,6 +92,10 @@ public:
     void UpTo(const QString& set, bool forward = true, bool negate = false);
 
     void SetFocus();
+
+    // Scrolls so that the line holding position stands at fraction of the view's height from
+    // its top (0: the top line), as far as the scroll bar goes.
+    void scrollLineTo(int position, double fraction = 0);
 
     // Placement in twips (15 twips a logical pixel).
     int Left() const;
@@ -125,7 +129,7 @@ private:
     void ensureBuilt(int position);
     void settle(std::chrono::milliseconds budget);
     bool doIdleWork(QDeadlineTimer deadline);
-    void scrollToPosition(int position);
+    bool isShown(int position) const;
     const QString& foldedText();
     std::size_t runIndexAt(int position) const;
     int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table

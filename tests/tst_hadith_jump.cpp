@@ -6,6 +6,7 @@
 #include "test_books.h"
 #include "view_commands.h"
 
+#include <QTextCursor>
 #include <QtTest>
 
 using namespace velmora;
@@ -21,6 +22,7 @@ private slots:
     void numberOnlyInBodyEndsOnLastOccurrence();
     void landsAfterTextSizeChange();
     void landsFromEndOfBook();
+    void showsHeadingLineAtTop();
 };
 
 void TestHadithJump::landsOnHeadingLine_data() {
@@ -100,6 +102,25 @@ void TestHadithJump::landsFromEndOfBook() {
     jumpToHadith(view, QStringLiteral("1"));
     QCOMPARE(view.SelStart(), 0);
     QCOMPARE(view.SelText(), QStringLiteral("1"));
+}
+
+void TestHadithJump::showsHeadingLineAtTop() {
+    QString book = QStringLiteral("A:1\n");
+    for (int line = 0; line < 200; ++line)
+        book += QStringLiteral("|T:Rreshti %1 i hadithit të parë.\n").arg(line);
+    book += QStringLiteral("|A:2\n|T:Hadithi i dytë.\n");
+    for (int line = 0; line < 200; ++line)
+        book += QStringLiteral("|T:Rreshti %1 i hadithit të dytë.\n").arg(line);
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(loadBook(view, book));
+    jumpToHadith(view, QStringLiteral("2"));
+    QCOMPARE(view.SelText(), QStringLiteral("2"));
+    QTextCursor heading(view.document());
+    heading.setPosition(view.SelStart());
+    const int top = view.cursorRect(heading).top();
+    QVERIFY2(top >= 0 && top < 10, qPrintable(QString::number(top)));
 }
 
 QTEST_MAIN(TestHadithJump)

@@ -6,6 +6,12 @@
 #include "test_books.h"
 #include "text_search.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTimer>
 #include <QtTest>
 
 using namespace velmora;
@@ -45,6 +51,8 @@ private slots:
     void repeatedStepsWalkThroughTheText();
     void emptySearchTextTellsAndLeavesViewAlone();
     void messagesAreExact();
+    void matchOutOfSightIsShownAThirdDown();
+    void realBoxesSpeakAlbanian();
 };
 
 void TestTextSearch::step_data() {
@@ -149,6 +157,43 @@ void TestTextSearch::messagesAreExact() {
     searchStep(view, QStringLiteral("xy"), nullptr);
     QCOMPARE(script.shown(), (QStringList{kQuestion, kNotFound}));
     QCOMPARE(script.buttons(), (QList<MessageButtons>{MessageButtons::OkCancel, MessageButtons::Ok}));
+}
+
+void TestTextSearch::matchOutOfSightIsShownAThirdDown() {
+    QString book = QStringLiteral("T:fillimi gjeje\n");
+    for (int line = 0; line < 600; ++line)
+        book += QStringLiteral("|T:Rreshti %1 i librit%2.\n").arg(line).arg(line == 300 ? " gjeje" : "");
+    RichTextView view;
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(loadBook(view, book));
+    MessageScript script;
+    const auto depthOfMatch = [&view] {
+        QTextCursor match(view.document());
+        match.setPosition(view.SelStart());
+        return view.cursorRect(match).top();
+    };
+    view.setSelStart(0);
+    searchStep(view, QStringLiteral("gjeje"), nullptr); // on screen: the view stays
+    QCOMPARE(view.verticalScrollBar()->value(), 0);
+    searchStep(view, QStringLiteral("gjeje"), nullptr);
+    QCOMPARE(view.SelText(), QStringLiteral("gjeje"));
+    const int third = view.viewport()->height() / 3;
+    QVERIFY2(qAbs(depthOfMatch() - third) < 20, qPrintable(QString::number(depthOfMatch())));
+}
+
+void TestTextSearch::realBoxesSpeakAlbanian() {
+    QStringList seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        for (QAbstractButton* button : box->buttons())
+            seen << button->text();
+        QTest::keyClick(box, Qt::Key_Escape); // closing the box counts as Cancel
+    });
+    QCOMPARE(showMessage(nullptr, kQuestion, MessageButtons::OkCancel), MessageAnswer::Cancel);
+    seen.sort();
+    QCOMPARE(seen, (QStringList{QStringLiteral("Anulo"), QStringLiteral("OK")}));
 }
 
 QTEST_MAIN(TestTextSearch)
