@@ -13,6 +13,7 @@
 #include "text_search.h"
 #include "view_commands.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -63,11 +64,36 @@ void refill(QComboBox* box, const QStringList& entries)
     box->setEditText(shown);
 }
 
+// Qt describes a plain top-level QWidget as a client area, which AT-SPI reports as a filler:
+// screen readers then do not take it for the program's window. It is described as a window
+// (an AT-SPI frame), with the rest of QAccessibleWidget's behaviour unchanged.
+QAccessibleInterface* describeMainWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(MainWindow::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+// A screen reader names a control after the label over it. The buddy gives the control AT-SPI's
+// labelled-by relation; the name is set as well, as platforms differ in what they take from a
+// buddy. On Linux Qt names an editable combo box by its text, whatever its accessible name, so
+// its edit field, which holds the focus a screen reader follows, carries the label's name.
+void labelControl(QLabel* label, QWidget* control)
+{
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+    if (auto* box = qobject_cast<QComboBox*>(control))
+        box->lineEdit()->setAccessibleName(label->text());
+}
+
 } // namespace
 
 MainWindow::MainWindow(std::chrono::milliseconds splashPause, QWidget* parent)
     : QWidget(parent), m_splashPause(splashPause)
 {
+    static const bool describedAsWindow = (QAccessible::installFactory(describeMainWindow), true);
+    Q_UNUSED(describedAsWindow);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kProgramTitle);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/velmora.ico")));
@@ -104,14 +130,14 @@ void MainWindow::createControls()
         return label;
     };
     const auto makeButton = [&](const QString& name, const QRect& place, const QString& tip,
-                                const QString& picture) {
+                                const QString& picture, QSize pictureSize = QSize(32, 32)) {
         auto* button = new PictureButton(this);
         button->setObjectName(name);
         button->setGeometry(place);
         button->setToolTip(tip);
         // The button shows no text: a screen reader names it by its tooltip.
         button->setAccessibleName(tip);
-        button->setPicture(QIcon(picture));
+        button->setPicture(QIcon(picture), pictureSize);
         return button;
     };
     const auto makeComboBox = [&](const QString& name, const QRect& place, const QString& text) {
@@ -127,11 +153,13 @@ void MainWindow::createControls()
         QObject::disconnect(box->lineEdit(), SIGNAL(editingFinished()), box, nullptr);
         box->setGeometry(place);
         box->setEditText(text);
+        box->installEventFilter(this); // the wheel, see eventFilter
         return box;
     };
 
     cmdFund = makeButton(QStringLiteral("cmdFund"), twipsRect(120, 120, 375, 375),
-                         QStringLiteral("Fund"), QStringLiteral(":/pictures/exit.ico"));
+                         QStringLiteral("Fund"), QStringLiteral(":/pictures/exit.ico"),
+                         QSize(16, 16));
     cmdRrethProg = makeButton(QStringLiteral("cmdRrethProg"), twipsRect(600, 120, 375, 375),
                               QStringLiteral("Rreth programit..."),
                               QStringLiteral(":/pictures/about.ico"));
@@ -168,6 +196,13 @@ void MainWindow::createControls()
     Rtf1 = new RichTextView(this);
     Rtf1->setObjectName(QStringLiteral("Rtf1"));
     Rtf1->setGeometry(twipsRect(2160, 0, 5055, 4455));
+
+    labelControl(Label4, cmbNrHadithi);
+    labelControl(Label3, txtKerkim);
+    labelControl(Label2, CmbNrFonti);
+    Rtf1->setAccessibleName(QStringLiteral("Teksti i librit"));
+    // Its name, the tooltip "Fund", reads like the button that goes to the end of the text.
+    cmdFund->setAccessibleDescription(QStringLiteral("Mbyll programin"));
 
     // A child menu is still a popup window: it never shows as a menu bar.
     mnuPopupRtf = new QMenu(QStringLiteral("Popup RTF menu"), this);
@@ -336,8 +371,22 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The rule counts the outer width, frame included. A window manager frames the window after
+    // it is first shown, which moves the window but does not resize it.
+    Form_Resize();
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // Over a closed box Qt's wheel steps to the next entry and reports a pick: one notch would
+    // resize the whole book or jump. Only a click in the list or an arrow key picks; the wheel
+    // is dropped here, so it neither picks nor scrolls the window. An open list is a window of
+    // its own and keeps its wheel.
+    if ((watched == cmbNrHadithi || watched == CmbNrFonti) && event->type() == QEvent::Wheel)
+        return true;
     if (watched == txtKerkim) {
         if (event->type() == QEvent::FocusIn) {
             // After the focus change has been handled: a mouse press that brought the focus
@@ -354,7 +403,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             if (keyAscii != 0)
                 txtKerkim_KeyPress(keyAscii);
         }
-    } else if (watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
+    } else if (Rtf1 && watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
                Rtf1->TextLength() > 0) {
         logTimingAfterPaint("book painted");
         Rtf1->viewport()->removeEventFilter(this);

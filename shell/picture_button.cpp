@@ -4,8 +4,6 @@
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 
-#include <algorithm>
-
 namespace velmora {
 
 PictureButton::PictureButton(QWidget* parent) : QToolButton(parent)
@@ -15,16 +13,19 @@ PictureButton::PictureButton(QWidget* parent) : QToolButton(parent)
     setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
-void PictureButton::setPicture(const QIcon& icon)
+void PictureButton::setPicture(const QIcon& icon, QSize size)
 {
-    const QList<QSize> sizes = icon.availableSizes();
-    const auto largest = std::max_element(sizes.begin(), sizes.end(), [](QSize a, QSize b) {
-        return a.width() * a.height() < b.width() * b.height();
-    });
-    m_picture = largest == sizes.end() ? QPixmap() : icon.pixmap(*largest);
-    // The picture is drawn at its own pixel size, whatever the screen's scale factor.
-    m_picture.setDevicePixelRatio(1.0);
+    m_icon = icon;
+    m_size = size;
+    choosePicture();
     update();
+}
+
+void PictureButton::choosePicture()
+{
+    // An exact size is drawn as it is; only a ratio the files hold no image for (a 16-pixel
+    // picture at 150 %) is made by smoothly shrinking the next larger one.
+    m_picture = m_icon.isNull() ? QPixmap() : m_icon.pixmap(m_size, devicePixelRatioF());
 }
 
 void PictureButton::paintEvent(QPaintEvent*)
@@ -36,12 +37,14 @@ void PictureButton::paintEvent(QPaintEvent*)
     option.text.clear();
     painter.drawComplexControl(QStyle::CC_ToolButton, option);
 
+    if (!qFuzzyCompare(m_picture.devicePixelRatio(), devicePixelRatioF()))
+        choosePicture(); // moved to a screen of another scale
     if (m_picture.isNull())
         return;
     const QRect inside = style()->subControlRect(QStyle::CC_ToolButton, &option,
                                                  QStyle::SC_ToolButton, this)
                              .marginsRemoved(QMargins(2, 2, 2, 2));
-    QRect target(QPoint(), m_picture.size());
+    QRect target(QPoint(), m_size);
     target.moveCenter(rect().center());
     if (isDown() || isChecked())
         target.translate(1, 1); // the picture sinks with the pressed face

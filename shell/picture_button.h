@@ -12,14 +12,20 @@ class PictureButton : public QToolButton {
 public:
     explicit PictureButton(QWidget* parent = nullptr);
 
-    // Takes the largest image of icon (an .ico file may hold several sizes).
-    void setPicture(const QIcon& icon);
+    // Shows icon at size logical pixels. An .ico file holds several sizes: on a scaled screen
+    // the image drawn for as many device pixels is taken, so the picture stays sharp.
+    void setPicture(const QIcon& icon, QSize size = QSize(32, 32));
+    // The image for the screen the button is on; its device pixel ratio says how it is drawn.
     QPixmap picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void choosePicture();
+
+    QIcon m_icon;
+    QSize m_size;
     QPixmap m_picture;
 };
 

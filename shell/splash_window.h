@@ -20,7 +20,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const QPixmap& pictureFor(qreal ratio);
+
     QPixmap m_picture;
+    QPixmap m_sharp; // for a scaled screen, made when first painted there
     bool m_painted = false;
 };
 

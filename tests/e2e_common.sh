@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests, which run the built program on an X server of their own.
 # Sourced, not run. The sourcing script sets app_pid to the process it watches (the program, or
-# the tool running it) and calls e2e_start_xvfb once; e2e_cleanup, run on exit, ends both.
+# the tool running it) and calls e2e_start_xvfb once, then e2e_start_openbox if it needs a window
+# manager; e2e_cleanup, run on exit, ends them all.
 
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -18,6 +19,7 @@ e2e_need_tools() {
 }
 
 app_pid=""
+wm_pid=""
 xvfb_pid=""
 e2e_work=""
 
@@ -33,6 +35,9 @@ e2e_cleanup() {
   if [ -n "$app_pid" ]; then
     kill "$app_pid" 2>/dev/null || true
     wait "$app_pid" 2>/dev/null || true
+  fi
+  if [ -n "$wm_pid" ]; then
+    kill "$wm_pid" 2>/dev/null || true
   fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -58,6 +63,21 @@ e2e_start_xvfb() {
   [ -s "$e2e_work/display" ] || fail "Xvfb did not start: $(cat "$e2e_work/xvfb.log")"
   export DISPLAY=":$(head -n1 "$e2e_work/display")"
 }
+
+# Starts openbox on that server, which frames, places and resizes the windows as a desktop's
+# window manager does; its configuration and cache stay in the scratch folder.
+e2e_start_openbox() {
+  XDG_CONFIG_HOME="$e2e_work/wm" XDG_CACHE_HOME="$e2e_work/wm" \
+    openbox --sm-disable >"$e2e_work/openbox.log" 2>&1 &
+  wm_pid=$!
+  local _
+  for _ in $(seq 100); do
+    wm_managing && return
+    sleep 0.1
+  done
+  fail "openbox did not start: $(cat "$e2e_work/openbox.log")"
+}
+wm_managing() { x xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # X queries are bounded: a tool stuck on a dead server must not hang the test.
 x() { timeout 10 "$@"; }

@@ -33,17 +33,7 @@ work=$e2e_work
 e2e_start_xvfb
 echo "X server on $DISPLAY"
 
-# Its configuration and cache stay in the scratch folder.
-XDG_CONFIG_HOME="$work/wm" XDG_CACHE_HOME="$work/wm" \
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null || true; e2e_cleanup' EXIT
-wm_managing() { x xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-for _ in $(seq 100); do
-  wm_managing && break
-  sleep 0.1
-done
-wm_managing || fail "openbox did not start: $(cat "$work/openbox.log")"
+e2e_start_openbox
 
 "$make_book" "$work/Velmora-x10.rtf" --times 10 >/dev/null
 

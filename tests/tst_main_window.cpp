@@ -8,6 +8,7 @@
 #include "test_books.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -138,6 +140,7 @@ private slots:
     void controlsMatchTheLayout();
     void windowMatchesTheLayout();
     void tabVisitsTheControlsInOrder();
+    void screenReadersFindNamedControls();
     void splashShowsAloneForThePause();
     void windowIsPaintedWithEmptyViewBeforeTheBookLoads();
     void startUpEndsWithFocusInSearchBoxTextSelected();
@@ -150,6 +153,7 @@ private slots:
     void resizeRule_data();
     void resizeRule();
     void comboBoxesRunTheirHandlersOnlyForPicks();
+    void wheelOverClosedBoxesPicksNothing();
     void enterInSearchBoxRunsOneStep();
     void searchButtonClickKeepsFocusOnButton();
     void mousePickInHadithListJumps();
@@ -342,6 +346,33 @@ void TestMainWindow::tabVisitsTheControlsInOrder()
         QTest::keyClick(focus, Qt::Key_Tab);
     }
     QCOMPARE(visited, expected);
+}
+
+void TestMainWindow::screenReadersFindNamedControls()
+{
+    const MainWindow window;
+    const auto reader = [](QObject* object) { return QAccessible::queryAccessibleInterface(object); };
+    QCOMPARE(reader(const_cast<MainWindow*>(&window))->role(), QAccessible::Window);
+    QCOMPARE(reader(control<QWidget>(window, "Rtf1"))->text(QAccessible::Name),
+             QStringLiteral("Teksti i librit"));
+    QCOMPARE(reader(control<QWidget>(window, "cmdFund"))->text(QAccessible::Description),
+             QStringLiteral("Mbyll programin"));
+
+    const std::pair<const char*, const char*> labelled[] = {
+        {"Label4", "cmbNrHadithi"}, {"Label3", "txtKerkim"}, {"Label2", "CmbNrFonti"}};
+    for (const auto& [labelName, controlName] : labelled) {
+        auto* label = control<QLabel>(window, labelName);
+        auto* widget = control<QWidget>(window, controlName);
+        QCOMPARE(label->buddy(), widget);
+        QAccessibleInterface* const labelReader = reader(label);
+        bool labelledByIt = false;
+        for (const auto& [other, relation] : reader(widget)->relations(QAccessible::Label))
+            labelledByIt = labelledByIt || other == labelReader;
+        QVERIFY2(labelledByIt, controlName);
+        // A screen reader reads an editable combo box through its edit field.
+        auto* box = qobject_cast<QComboBox*>(widget);
+        QCOMPARE(reader(box ? box->lineEdit() : widget)->text(QAccessible::Name), label->text());
+    }
 }
 
 void TestMainWindow::splashShowsAloneForThePause()
@@ -701,6 +732,31 @@ void TestMainWindow::comboBoxesRunTheirHandlersOnlyForPicks()
     first.setPosition(1);
     QCOMPARE(first.charFormat().fontPointSize(), 13.0);
     QVERIFY(sizes->hasFocus());
+}
+
+void TestMainWindow::wheelOverClosedBoxesPicksNothing()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    view->setSelStart(7);
+    QScrollBar* scroll = view->verticalScrollBar();
+    scroll->setValue(scroll->maximum() / 2);
+    const int scrolled = scroll->value();
+    for (const char* name : {"cmbNrHadithi", "CmbNrFonti"}) {
+        auto* box = control<QComboBox>(*window, name);
+        const QString shown = box->currentText();
+        for (QWidget* target : {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
+            const QPointF at(5, 5);
+            QWheelEvent notch(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &notch);
+        }
+        QCOMPARE(box->currentText(), shown);
+    }
+    QCOMPARE(view->SelStart(), 7);
+    QCOMPARE(view->SelLength(), 0);
+    QCOMPARE(scroll->value(), scrolled);
 }
 
 void TestMainWindow::enterInSearchBoxRunsOneStep()

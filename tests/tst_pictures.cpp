@@ -2,8 +2,10 @@
 // windows rely on.
 
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QMap>
 #include <QSet>
 #include <QtEndian>
 #include <QtTest>
@@ -68,6 +70,20 @@ int widestOpaqueRow(const QImage &image)
     return widest;
 }
 
+// True when the image is a smaller one enlarged pixel for pixel: every aligned 2x2 block one colour.
+bool pixelDoubled(const QImage &image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y + 1 < argb.height(); y += 2)
+        for (int x = 0; x + 1 < argb.width(); x += 2) {
+            const QRgb corner = argb.pixel(x, y);
+            if (argb.pixel(x + 1, y) != corner || argb.pixel(x, y + 1) != corner ||
+                argb.pixel(x + 1, y + 1) != corner)
+                return false;
+        }
+    return true;
+}
+
 } // namespace
 
 class TstPictures : public QObject {
@@ -78,7 +94,10 @@ private slots:
     void iconHoldsSixteenColourImages();
     void arrowPointsItsWay_data();
     void arrowPointsItsWay();
+    void iconIsSharpWhenScaled_data();
+    void iconIsSharpWhenScaled();
     void splashIsAnUprightTrueColourPicture();
+    void splashHasADrawingForTwiceTheResolution();
 };
 
 void TstPictures::iconHoldsSixteenColourImages_data()
@@ -87,22 +106,25 @@ void TstPictures::iconHoldsSixteenColourImages_data()
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<bool>("transparent");
 
-    QTest::newRow("the window icon is one opaque 32 pixel image")
-        << ":/pictures/velmora.ico" << QList<int>{32} << false;
+    // The image shown at 100 % comes first, where a plain image read finds it (the tick's 16
+    // pixel one too is hand-set); the others follow for scaled screens.
+    const QList<int> first32{32, 16, 48, 64};
+    QTest::newRow("the window icon is opaque")
+        << ":/pictures/velmora.ico" << first32 << false;
     QTest::newRow("the exit button shows a 16 pixel picture on a clear ground")
-        << ":/pictures/exit.ico" << QList<int>{16} << true;
+        << ":/pictures/exit.ico" << QList<int>{16, 32, 48, 64} << true;
     QTest::newRow("the About button's computer fills its square")
-        << ":/pictures/about.ico" << QList<int>{32} << false;
+        << ":/pictures/about.ico" << first32 << false;
     QTest::newRow("the arrow up is drawn on a clear ground")
-        << ":/pictures/arrow_up.ico" << QList<int>{32} << true;
+        << ":/pictures/arrow_up.ico" << first32 << true;
     QTest::newRow("the arrow down is drawn on a clear ground")
-        << ":/pictures/arrow_down.ico" << QList<int>{32} << true;
+        << ":/pictures/arrow_down.ico" << first32 << true;
     QTest::newRow("the binoculars are drawn on a clear ground")
-        << ":/pictures/search.ico" << QList<int>{32} << true;
+        << ":/pictures/search.ico" << first32 << true;
     QTest::newRow("the two pages are drawn on a clear ground")
-        << ":/pictures/copy.ico" << QList<int>{32} << true;
-    QTest::newRow("the tick holds a 32 and a 16 pixel image, both on a clear ground")
-        << ":/pictures/tick.ico" << QList<int>{32, 16} << true;
+        << ":/pictures/copy.ico" << first32 << true;
+    QTest::newRow("the tick is drawn on a clear ground")
+        << ":/pictures/tick.ico" << first32 << true;
 }
 
 void TstPictures::iconHoldsSixteenColourImages()
@@ -170,6 +192,45 @@ void TstPictures::arrowPointsItsWay()
     QCOMPARE(widest < image.height() / 2, headAtTop);
 }
 
+void TstPictures::iconIsSharpWhenScaled_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("side"); // the picture's size in logical pixels
+
+    for (const char *name : {"velmora", "about", "arrow_up", "arrow_down", "search", "copy", "tick"})
+        QTest::newRow(name) << QStringLiteral(":/pictures/%1.ico").arg(QLatin1String(name)) << 32;
+    QTest::newRow("exit") << ":/pictures/exit.ico" << 16;
+}
+
+void TstPictures::iconIsSharpWhenScaled()
+{
+    QFETCH(QString, path);
+    QFETCH(int, side);
+
+    // What the buttons and the window take: a QIcon of the file, asked for the screen's ratio.
+    const QIcon icon(path);
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        const QPixmap pixmap = icon.pixmap(QSize(side, side), ratio);
+        QCOMPARE(pixmap.size(), QSize(side, side) * ratio);
+        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+    }
+
+    // The larger images are drawn anew, not the small ones enlarged.
+    QImageReader reader(path);
+    QMap<int, QImage> bySide;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        QVERIFY(reader.jumpToImage(i));
+        const QImage image = reader.read();
+        bySide.insert(image.width(), image);
+    }
+    QVERIFY(!pixelDoubled(bySide.value(64)));
+    QVERIFY(!pixelDoubled(bySide.value(32)));
+    QImage drawn = bySide.value(2 * side).convertToFormat(QImage::Format_ARGB32);
+    drawn.setDevicePixelRatio(2.0);
+    QCOMPARE(icon.pixmap(QSize(side, side), 2.0).toImage().convertToFormat(QImage::Format_ARGB32),
+             drawn);
+}
+
 void TstPictures::splashIsAnUprightTrueColourPicture()
 {
     const QByteArray bytes = resourceBytes(":/pictures/splash.bmp");
@@ -187,7 +248,28 @@ void TstPictures::splashIsAnUprightTrueColourPicture()
     QCOMPARE(image.pixelColor(0, image.height() - 2), QColor(Qt::black));
 }
 
+void TstPictures::splashHasADrawingForTwiceTheResolution()
+{
+    // The "@2x" in the name is what gives the image its device pixel ratio.
+    const QImage sharp(":/pictures/splash@2x.bmp");
+    QVERIFY(!sharp.isNull());
+    QCOMPARE(sharp.size(), QSize(976, 596));
+    QCOMPARE(sharp.devicePixelRatio(), 2.0);
+    QCOMPARE(int(u16(resourceBytes(":/pictures/splash@2x.bmp"), 28)), 24);
+    QVERIFY(!sharp.hasAlphaChannel());
+    QVERIFY(!pixelDoubled(sharp));
+
+    // The same layout: where the small picture's black strip starts, the large one's does.
+    const QImage small(":/pictures/splash.bmp");
+    int strip = 0;
+    while (small.pixelColor(0, strip) != QColor(Qt::black))
+        ++strip;
+    QCOMPARE(sharp.pixelColor(0, 2 * strip), QColor(Qt::black));
+    QVERIFY(sharp.pixelColor(0, 2 * strip - 1) != QColor(Qt::black));
+}
+
 } // namespace velmora
 
-QTEST_GUILESS_MAIN(velmora::TstPictures)
+// A QGuiApplication: QIcon hands out pixmaps, as the buttons and the window icon take them.
+QTEST_MAIN(velmora::TstPictures)
 #include "tst_pictures.moc"

@@ -270,6 +270,99 @@ class Coverage:
                     img.blend(x, y, colour, s / full)
 
 
+def inset(points, d):
+    """The polygon moved d pixels inwards along every edge (mitred corners)."""
+    n = len(points)
+    area = sum(points[i][0] * points[(i + 1) % n][1] - points[(i + 1) % n][0] * points[i][1]
+               for i in range(n))
+    side = 1 if area > 0 else -1  # which normal points inwards
+    lines = []
+    for i in range(n):
+        (xa, ya), (xb, yb) = points[i], points[(i + 1) % n]
+        length = math.hypot(xb - xa, yb - ya)
+        nx, ny = -(yb - ya) / length * side, (xb - xa) / length * side
+        lines.append(((xa + nx * d, ya + ny * d), (xb - xa, yb - ya)))
+    out = []
+    for i in range(n):
+        (p, r), (q, u) = lines[i - 1], lines[i]
+        cross = r[0] * u[1] - r[1] * u[0]
+        if abs(cross) < 1e-9:
+            out.append(q)
+            continue
+        t = ((q[0] - p[0]) * u[1] - (q[1] - p[1]) * u[0]) / cross
+        out.append((p[0] + r[0] * t, p[1] + r[1] * t))
+    return out
+
+
+class Scaled:
+    """Draws on an Indexed picture in the units of its design grid (32 or 16 to the side), so
+    one drawing serves every size: shapes scale with the picture, while outlines stay a whole
+    number of pixels thick and details never blur."""
+
+    def __init__(self, img, unit=32):
+        self.img, self.s = img, img.width / unit
+        self.line = 2 if img.width >= 64 else 1  # outline thickness in pixels
+
+    def X(self, v):
+        return math.floor(v * self.s + 0.5)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """Fills from edge (x0, y0) up to edge (x1, y1)."""
+        self.img.rect(self.X(x0), self.X(y0), self.X(x1) - 1, self.X(y1) - 1, colour)
+
+    def frame(self, x0, y0, x1, y1, colour, width=None):
+        w = width or self.line
+        a, b, c, d = self.X(x0), self.X(y0), self.X(x1) - 1, self.X(y1) - 1
+        for k in range(w):
+            self.img.frame(a + k, b + k, c - k, d - k, colour)
+
+    def boxed(self, x0, y0, x1, y1, fill, edge):
+        self.rect(x0, y0, x1, y1, fill)
+        self.frame(x0, y0, x1, y1, edge)
+
+    def points(self, pts):
+        return [(x * self.s, y * self.s) for x, y in pts]
+
+    def polygon(self, pts, colour):
+        self.img.polygon(self.points(pts), colour)
+
+    def outlined(self, pts, fill, edge, width=None):
+        scaled = self.points(pts)
+        self.img.polygon(scaled, edge)
+        self.img.polygon(inset(scaled, width or self.line), fill)
+
+    def stroke(self, a, b, colour, width=None):
+        """A straight line from a to b, width pixels thick."""
+        (xa, ya), (xb, yb) = self.points([a, b])
+        length = math.hypot(xb - xa, yb - ya)
+        h = (width or self.line) / 2
+        nx, ny = -(yb - ya) / length * h, (xb - xa) / length * h
+        self.img.polygon([(xa + nx, ya + ny), (xb + nx, yb + ny), (xb - nx, yb - ny),
+                          (xa - nx, ya - ny)], colour)
+
+    def rounded(self, x0, y0, x1, y1, n=4.0):
+        return [(x / self.s, y / self.s) for x, y in superellipse(
+            (x0 + x1) / 2 * self.s, (y0 + y1) / 2 * self.s,
+            (x1 - x0) / 2 * self.s, (y1 - y0) / 2 * self.s, n, steps=160)]
+
+    def title(self, x, baseline, string, scale, colour, right=False):
+        """Sets string in the title face, scale pixels to a glyph unit, in one flat colour."""
+        if right:
+            x = x * self.s - title_advance(string, scale)
+        else:
+            x = x * self.s
+        mask = Coverage(self.img.width, self.img.height)
+        set_title(mask, x, baseline * self.s, string, scale)
+        f = mask.factor
+        for y in range(self.img.height):
+            for px in range(self.img.width):
+                covered = sum(sum(mask.bits[(y * f + sub) * mask.sw + px * f:
+                                            (y * f + sub) * mask.sw + px * f + f])
+                              for sub in range(f))
+                if covered * 2 >= f * f:
+                    self.img.set(px, y, colour)
+
+
 # ---------------------------------------------------------------------------
 # Small bitmap fonts
 
@@ -490,6 +583,144 @@ def small_tick_picture():
     return img
 
 
+# The same pictures drawn to any size, for screens scaled to 150 and 200 per cent (and the
+# 16-pixel images of the 32-pixel pictures). The hand-set pixel grids above stay the images
+# at their own sizes; these follow their layout in the grid's units.
+
+def open_book(d, left, top):
+    """The icon's book, 26 by 16 units from (left, top): two pages on a maroon cover."""
+    def at(pts):
+        return [(left + x, top + y) for x, y in pts]
+    d.polygon(at([(0, 12), (26, 12), (26, 15), (25, 16), (1, 16), (0, 15)]), INK['M'])
+    page = [(1, 1.6), (2.5, 0.3), (5, 0), (7.5, 0.3), (10, 1), (13, 2.4), (13, 15),
+            (9, 14), (1, 14)]
+    d.outlined(at(page), WHITE, BLACK)
+    d.outlined(at([(26 - x, y) for x, y in page]), WHITE, BLACK)
+    thin = max(1, d.line // 2)
+    lines = [(3, 8), (3, 11), (3, 11), (3, 11), (3, 9)]
+    for row, (start, end) in enumerate(lines):
+        if d.s < 1 and row % 2:
+            continue  # a line a pixel would leave no paper between them
+        y = (top + 3 + 2 * row) * d.s
+        for x0, x1 in ((left + start, left + end), (left + 26 - end, left + 26 - start)):
+            d.img.rect(d.X(x0), round(y), d.X(x1) - 1, round(y) + thin - 1, GREY)
+
+
+def window_icon_at(size):
+    img = Indexed(size, size, ground=YELLOW)
+    d = Scaled(img)
+    if size < 32:  # no room for lettering: the book alone, filling the square
+        open_book(Scaled(img, 28), 1, 6)
+        return img
+    # Glyph units to pixels: the name about as wide as the hand-set one, the figures as tall.
+    name, figures = 0.0025 * size, 0.0017 * size
+    d.title(16 - title_advance('Velmora', name) / d.s / 2, 8.5, 'Velmora', name, BLACK)
+    open_book(d, 3, 10)
+    # Set apart by hand: at this size the face's own spacing would close up on the point.
+    x = 31
+    for figure in reversed('2.0'):
+        d.title(x, 31, figure, figures, RED, right=True)
+        x -= title_advance(figure, figures) / d.s + 1
+    return img
+
+
+def exit_picture_at(size):
+    img = Indexed(size, size)
+    d = Scaled(img, 16)
+    d.rect(3, 1, 12, 16, BLACK)
+    d.rect(3 + 1, 1 + 1, 12 - 1, 16 - 1, SILVER)
+    d.rect(5, 3, 10, 15, WHITE)
+    d.outlined([(0, 1), (4, 2.4), (4, 13.6), (0, 15)], INK['M'], BLACK)
+    d.rect(2, 7.6, 2.8, 8.8, INK['O'])
+    d.rect(7, 7, 13, 9, BLUE)
+    d.polygon([(12, 4.6), (16, 8), (12, 11.4)], BLUE)
+    return img
+
+
+def about_picture_at(size):
+    img = Indexed(size, size, ground=SILVER)
+    d = Scaled(img)
+    d.boxed(6, 4, 26, 20, WHITE, BLACK)
+    d.rect(6, 18, 26, 19, GREY)
+    d.frame(6, 4, 26, 20, BLACK)
+    d.boxed(8, 5, 24, 17, BLUE, GREY)
+    for y, end in ((7, 16), (9, 19), (11, 14), (13, 17)):
+        d.rect(10, y, end, y + 0.5 + 0.5 / d.s, CYAN)
+    d.rect(21, 18, 22, 19, RED)
+    d.rect(12, 20, 20, 21, GREY)
+    d.rect(10, 21, 22, 22, BLACK)
+    # Keyboard in perspective, with its keys in rows that follow the slant.
+    board = [(5, 23), (24, 23), (26, 28.2), (3, 28.2)]
+    d.outlined(board, WHITE, BLACK)
+    rows = 3 if size <= 32 else 4
+    for r in range(rows):
+        y = 24 + 3.2 * (r + 0.5) / rows
+        spread = (y - 23) / 5.2 * 2
+        x0, x1 = 6 - spread + 0.6, 23 + spread - 0.6
+        keys = int((x1 - x0) * d.s / 2.5) if size > 32 else int(x1 - x0) // 2
+        for k in range(keys):
+            kx = x0 + (x1 - x0) * (k + 0.5) / keys
+            d.img.set(math.floor(kx * d.s), math.floor(y * d.s), GREY)
+    # Mouse and its cord.
+    d.outlined(d.rounded(26, 23, 30, 29.2), WHITE, BLACK)
+    d.stroke((27.8, 23.4), (27, 21.6), BLACK)
+    d.stroke((27.2, 21.8), (25, 21.4), BLACK)
+    return img
+
+
+def arrow_up_picture_at(size):
+    img = Indexed(size, size)
+    d = Scaled(img)
+    d.polygon([(15.5, 6), (16.5, 6), (23.5, 13), (8.5, 13)], BLACK)
+    d.rect(13, 13, 19, 26, BLACK)
+    return img
+
+
+def search_picture_at(size):
+    img = Indexed(size, size)
+    d = Scaled(img)
+    for x in (8, 18):  # eyepieces
+        d.boxed(x, 4, x + 4, 7, SILVER, BLACK)
+    d.polygon(d.rounded(7, 6.6, 13, 11, 5), BLACK)
+    d.polygon(d.rounded(17, 6.6, 23, 11, 5), BLACK)
+    d.rect(8, 8, 22, 10, BLACK)
+    d.rect(14, 9, 16, 10, SILVER)
+    for x0, x1 in ((6, 15), (17, 25)):  # barrels and their lenses
+        d.polygon(d.rounded(x0, 9.6, x1, 18, 6), BLACK)
+        d.rect(x0 + 2, 11, x0 + 2.5 + 0.5 / d.s, 13, GREY)
+        d.rect(x0 + 1, 15, x1 - 1 - (x0 == 6) * 1, 17, GREY)
+        d.rect(x0 + 1, 16, x0 + 3, 17, SILVER)
+        d.rect(x0 + 3, 16, x0 + 3.6 + 0.4 / d.s, 17 - 0.5 + 0.5 / d.s, WHITE)
+    for k in range(4):  # the way the search goes
+        d.polygon(d.rounded(4 + 4 * k, 22, 6 + 4 * k, 24, 3), BLUE)
+    d.rect(20, 22, 23, 24, BLUE)
+    d.polygon([(22, 19.6), (26, 23), (22, 26.4)], BLUE)
+    return img
+
+
+def copy_picture_at(size):
+    img = Indexed(size, size)
+    d = Scaled(img)
+    thin = 1 / d.s
+
+    def page(x0, y0, x1, y1, edge, lines):
+        fold = 3
+        d.outlined([(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)], WHITE, edge)
+        d.outlined([(x1 - fold, y0), (x1, y0 + fold), (x1 - fold, y0 + fold)], SILVER, edge)
+        for y, end in lines[::2] if size < 32 else lines:
+            d.rect(x0 + 2, y0 + y, x0 + end + 1, y0 + y + max(thin, 1 if size < 32 else 0), GREY)
+
+    page(5, 4, 19, 21, BLACK, [(3, 8), (5, 11), (7, 9), (9, 11), (11, 8), (13, 10)])
+    page(12, 10, 27, 28, BLUE, [(3, 9), (5, 12), (7, 10), (9, 12), (11, 9), (13, 12), (15, 8)])
+    return img
+
+
+def tick_picture_at(size):
+    img = Indexed(size, size)
+    Scaled(img).polygon([(3, 16), (8, 12), (13, 18), (25, 4), (30, 8), (13, 28)], BLACK)
+    return img
+
+
 # ---------------------------------------------------------------------------
 # The title face: a condensed bold grotesque, drawn as outlines
 
@@ -664,26 +895,27 @@ def smooth(values, position):
     return values[i] + (values[i + 1] - values[i]) * t
 
 
-def brush_stroke(img, rnd, x, colour, width):
+def brush_stroke(img, rnd, x, colour, width, k=1):
     """One soft diagonal stroke leaning right: full where the brush lands at the bottom,
-    thinning and breaking into dry bristle streaks where it lifts off at the top."""
+    thinning and breaking into dry bristle streaks where it lifts off at the top. Drawn k
+    times as large (x and width stay in the picture's own pixels): the same stroke, finer."""
     angle = math.radians(rnd.between(56, 68))
-    length = rnd.between(72, 96)
-    bend = rnd.between(-5, 5)
+    length = rnd.between(72, 96) * k
+    bend = rnd.between(-5, 5) * k
     opacity = rnd.between(0.7, 0.95)
     shade = rnd.between(-0.08, 0.08)
     colour = tuple(min(255, max(0, round(c * (1 + shade)))) for c in colour)
-    x0, y0 = x, STRIP_TOP + rnd.between(4, 14)
+    x0, y0 = x * k, (STRIP_TOP + rnd.between(4, 14)) * k
     dx, dy = math.cos(angle), -math.sin(angle)
     nx, ny = -dy, dx
     pressure = [rnd.between(0.72, 1.0) for _ in range(7)]
     bristles = [rnd.between(0.0, 1.0) for _ in range(9)]
-    half = width / 2
+    half = width * k / 2
     xs = (x0, x0 + dx * length)
     left, right = int(min(xs) - half - 6), int(max(xs) + half + 6)
     top = int(y0 + dy * length - half - 6)
-    for py in range(max(0, top), min(STRIP_TOP, int(y0 + half) + 1)):
-        for px in range(max(0, left), min(SPLASH_W, right + 1)):
+    for py in range(max(0, top), min(STRIP_TOP * k, int(y0 + half) + 1)):
+        for px in range(max(0, left), min(img.width, right + 1)):
             rx, ry = px + 0.5 - x0, py + 0.5 - y0
             along = (rx * dx + ry * dy) / length
             if not 0 <= along <= 1:
@@ -693,7 +925,7 @@ def brush_stroke(img, rnd, x, colour, width):
             if abs(offset) >= reach:
                 continue
             across = (offset / reach + 1) / 2
-            edge = min(1.0, (reach - abs(offset)) / 2.5)
+            edge = min(1.0, (reach - abs(offset)) / (2.5 * k))
             ends = min(1.0, along * 10, (1 - along) * 3)
             # Dry streaks appear only in the last part of the stroke, more towards its end.
             dryness = (smooth(bristles, across) - (along - 0.62) * 2.6) / 0.2 + 0.5
@@ -702,32 +934,53 @@ def brush_stroke(img, rnd, x, colour, width):
             img.blend(px, py, colour, alpha)
 
 
-def splash_picture():
-    img = Rgb(SPLASH_W, SPLASH_H, PAPER)
+def doubled_glyph(rows):
+    """A bitmap glyph at twice its size, its diagonal steps filled in (the EPX rule) rather
+    than left as blocks, so the lettering keeps its shape on a finer screen."""
+    def at(x, y):
+        return 0 <= y < len(rows) and 0 <= x < len(rows[0]) and rows[y][x] == '#'
+    out = [[''] * (2 * len(rows[0])) for _ in range(2 * len(rows))]
+    for y in range(len(rows)):
+        for x in range(len(rows[0])):
+            p = at(x, y)
+            a, b, c, d = at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
+            quads = [a if c == a and c != d and a != b else p,
+                     b if a == b and a != c and b != d else p,
+                     c if d == c and d != b and c != a else p,
+                     d if b == d and b != a and d != c else p]
+            for i, on in enumerate(quads):
+                out[2 * y + i // 2][2 * x + i % 2] = '#' if on else '.'
+    return [''.join(row) for row in out]
+
+
+def splash_picture(k=1):
+    """The splash, or with k=2 the same picture drawn at twice the resolution."""
+    img = Rgb(SPLASH_W * k, SPLASH_H * k, PAPER)
+    font = SMALL if k == 1 else {ch: doubled_glyph(rows) for ch, rows in SMALL.items()}
 
     rnd = Lcg(2000)
     x = -50.0
     while x < SPLASH_W:
         for colour in PAINTS:
-            brush_stroke(img, rnd, x + rnd.between(-6, 6), colour, rnd.between(18, 30))
+            brush_stroke(img, rnd, x + rnd.between(-6, 6), colour, rnd.between(18, 30), k)
             x += rnd.between(12, 20)
-    img.rect(0, STRIP_TOP, SPLASH_W, SPLASH_H, (0, 0, 0))
+    img.rect(0, STRIP_TOP * k, SPLASH_W * k, SPLASH_H * k, (0, 0, 0))
     mark = 'VLM'  # the maker's mark
-    img.text(SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2), STRIP_TOP + 8, SMALL, mark,
-             (255, 255, 255), 2)
+    img.text((SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2)) * k, (STRIP_TOP + 8) * k, font,
+             mark, (255, 255, 255), 2 * k)
 
     scale, small = 0.8, 0.6
     title_w = (title_advance('Velmora', scale) + 16 * scale
                + title_advance('2.0', scale * small))
     left = round((SPLASH_W - 1 - title_w) / 2)
     baseline = 124
-    mask = Coverage(SPLASH_W, SPLASH_H)
-    end = set_title(mask, left, baseline, 'Velmora', scale)
-    set_title(mask, end + 16 * scale, baseline, '2.0', scale * small)
+    mask = Coverage(SPLASH_W * k, SPLASH_H * k)
+    end = set_title(mask, left * k, baseline * k, 'Velmora', scale * k)
+    set_title(mask, end + 16 * scale * k, baseline * k, '2.0', scale * small * k)
     mask.apply(img, TITLE_INK)
 
     subtitle = 'Botim i shkurtuar'
-    img.text(left + 2, baseline + 20, SMALL, subtitle, SUBTITLE_INK)
+    img.text((left + 2) * k, (baseline + 20) * k, font, subtitle, SUBTITLE_INK, k)
     return img
 
 
@@ -761,33 +1014,44 @@ def main():
     parser.add_argument('--preview', metavar='DIR', help='also write enlarged PNGs here')
     args = parser.parse_args()
 
+    # Each file keeps its hand-set images first, as before (a plain image read takes the first),
+    # then holds the drawing at the other sizes, for scaled screens.
+    def sizes(first, draw, flip=False):
+        images = first + [draw(n) for n in (16, 32, 48, 64)
+                          if n not in [img.width for img in first]]
+        return [img.flipped() for img in images] if flip else images
+
     icons = {
-        'velmora.ico': [window_icon()],
-        'exit.ico': [exit_picture()],
-        'about.ico': [about_picture()],
-        'arrow_up.ico': [arrow_up_picture()],
-        'arrow_down.ico': [arrow_up_picture().flipped()],
-        'search.ico': [search_picture()],
-        'copy.ico': [copy_picture()],
-        'tick.ico': [tick_picture(), small_tick_picture()],
+        'velmora.ico': sizes([window_icon()], window_icon_at),
+        'exit.ico': sizes([exit_picture()], exit_picture_at),
+        'about.ico': sizes([about_picture()], about_picture_at),
+        'arrow_up.ico': sizes([arrow_up_picture()], arrow_up_picture_at),
+        'arrow_down.ico': sizes([arrow_up_picture()], arrow_up_picture_at, flip=True),
+        'search.ico': sizes([search_picture()], search_picture_at),
+        'copy.ico': sizes([copy_picture()], copy_picture_at),
+        'tick.ico': sizes([tick_picture(), small_tick_picture()], tick_picture_at),
     }
     for name, images in icons.items():
         write(os.path.join(args.out, name), ico_bytes(images))
     splash = splash_picture()
     write(os.path.join(args.out, 'splash.bmp'), bmp24_bytes(splash))
+    # Qt reads a device pixel ratio of 2 from the "@2x" in the name.
+    write(os.path.join(args.out, 'splash@2x.bmp'), bmp24_bytes(splash_picture(2)))
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
-        # Every icon at 256 pixels, side by side in rows of five, on one sheet.
-        tiles = [preview_rows(img, 256 // img.width) for images in icons.values() for img in images]
-        per_row, gap = 5, 8
+        # Every image at about 256 pixels, one icon file a row, from small to large.
+        tiles = [preview_rows(img, 256 // img.width) for images in icons.values()
+                 for img in sorted(images, key=lambda i: i.width)]
+        per_row, gap = 4, 8
         sheet = []
         for first in range(0, len(tiles), per_row):
             group = tiles[first:first + per_row]
             for y in range(256):
                 row = []
-                for tile in group:
-                    row += tile[y] + [255] * 4 * gap
+                for tile in group:  # a 48-pixel image fills only 240 of the 256
+                    row += tile[y] if y < len(tile) else [255] * len(tile[0])
+                    row += [255] * 4 * (256 - len(tile[0]) // 4 + gap)
                 sheet.append(row + [255] * (4 * (256 + gap) * per_row - len(row)))
             sheet += [[255] * 4 * (256 + gap) * per_row for _ in range(gap)]
         write(os.path.join(args.preview, 'icons.png'),
