@@ -1,3 +1,4 @@
+#include "albanian_translator.h"
 #include "main_window.h"
 
 #include "message_box.h"
@@ -9,6 +10,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    velmora::AlbanianTranslator albanian;
+    QApplication::installTranslator(&albanian);
     try {
         velmora::MainWindow frmMain;
         if (!frmMain.Form_Load())
