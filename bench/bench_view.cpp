@@ -107,10 +107,9 @@ int main(int argc, char** argv)
     if (stalls)
         return velmora::printStallTable(view, book);
 
-    QString error;
     if (rssOnly) {
-        if (!view.setFileName(book, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!view.setFileName(book)) {
+            std::fprintf(stderr, "%s: the book could not be loaded\n", qPrintable(book));
             return 1;
         }
         view.viewport()->repaint();
@@ -127,11 +126,11 @@ int main(int argc, char** argv)
     for (int i = 0; i < runs; ++i) {
         bool loaded = false;
         load.push_back(millisecondsOf([&] {
-            loaded = view.setFileName(book, &error);
+            loaded = view.setFileName(book);
             view.viewport()->repaint();
         }));
         if (!loaded) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+            std::fprintf(stderr, "%s: the book could not be loaded\n", qPrintable(book));
             return 1;
         }
         loadFreeze.push_back(longestFreezeMs());

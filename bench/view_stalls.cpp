@@ -1,7 +1,6 @@
 #include "view_stalls.h"
 
 #include "hadith_jump.h"
-#include "message_box.h"
 #include "rich_text_view.h"
 #include "text_search.h"
 #include "view_commands.h"
@@ -72,19 +71,18 @@ int printStallTable(RichTextView& view, const QString& book)
         };
     };
     view.resize(400, kViewHeight);
-    QString error;
     bool loaded = false;
-    const double load = watch.watch(painted([&] { loaded = view.setFileName(book, &error); }),
+    const double load = watch.watch(painted([&] { loaded = view.setFileName(book); }),
                                     1000);
     if (!loaded) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s: the book could not be loaded\n", qPrintable(book));
         return 1;
     }
     std::printf("%s: %d characters\nlongest stall, loading at 400 px: %.1f ms\n",
                 qPrintable(book), view.TextLength(), load);
 
     // Absent text: the step asks to start again from the top, and searches the whole book.
-    setMessageBoxHandler([](QWidget*, const QString&, MessageButtons) { return MessageAnswer::Ok; });
+    const SearchPrompter answerOk = [](SearchPrompt) { return true; };
     const QString last = hadithNumbers().last();
     double worst = load;
     std::printf("%5s %6s %9s %9s %9s %9s %9s   (longest stall per action, ms)\n", "size",
@@ -102,7 +100,7 @@ int printStallTable(RichTextView& view, const QString& book)
             const double jump =
                 watch.watch(painted([&] { jumpToHadith(view, last); }), kSettleMs);
             const double search = watch.watch(
-                painted([&] { searchStep(view, QStringLiteral("xzzq"), nullptr); }), kSettleMs);
+                painted([&] { searchStep(view, QStringLiteral("xzzq"), answerOk); }), kSettleMs);
             const double copy = watch.watch(painted([&] {
                                                 selectAll(view);
                                                 copySelection(view);
@@ -120,7 +118,6 @@ int printStallTable(RichTextView& view, const QString& book)
             worst = std::max({worst, resize, jump, search, copy, ends});
         }
     }
-    setMessageBoxHandler({});
     std::printf("longest stall of all: %.1f ms\n", worst);
     return 0;
 }

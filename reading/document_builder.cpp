@@ -1,5 +1,7 @@
 #include "document_builder.h"
 
+#include "twips.h"
+
 #include <QColor>
 #include <QFont>
 #include <QTextDocument>
@@ -9,11 +11,10 @@ namespace velmora {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 // \sl with \slmult1 counts in 240ths of a single line.
 constexpr double kLineMultipleUnit = 240.0;
 
-double pixels(int32_t twips) { return twips / kTwipsPerPixel; }
+double pixels(int32_t twips) { return twips / double(kTwipsPerPixel); }
 
 } // namespace
 

@@ -1,14 +1,14 @@
 #include "rich_text_view.h"
 
+#include "book_file.h"
 #include "document_builder.h"
+#include "rtf/document_edit.h"
 #include "rtf/reader.h"
 #include "text_finder.h"
+#include "twips.h"
 #include "view_layout.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QScrollBar>
@@ -22,11 +22,7 @@ namespace velmora {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 const QColor kBackground(247, 243, 234);
-// The sample book is under 2 MB; a file a hundred times larger is no book, and its text would
-// no longer fit the 32-bit character positions that every caller counts in.
-constexpr qint64 kMaxFileBytes = 128 * 1024 * 1024;
 
 using namespace std::chrono_literals;
 // What a load, a size change or a resize may spend on building and measuring before the window
@@ -92,158 +88,6 @@ QString viewText(const std::u16string& text)
     return result;
 }
 
-// Makes the runs ordered, contiguous and covering [0, length), each with a valid format.
-void repairRuns(rtf::Document& model, int32_t length)
-{
-    if (model.charFormats.empty())
-        model.charFormats.emplace_back();
-    const auto formatCount = static_cast<uint32_t>(model.charFormats.size());
-    std::stable_sort(
-        model.runs.begin(), model.runs.end(),
-        [](const rtf::CharRun& a, const rtf::CharRun& b) { return a.start < b.start; });
-    std::vector<rtf::CharRun> runs;
-    runs.reserve(model.runs.size());
-    int32_t covered = 0;
-    for (const rtf::CharRun& run : model.runs) {
-        const int64_t end = std::min<int64_t>(int64_t(run.start) + run.length, length);
-        if (end <= covered)
-            continue;
-        const auto start = static_cast<int32_t>(std::max<int64_t>(run.start, covered));
-        const uint32_t format = run.format < formatCount ? run.format : 0;
-        if (runs.empty()) {
-            runs.push_back({0, static_cast<int32_t>(end), format});
-        } else if (runs.back().format == format) {
-            runs.back().length = static_cast<int32_t>(end) - runs.back().start;
-        } else {
-            runs.back().length = start - runs.back().start; // a gap goes to the run before it
-            runs.push_back({start, static_cast<int32_t>(end) - start, format});
-        }
-        covered = static_cast<int32_t>(end);
-    }
-    if (covered < length) {
-        if (runs.empty())
-            runs.push_back({0, length, 0});
-        else
-            runs.back().length = length - runs.back().start;
-    }
-    model.runs = std::move(runs);
-}
-
-struct CharFormatHash {
-    std::size_t operator()(const rtf::CharFormat& f) const
-    {
-        const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
-                               uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
-                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
-        const uint64_t a = uint64_t(f.font) << 48 | uint64_t(f.halfPoints) << 32 | flags;
-        const uint64_t b = uint64_t(f.color) << 32 | f.background;
-        return std::hash<uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ b);
-    }
-};
-
-// Gives the characters in [start, end) the size halfPoints, splitting the runs at the ends and
-// joining neighbours that end up alike; formats no run uses any more are dropped.
-void resizeRuns(rtf::Document& model, int32_t start, int32_t end, uint16_t halfPoints)
-{
-    std::vector<rtf::CharFormat>& formats = model.charFormats;
-    std::unordered_map<rtf::CharFormat, uint32_t, CharFormatHash> indexOf;
-    for (uint32_t i = 0; i < formats.size(); ++i)
-        indexOf.emplace(formats[i], i);
-    const auto resized = [&](uint32_t format) {
-        rtf::CharFormat wanted = formats[format];
-        wanted.halfPoints = halfPoints;
-        const auto [at, added] = indexOf.emplace(wanted, static_cast<uint32_t>(formats.size()));
-        if (added)
-            formats.push_back(wanted);
-        return at->second;
-    };
-
-    std::vector<rtf::CharRun> runs;
-    runs.reserve(model.runs.size() + 2);
-    const auto append = [&runs](int32_t from, int32_t to, uint32_t format) {
-        if (from >= to)
-            return;
-        if (!runs.empty() && runs.back().format == format)
-            runs.back().length += to - from;
-        else
-            runs.push_back({from, to - from, format});
-    };
-    for (const rtf::CharRun& run : model.runs) {
-        const int32_t runEnd = run.start + run.length;
-        if (runEnd <= start || run.start >= end) {
-            append(run.start, runEnd, run.format);
-            continue;
-        }
-        append(run.start, start, run.format);
-        append(std::max(run.start, start), std::min(runEnd, end), resized(run.format));
-        append(end, runEnd, run.format);
-    }
-
-    std::vector<uint32_t> remap(formats.size(), UINT32_MAX);
-    std::vector<rtf::CharFormat> used;
-    for (rtf::CharRun& run : runs) {
-        if (remap[run.format] == UINT32_MAX) {
-            remap[run.format] = static_cast<uint32_t>(used.size());
-            used.push_back(formats[run.format]);
-        }
-        run.format = remap[run.format];
-    }
-    if (used.empty())
-        used.emplace_back();
-    formats = std::move(used);
-    model.runs = std::move(runs);
-}
-
-// The system's own wording of a file error is English; the reader is told in Albanian.
-QString reasonOf(QFileDevice::FileError error)
-{
-    switch (error) {
-    case QFileDevice::PermissionsError: return QStringLiteral("nuk ka leje për ta lexuar");
-    case QFileDevice::ReadError: return QStringLiteral("leximi i tij dështoi");
-    case QFileDevice::ResourceError: return QStringLiteral("sistemit i mungojnë burimet");
-    default: return QStringLiteral("sistemi nuk e hapi");
-    }
-}
-
-// Reads the whole file, or says in Albanian why it cannot.
-std::optional<QByteArray> readBookFile(const QString& path, QString& failure)
-{
-    const QString name = QDir::toNativeSeparators(path);
-    const auto fail = [&](const QString& text) {
-        failure = text.arg(name);
-        return std::nullopt;
-    };
-    const auto unreadable = [&](const QString& reason) {
-        failure = QStringLiteral("Skedari «%1» nuk mund të lexohet: %2.").arg(name, reason);
-        return std::nullopt;
-    };
-
-    const QFileInfo info(path);
-    if (!path.isEmpty() && info.isSymLink() && !info.exists())
-        return unreadable(QStringLiteral("lidhja simbolike nuk të çon te asnjë skedar"));
-    if (path.isEmpty() || !info.exists())
-        return fail(QStringLiteral("Skedari «%1» nuk u gjet."));
-    if (info.isDir())
-        return unreadable(QStringLiteral("është dosje, jo skedar"));
-    // Devices and pipes never end or block the reader; only plain files hold a book.
-    if (!info.isFile())
-        return unreadable(QStringLiteral("nuk është skedar i zakonshëm"));
-    if (info.size() > kMaxFileBytes)
-        return fail(QStringLiteral("Skedari «%1» është tepër i madh për të qenë libër."));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return unreadable(info.isReadable() ? reasonOf(file.error())
-                                            : reasonOf(QFileDevice::PermissionsError));
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return unreadable(reasonOf(file.error()));
-    if (bytes.isEmpty())
-        return fail(QStringLiteral("Skedari «%1» është i zbrazët."));
-    return bytes;
-}
-
 } // namespace
 
 RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
@@ -281,33 +125,29 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
 
 RichTextView::~RichTextView() = default;
 
-bool RichTextView::setFileName(const QString& path, QString* error)
+bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
 {
     QElapsedTimer clock;
     clock.start();
-    QString failure;
-    const std::optional<QByteArray> bytes = readBookFile(path, failure);
-    if (!bytes) {
-        if (error)
-            *error = failure;
-        return false;
-    }
-    rtf::ReadResult result =
-        rtf::readRtf(std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-    if (result.status == rtf::ReadStatus::NotRtf) {
-        if (error) {
-            *error = QStringLiteral("Skedari «%1» nuk është skedar RTF.")
-                         .arg(QDir::toNativeSeparators(path));
+    QByteArray bytes;
+    BookFileOutcome read = readBookFile(path, bytes);
+    if (read.ok()) {
+        rtf::ReadResult result =
+            rtf::readRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        if (result.status == rtf::ReadStatus::NotRtf) {
+            read.error = BookFileError::NotRtf;
+        } else {
+            bytes = QByteArray(); // the reader's model holds all that is needed
+            // Reading a long book already took most of what the window may wait.
+            showDocument(std::move(result.document),
+                         std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()),
+                                  0ms));
+            m_fileName = path;
         }
-        return false;
     }
-    // Reading a long book already took most of what the window may wait.
-    showDocument(std::move(result.document),
-         std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
-    m_fileName = path;
-    if (error)
-        error->clear();
-    return true;
+    if (outcome)
+        *outcome = read;
+    return read.ok();
 }
 
 void RichTextView::loadDocument(rtf::Document document)
@@ -322,7 +162,7 @@ void RichTextView::showDocument(rtf::Document document, std::chrono::millisecond
     m_text = viewText(m_model.text);
     m_model.text = std::u16string();
     m_folded.clear();
-    repairRuns(m_model, static_cast<int32_t>(m_text.size()));
+    rtf::repairRuns(m_model, static_cast<int32_t>(m_text.size()));
     indexFonts();
     showModel();
     settle(budget);
@@ -548,7 +388,7 @@ void RichTextView::setSelFontSize(const QString& size)
     if (kept.length() == 0)
         return;
     ensureBuilt(TextLength());
-    resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
+    rtf::resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
                static_cast<uint16_t>(points * 2));
     // The document takes the size in place: a rebuild of a long book would cost more than all
     // its format changes, and the layout then estimates the new heights without laying out.

@@ -9,6 +9,7 @@
 // built and measured in short slices while the window is idle, so no action waits for the
 // whole book.
 
+#include "book_file.h"
 #include "rtf/document.h"
 
 #include <QDeadlineTimer>
@@ -41,10 +42,9 @@ public:
     ~RichTextView() override;
 
     // FileName (set): loads the RTF file at path (relative to the current directory) in place
-    // of all content. On failure returns false, leaves the content as it was, and puts an
-    // Albanian message naming the file and the reason into *error. A file that ends inside an
-    // open group shows what was read before the end.
-    bool setFileName(const QString& path, QString* error = nullptr);
+    // of all content. On failure returns false, leaves the content as it was, and tells why in
+    // *outcome. A file that ends inside an open group shows what was read before the end.
+    bool setFileName(const QString& path, BookFileOutcome* outcome = nullptr);
     QString fileName() const { return m_fileName; }
 
     // Shows a model in place of all content, as setFileName does after reading the file.

@@ -1,26 +1,12 @@
 #include "text_search.h"
 
-#include "message_box.h"
 #include "rich_text_view.h"
 
 namespace velmora {
 
-namespace {
-
-const QString kEmptySearchText = QStringLiteral("Shëno diçka në kutizën për kërkim!");
-const QString kRestartQuestion = QStringLiteral(
-    "Teksti nuk përmendet më!\r\nA dëshironi të fillon kërkimi prej fillimit të tekstit?");
-const QString kNotFound = QStringLiteral("Teksti nuk përmendet!");
-
-bool askRestart(QWidget* parent) {
-    return showMessage(parent, kRestartQuestion, MessageButtons::OkCancel) == MessageAnswer::Ok;
-}
-
-} // namespace
-
-bool searchStep(RichTextView& view, const QString& searchText, QWidget* dialogParent) {
+bool searchStep(RichTextView& view, const QString& searchText, const SearchPrompter& prompt) {
     if (searchText.isEmpty()) {
-        showMessage(dialogParent, kEmptySearchText);
+        prompt(SearchPrompt::EmptyText);
         return false;
     }
     // The view's selection is the only record of where the last step ended. Each pass looks
@@ -29,17 +15,17 @@ bool searchStep(RichTextView& view, const QString& searchText, QWidget* dialogPa
         const QString selected = view.SelText();
         if (selected.isEmpty()) {
             const int start = view.SelStart();
-            if (view.Find(searchText, start) != -1 || !askRestart(dialogParent))
+            if (view.Find(searchText, start) != -1 || !prompt(SearchPrompt::RestartFromTop))
                 return true;
             view.setSelStart(0);
             // Covers what the forward search could not: occurrences that begin before start.
             if (view.Find(searchText, std::nullopt, start) == -1)
-                showMessage(dialogParent, kNotFound);
+                prompt(SearchPrompt::NotFound);
             return true;
         }
         if (selected == searchText) {
             const int start = view.SelStart() + int(selected.size());
-            if (view.Find(searchText, start) != -1 || !askRestart(dialogParent))
+            if (view.Find(searchText, start) != -1 || !prompt(SearchPrompt::RestartFromTop))
                 return true;
             view.setSelStart(0);
             continue;

@@ -2,6 +2,7 @@
 
 #include "picture_button.h"
 #include "twips.h"
+#include "window_style.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -14,7 +15,6 @@ namespace velmora {
 
 namespace {
 
-const QColor kNavy(0, 30, 80);
 const QColor kLightYellow(255, 255, 128);
 
 struct LabelLayout {
@@ -91,11 +91,8 @@ AboutWindow::AboutWindow(QWidget* parent)
     setAutoFillBackground(true);
     createControls();
 
-    if (const QScreen* target = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), kClientSize);
-        frame.moveCenter(target->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (const QScreen* target = QGuiApplication::primaryScreen())
+        moveToCentre(*this, kClientSize, target->availableGeometry());
 }
 
 void AboutWindow::createControls()

@@ -4,13 +4,15 @@
 #include "event_wait.h"
 #include "picture_button.h"
 #include "splash_window.h"
+#include "message_box.h"
 #include "timing_log.h"
-#include "twips.h"
+#include "window_style.h"
+#include "wording.h"
 
 #include "hadith_jump.h"
-#include "message_box.h"
 #include "rich_text_view.h"
 #include "text_search.h"
+#include "twips.h"
 #include "view_commands.h"
 
 #include <QAccessibleWidget>
@@ -34,7 +36,6 @@ namespace velmora {
 
 namespace {
 
-const QColor kNavy(0, 30, 80);
 const QColor kSearchButtonFace(192, 192, 192);
 
 // How long the start-up waits for the window system to put the new main window on the screen
@@ -101,11 +102,8 @@ MainWindow::MainWindow(std::chrono::milliseconds splashPause, QWidget* parent)
     connectHandlers();
 
     resize(kClientSize);
-    if (const QScreen* target = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), kClientSize);
-        frame.moveCenter(target->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (const QScreen* target = QGuiApplication::primaryScreen())
+        moveToCentre(*this, kClientSize, target->availableGeometry());
     // The first control in tab order takes the focus when the window first becomes active.
     txtKerkim->setFocus();
 }
@@ -150,7 +148,7 @@ void MainWindow::createControls()
         // list (or the arrow keys) is a pick.
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
-        QObject::disconnect(box->lineEdit(), SIGNAL(editingFinished()), box, nullptr);
+        QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
         box->setGeometry(place);
         box->setEditText(text);
         box->installEventFilter(this); // the wheel, see eventFilter
@@ -246,11 +244,9 @@ bool MainWindow::Form_Load()
 
     if (lcTiming().isDebugEnabled())
         Rtf1->viewport()->installEventFilter(this);
-    QString error;
-    if (!Rtf1->setFileName(kBookDocument, &error)) {
-        if (error.isEmpty())
-            error = QStringLiteral("Libri «%1» nuk u hap.").arg(kBookDocument);
-        showMessage(this, error, MessageButtons::Ok);
+    BookFileOutcome outcome;
+    if (!Rtf1->setFileName(kBookDocument, &outcome)) {
+        showMessage(this, bookFailureText(outcome, kBookDocument), MessageButtons::Ok);
         hide();
         return false;
     }
@@ -330,7 +326,7 @@ void MainWindow::kerkoje() { jumpToHadith(*Rtf1, cmbNrHadithi->currentText()); }
 
 void MainWindow::cmdKerkim_Click()
 {
-    if (!searchStep(*Rtf1, txtKerkim->text(), this))
+    if (!searchStep(*Rtf1, txtKerkim->text(), messageBoxPrompter(this)))
         txtKerkim->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "splash_window.h"
 
 #include "timing_log.h"
+#include "window_style.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -28,9 +29,7 @@ void SplashWindow::centreOnScreen()
     const QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!target)
         return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(target->geometry().center());
-    move(frame.topLeft());
+    moveToCentre(*this, size(), target->geometry());
 }
 
 const QPixmap& SplashWindow::pictureFor(qreal ratio)

@@ -75,10 +75,10 @@ bool loadBook(RichTextView& view, const Pieces& pieces) {
     if (!file.open(QIODevice::WriteOnly) || file.write(rtfOf(pieces)) < 0)
         return false;
     file.close();
-    QString error;
-    const bool loaded = view.setFileName(file.fileName(), &error);
+    BookFileOutcome outcome;
+    const bool loaded = view.setFileName(file.fileName(), &outcome);
     if (!loaded)
-        qWarning("%s", qPrintable(error));
+        qWarning("book not loaded: error %d %s", int(outcome.error), qPrintable(outcome.systemDetail));
     return loaded;
 }
 

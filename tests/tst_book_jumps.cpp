@@ -16,8 +16,9 @@ private slots:
 
 void TestBookJumps::everyEntryLandsOnItsHeadingLine() {
     RichTextView view;
-    QString error;
-    QVERIFY2(view.setFileName(QStringLiteral(VELMORA_SAMPLE_BOOK), &error), qPrintable(error));
+    BookFileOutcome outcome;
+    QVERIFY2(view.setFileName(QStringLiteral(VELMORA_SAMPLE_BOOK), &outcome),
+             qPrintable(outcome.systemDetail));
     const QString text = view.Text();
 
     int previousStart = -1;

@@ -513,11 +513,11 @@ void TestRichTextView::loadsAFileRelativeToTheCurrentFolder()
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());
     RichTextView view;
-    QString error = QStringLiteral("stale");
-    const bool loaded = view.setFileName(QStringLiteral("Velmora.rtf"), &error);
+    velmora::BookFileOutcome outcome{velmora::BookFileError::Missing, QStringLiteral("stale")};
+    const bool loaded = view.setFileName(QStringLiteral("Velmora.rtf"), &outcome);
     QDir::setCurrent(previous);
     QVERIFY(loaded);
-    QCOMPARE(error, QString());
+    QVERIFY(outcome.ok());
     QCOMPARE(view.Text(), u"Hyrje 1\r1 \u2014 Titulli\rTekstë."_qs);
     QCOMPARE(view.Find(QStringLiteral("1"), 7), 8);
     QCOMPARE(fontName(view), QStringLiteral("Arial"));
@@ -525,24 +525,22 @@ void TestRichTextView::loadsAFileRelativeToTheCurrentFolder()
 
 void TestRichTextView::loadFailures_data()
 {
+    using velmora::BookFileError;
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("a missing file") << "mungon.rtf" << "Skedari «%1» nuk u gjet.";
-    QTest::newRow("a folder") << "dosja.rtf" << "Skedari «%1» nuk mund të lexohet: është dosje, "
-                                                "jo skedar.";
+    QTest::addColumn<BookFileError>("error");
+    QTest::newRow("a missing file") << "mungon.rtf" << BookFileError::Missing;
+    QTest::newRow("a folder") << "dosja.rtf" << BookFileError::Folder;
     QTest::newRow("a symbolic link that points to itself")
-        << "rreth.rtf"
-        << "Skedari «%1» nuk mund të lexohet: lidhja simbolike nuk të çon te asnjë skedar.";
-    QTest::newRow("an empty file") << "bosh.rtf" << "Skedari «%1» është i zbrazët.";
-    QTest::newRow("a file that is not RTF") << "tekst.rtf" << "Skedari «%1» nuk është skedar RTF.";
-    QTest::newRow("a device") << "/dev/zero"
-                              << "Skedari «%1» nuk mund të lexohet: nuk është skedar i zakonshëm.";
+        << "rreth.rtf" << BookFileError::DanglingLink;
+    QTest::newRow("an empty file") << "bosh.rtf" << BookFileError::Empty;
+    QTest::newRow("a file that is not RTF") << "tekst.rtf" << BookFileError::NotRtf;
+    QTest::newRow("a device") << "/dev/zero" << BookFileError::NotPlainFile;
 }
 
 void TestRichTextView::loadFailures()
 {
     QFETCH(QString, name);
-    QFETCH(QString, message);
+    QFETCH(velmora::BookFileError, error);
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkdir("dosja.rtf"));
     QVERIFY(QFile::link(folder.filePath("rreth.rtf"), folder.filePath("rreth.rtf")));
@@ -553,9 +551,9 @@ void TestRichTextView::loadFailures()
     RichTextView view;
     view.loadDocument(plain(QStringLiteral("ab AB")));
     view.setSelStart(3);
-    QString error;
-    QVERIFY(!view.setFileName(path, &error));
-    QCOMPARE(error, message.arg(path));
+    velmora::BookFileOutcome outcome;
+    QVERIFY(!view.setFileName(path, &outcome));
+    QCOMPARE(outcome.error, error);
     QCOMPARE(view.Text(), QStringLiteral("ab AB")); // the previous content stays
     QCOMPARE(view.SelStart(), 3);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Window geometry is laid out in twips: 15 twips make one logical
-// pixel (96 dots per inch), so every place and size below divides evenly.
+// Window geometry, and the book's indents and spacing, are given in twips: 15 twips make one
+// logical pixel (96 dots per inch). The windows' places and sizes divide evenly.
 
 #include <QRect>
 

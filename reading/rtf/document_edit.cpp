@@ -1,0 +1,112 @@
+#include "rtf/document_edit.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora::rtf {
+
+namespace {
+
+struct CharFormatHash {
+    std::size_t operator()(const CharFormat& f) const
+    {
+        const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
+                               uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
+                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
+        const uint64_t a = uint64_t(f.font) << 48 | uint64_t(f.halfPoints) << 32 | flags;
+        const uint64_t b = uint64_t(f.color) << 32 | f.background;
+        return std::hash<uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ b);
+    }
+};
+
+} // namespace
+
+void repairRuns(Document& model, int32_t length)
+{
+    if (model.charFormats.empty())
+        model.charFormats.emplace_back();
+    const auto formatCount = static_cast<uint32_t>(model.charFormats.size());
+    std::stable_sort(
+        model.runs.begin(), model.runs.end(),
+        [](const CharRun& a, const CharRun& b) { return a.start < b.start; });
+    std::vector<CharRun> runs;
+    runs.reserve(model.runs.size());
+    int32_t covered = 0;
+    for (const CharRun& run : model.runs) {
+        const int64_t end = std::min<int64_t>(int64_t(run.start) + run.length, length);
+        if (end <= covered)
+            continue;
+        const auto start = static_cast<int32_t>(std::max<int64_t>(run.start, covered));
+        const uint32_t format = run.format < formatCount ? run.format : 0;
+        if (runs.empty()) {
+            runs.push_back({0, static_cast<int32_t>(end), format});
+        } else if (runs.back().format == format) {
+            runs.back().length = static_cast<int32_t>(end) - runs.back().start;
+        } else {
+            runs.back().length = start - runs.back().start; // a gap goes to the run before it
+            runs.push_back({start, static_cast<int32_t>(end) - start, format});
+        }
+        covered = static_cast<int32_t>(end);
+    }
+    if (covered < length) {
+        if (runs.empty())
+            runs.push_back({0, length, 0});
+        else
+            runs.back().length = length - runs.back().start;
+    }
+    model.runs = std::move(runs);
+}
+
+void resizeRuns(Document& model, int32_t start, int32_t end, uint16_t halfPoints)
+{
+    std::vector<CharFormat>& formats = model.charFormats;
+    std::unordered_map<CharFormat, uint32_t, CharFormatHash> indexOf;
+    for (uint32_t i = 0; i < formats.size(); ++i)
+        indexOf.emplace(formats[i], i);
+    const auto resized = [&](uint32_t format) {
+        CharFormat wanted = formats[format];
+        wanted.halfPoints = halfPoints;
+        const auto [at, added] = indexOf.emplace(wanted, static_cast<uint32_t>(formats.size()));
+        if (added)
+            formats.push_back(wanted);
+        return at->second;
+    };
+
+    std::vector<CharRun> runs;
+    runs.reserve(model.runs.size() + 2);
+    const auto append = [&runs](int32_t from, int32_t to, uint32_t format) {
+        if (from >= to)
+            return;
+        if (!runs.empty() && runs.back().format == format)
+            runs.back().length += to - from;
+        else
+            runs.push_back({from, to - from, format});
+    };
+    for (const CharRun& run : model.runs) {
+        const int32_t runEnd = run.start + run.length;
+        if (runEnd <= start || run.start >= end) {
+            append(run.start, runEnd, run.format);
+            continue;
+        }
+        append(run.start, start, run.format);
+        append(std::max(run.start, start), std::min(runEnd, end), resized(run.format));
+        append(end, runEnd, run.format);
+    }
+
+    std::vector<uint32_t> remap(formats.size(), UINT32_MAX);
+    std::vector<CharFormat> used;
+    for (CharRun& run : runs) {
+        if (remap[run.format] == UINT32_MAX) {
+            remap[run.format] = static_cast<uint32_t>(used.size());
+            used.push_back(formats[run.format]);
+        }
+        run.format = remap[run.format];
+    }
+    if (used.empty())
+        used.emplace_back();
+    formats = std::move(used);
+    model.runs = std::move(runs);
+}
+
+} // namespace velmora::rtf

@@ -1,0 +1,67 @@
+#include "wording.h"
+
+#include <QDir>
+
+namespace velmora {
+
+namespace {
+
+// The system's own wording of a file error is English; the reader is told in Albanian.
+QString reasonOf(BookFileError error)
+{
+    switch (error) {
+    case BookFileError::DanglingLink:
+        return QStringLiteral("lidhja simbolike nuk të çon te asnjë skedar");
+    case BookFileError::Folder: return QStringLiteral("është dosje, jo skedar");
+    case BookFileError::NotPlainFile: return QStringLiteral("nuk është skedar i zakonshëm");
+    case BookFileError::NoPermission: return QStringLiteral("nuk ka leje për ta lexuar");
+    case BookFileError::ReadFailed: return QStringLiteral("leximi i tij dështoi");
+    case BookFileError::NoResources: return QStringLiteral("sistemit i mungojnë burimet");
+    default: return QStringLiteral("sistemi nuk e hapi");
+    }
+}
+
+} // namespace
+
+QString bookFailureText(const BookFileOutcome& outcome, const QString& path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    switch (outcome.error) {
+    case BookFileError::None: return {};
+    case BookFileError::Missing: return QStringLiteral("Skedari «%1» nuk u gjet.").arg(name);
+    case BookFileError::TooLarge:
+        return QStringLiteral("Skedari «%1» është tepër i madh për të qenë libër.").arg(name);
+    case BookFileError::Empty: return QStringLiteral("Skedari «%1» është i zbrazët.").arg(name);
+    case BookFileError::NotRtf: return QStringLiteral("Skedari «%1» nuk është skedar RTF.").arg(name);
+    default:
+        return QStringLiteral("Skedari «%1» nuk mund të lexohet: %2.")
+            .arg(name, reasonOf(outcome.error));
+    }
+}
+
+QString searchPromptText(SearchPrompt prompt)
+{
+    switch (prompt) {
+    case SearchPrompt::EmptyText: return QStringLiteral("Shëno diçka në kutizën për kërkim!");
+    case SearchPrompt::RestartFromTop:
+        return QStringLiteral("Teksti nuk përmendet më!\r\n"
+                              "A dëshironi të fillon kërkimi prej fillimit të tekstit?");
+    case SearchPrompt::NotFound: return QStringLiteral("Teksti nuk përmendet!");
+    }
+    return {};
+}
+
+MessageButtons searchPromptButtons(SearchPrompt prompt)
+{
+    return prompt == SearchPrompt::RestartFromTop ? MessageButtons::OkCancel : MessageButtons::Ok;
+}
+
+SearchPrompter messageBoxPrompter(QWidget* parent)
+{
+    return [parent](SearchPrompt prompt) {
+        return showMessage(parent, searchPromptText(prompt), searchPromptButtons(prompt)) ==
+               MessageAnswer::Ok;
+    };
+}
+
+} // namespace velmora
