@@ -1,19 +1,38 @@
 #!/usr/bin/env python3
 """Runs rtfdump over a folder of RTF files with reference texts and reports how close it comes.
 
-usage: corpus_report.py RTFDUMP CORPUS_DIR [--list] [--diff]
+usage: corpus_report.py [--list] [--diff] RTFDUMP CORPUS_DIR
 CORPUS_DIR holds rtf/NAME.rtf and expected/NAME.txt. A file "matches" when both texts are equal
 after folding white space; similarity is difflib's ratio over the word sequences. --list prints
 the similarity of each file that differs, --diff also the words that differ (first ten places)."""
-import difflib, pathlib, subprocess, sys, time
+import argparse
+import difflib
+import pathlib
+import subprocess
+import sys
+import time
+
 
 def words(text):
     return text.split()
 
+
+def arguments():
+    parser = argparse.ArgumentParser(
+        description="Compare rtfdump's text with the reference texts of an RTF corpus."
+    )
+    parser.add_argument("rtfdump", help="the rtfdump executable")
+    parser.add_argument("corpus", type=pathlib.Path, help="folder with rtf/ and expected/")
+    parser.add_argument("--list", action="store_true", help="the similarity of each file that differs")
+    parser.add_argument("--diff", action="store_true", help="also the words that differ")
+    return parser.parse_args()
+
+
 def main():
-    rtfdump, corpus = sys.argv[1], pathlib.Path(sys.argv[2])
-    show = "--list" in sys.argv or "--diff" in sys.argv
-    diff = "--diff" in sys.argv
+    args = arguments()
+    rtfdump, corpus = args.rtfdump, args.corpus
+    show = args.list or args.diff
+    diff = args.diff
     total = matched = 0
     ratios, slow, failures = [], [], []
     for rtf in sorted((corpus / "rtf").glob("*.rtf")):
@@ -58,4 +77,6 @@ def main():
         print(f"SLOW {name}: {secs:.2f}s")
     return 1 if failures else 0
 
-sys.exit(main())
+
+if __name__ == "__main__":
+    sys.exit(main())
