@@ -6,7 +6,7 @@ pictures can be changed and rebuilt without an image editor. Only the standard
 library is used. The output is deterministic: running the script twice gives
 byte-identical files, so the committed files show exactly what changed.
 
-    python3 tools/draw_pictures.py                 # writes resources/*
+    python3 tools/draw_pictures.py                 # writes resources/* and resources/icons/*
     python3 tools/draw_pictures.py --preview DIR   # also writes enlarged PNGs to look at
 """
 
@@ -270,6 +270,70 @@ class Coverage:
                     img.blend(x, y, colour, s / full)
 
 
+class Outlines:
+    """Takes the contours a Coverage mask would be painted with, to be written as outlines."""
+
+    def __init__(self):
+        self.ops = []
+
+    def paint(self, contours, on=True):
+        self.ops.append((on, contours))
+
+
+class Vector:
+    """Stands in for an Indexed picture, in its pixel units, but keeps every shape as an SVG
+    element: the same drawing code gives the scalable icon."""
+
+    def __init__(self, width, height, ground=None):
+        self.width, self.height = width, height
+        self.shapes = []
+        self.ground = ground
+        if ground is not None:
+            self.rect(0, 0, width - 1, height - 1, ground)
+
+    @staticmethod
+    def colour(index):
+        return '#%02x%02x%02x' % VGA[index]
+
+    @staticmethod
+    def path(contours):
+        return ' '.join('M' + ' L'.join('%g %g' % (round(x, 3), round(y, 3)) for x, y in pts) + 'Z'
+                        for pts in contours)
+
+    def set(self, x, y, colour):
+        self.rect(x, y, x, y, colour)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """As Indexed.rect: both corners' pixels included."""
+        if x1 >= x0 and y1 >= y0:
+            self.shapes.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
+                               % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, self.colour(colour)))
+
+    def frame(self, x0, y0, x1, y1, colour):
+        self.rect(x0, y0, x1, y0, colour)
+        self.rect(x0, y1, x1, y1, colour)
+        self.rect(x0, y0, x0, y1, colour)
+        self.rect(x1, y0, x1, y1, colour)
+
+    def polygon(self, points, colour):
+        self.shapes.append('<path d="%s" fill="%s"/>' % (self.path([points]),
+                                                         self.colour(colour)))
+
+    def lettering(self, ops, colour):
+        """Paints the outlines in turn, each adding to the letters or cutting from them. A cut
+        is painted in the ground colour: lettering is set on the bare ground, and no mask is
+        needed, which not every icon renderer understands."""
+        for on, contours in ops:
+            self.shapes.append('<path d="%s" fill="%s"/>' % (
+                self.path(contours), self.colour(colour if on else self.ground)))
+
+    def svg(self):
+        return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+                'viewBox="0 0 %d %d">\n%s\n</svg>\n'
+                % (self.width, self.height, self.width, self.height,
+                   '\n'.join(self.shapes))).encode()
+
+
 def inset(points, d):
     """The polygon moved d pixels inwards along every edge (mitred corners)."""
     n = len(points)
@@ -301,7 +365,7 @@ class Scaled:
 
     def __init__(self, img, unit=32):
         self.img, self.s = img, img.width / unit
-        self.line = 2 if img.width >= 64 else 1  # outline thickness in pixels
+        self.line = max(1, img.width // 32)  # outline thickness in pixels
 
     def X(self, v):
         return math.floor(v * self.s + 0.5)
@@ -351,6 +415,11 @@ class Scaled:
             x = x * self.s - title_advance(string, scale)
         else:
             x = x * self.s
+        if isinstance(self.img, Vector):
+            outlines = Outlines()
+            set_title(outlines, x, baseline * self.s, string, scale)
+            self.img.lettering(outlines.ops, colour)
+            return
         mask = Coverage(self.img.width, self.img.height)
         set_title(mask, x, baseline * self.s, string, scale)
         f = mask.factor
@@ -606,8 +675,8 @@ def open_book(d, left, top):
             d.img.rect(d.X(x0), round(y), d.X(x1) - 1, round(y) + thin - 1, GREY)
 
 
-def window_icon_at(size):
-    img = Indexed(size, size, ground=YELLOW)
+def window_icon_at(size, canvas=Indexed):
+    img = canvas(size, size, ground=YELLOW)
     d = Scaled(img)
     if size < 32:  # no room for lettering: the book alone, filling the square
         open_book(Scaled(img, 28), 1, 6)
@@ -1037,6 +1106,14 @@ def main():
     write(os.path.join(args.out, 'splash.bmp'), bmp24_bytes(splash))
     # Qt reads a device pixel ratio of 2 from the "@2x" in the name.
     write(os.path.join(args.out, 'splash@2x.bmp'), bmp24_bytes(splash_picture(2)))
+
+    # The program's icon for the desktop's menus (hicolor theme), the window icon's drawings.
+    icon_dir = os.path.join(args.out, 'icons')
+    os.makedirs(icon_dir, exist_ok=True)
+    for n in (16, 32, 48, 64, 128, 256):
+        img = window_icon() if n == 32 else window_icon_at(n)
+        write(os.path.join(icon_dir, 'velmora-%d.png' % n), png_bytes(n, n, img.rgba_rows()))
+    write(os.path.join(icon_dir, 'velmora.svg'), window_icon_at(256, Vector).svg())
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)

@@ -1,29 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, when any is missing.
+# Installs the Debian packages that are missing: those that building and running the reader
+# need, and with "test" also those that testing, measuring and packaging need.
 # Sourced by ./run and ./test, so a fresh machine needs nothing done by hand.
 set -euo pipefail
 
-velmora_packages=(
+# Qt's runtime pulls in the X platform plugin, fontconfig and a font.
+velmora_build_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+)
+velmora_test_packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils strace xdotool imagemagick openbox wmctrl python3-xlib
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   fontconfig fonts-dejavu-core fonts-liberation
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
+# velmora_missing_packages [test]
 velmora_missing_packages() {
-  local missing=()
-  for p in "${velmora_packages[@]}"; do
+  local wanted=("${velmora_build_packages[@]}") missing=() p
+  [ "${1:-}" = test ] && wanted+=("${velmora_test_packages[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   echo "${missing[@]:-}"
 }
 
+# velmora_ensure_packages [test]
 velmora_ensure_packages() {
   local missing
-  missing=$(velmora_missing_packages)
+  missing=$(velmora_missing_packages "${1:-}")
   [ -z "$missing" ] && return 0
   echo "Installing missing packages: $missing"
   local as_root=()
