@@ -1,14 +1,17 @@
 // libFuzzer harness for the RTF reader: any bytes must be read without a crash, a hang or a
 // memory blow-up, and the model must hold together (runs and paragraphs cover the text, every
-// index points into its table), since the view trusts it without checking.
+// index points into its table), since the view trusts it without checking. The same holds after
+// the run edits the view makes on the model (a new size for a stretch, repaired runs).
 //   cmake --preset fuzz && cmake --build --preset fuzz
 //   build-fuzz/bin/fuzz_rtf_reader -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
+#include "rtf/document_edit.h"
 #include "rtf/reader.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -17,10 +20,7 @@ void check(bool condition) {
         std::abort();
 }
 
-void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
-    const auto textSize = static_cast<int64_t>(doc.text.size());
-    // One unit per input byte, except note marks, which may be a few characters long.
-    check(doc.text.size() <= 3 * inputSize + 16);
+void checkRuns(const velmora::rtf::Document& doc) {
     int64_t covered = 0;
     for (const auto& run : doc.runs) {
         check(run.start == covered && run.length > 0);
@@ -28,7 +28,14 @@ void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
         check(doc.charFormats[run.format].font < doc.fontNames.size());
         covered += run.length;
     }
-    check(covered == textSize);
+    check(covered == static_cast<int64_t>(doc.text.size()));
+}
+
+void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
+    const auto textSize = static_cast<int64_t>(doc.text.size());
+    // One unit per input byte, except note marks, which may be a few characters long.
+    check(doc.text.size() <= 3 * inputSize + 16);
+    checkRuns(doc);
     int64_t next = 0;
     for (std::size_t i = 0; i < doc.paragraphs.size(); ++i) {
         const auto& p = doc.paragraphs[i];
@@ -42,14 +49,51 @@ void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
     check(doc.paragraphs.empty() || next == textSize);
 }
 
+std::vector<velmora::rtf::CharFormat> formatPerUnit(const velmora::rtf::Document& doc) {
+    std::vector<velmora::rtf::CharFormat> out;
+    out.reserve(doc.text.size());
+    for (const auto& run : doc.runs)
+        out.insert(out.end(), static_cast<std::size_t>(run.length), doc.formatOf(run));
+    return out;
+}
+
+// The stretch and size come from the last bytes of the input, which the reader has usually
+// ignored, so the fuzzer varies them apart from the text.
+void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t size) {
+    if (doc.text.empty() || size < 5)
+        return;
+    const auto length = static_cast<int32_t>(doc.text.size());
+    const uint8_t* tail = data + size - 5;
+    const int32_t start = (tail[0] | tail[1] << 8) % (length + 1);
+    const int32_t end = start + (tail[2] | tail[3] << 8) % (length - start + 1);
+    const auto halfPoints = static_cast<uint16_t>(1 + tail[4] * 13);
+
+    std::vector<velmora::rtf::CharFormat> expected = formatPerUnit(doc);
+    for (int32_t i = start; i < end; ++i)
+        expected[static_cast<std::size_t>(i)].halfPoints = halfPoints;
+    velmora::rtf::resizeRuns(doc, start, end, halfPoints);
+    checkRuns(doc);
+    check(formatPerUnit(doc) == expected);
+
+    // Runs that lost one of their number and point past the formats are repaired into runs that
+    // cover the text again.
+    doc.runs.erase(doc.runs.begin() + tail[0] % doc.runs.size());
+    if (!doc.runs.empty())
+        doc.runs.front().format += tail[1];
+    velmora::rtf::repairRuns(doc, length);
+    checkRuns(doc);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto result = velmora::rtf::readRtf({reinterpret_cast<const char*>(data), size});
     check(result.byteOffset <= size);
-    if (result.ok())
+    if (result.ok()) {
         checkModel(result.document, size);
-    else
+        checkRunEdits(result.document, data, size);
+    } else {
         check(result.document.text.empty() && !result.message.empty());
+    }
     return 0;
 }

@@ -414,6 +414,12 @@ void TestRtfReader::paragraphFormatting_data() {
             << doc(R"(\qc a{\v\par}b\par\pard c)") << QStringList{"center", "left"};
     QTest::newRow("plain keeps paragraph formatting") << doc(R"(\qc\plain A)")
                                                       << QStringList{"center"};
+    // One twip of right indent and 65536 twips of space before are the same bits once shifted
+    // into a 64-bit word, and together they cancel out: a key that packs the fields would give
+    // these paragraphs each other's formats.
+    QTest::newRow("formats whose fields pack to the same bits stay apart")
+            << doc(R"(a\par\ri1 b\par\pard\sb65536 c\par\pard\ri1\sb65536 d)")
+            << QStringList{"left", "left ri1", "left sb65536", "left ri1 sb65536"};
 }
 
 void TestRtfReader::paragraphFormatting() {

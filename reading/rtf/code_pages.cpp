@@ -10,8 +10,6 @@ namespace velmora::rtf {
 
 namespace {
 
-constexpr char16_t kReplacement = u'\uFFFD';
-
 struct SingleBytePage {
     int codePage;
     std::array<char16_t, 256> units;
@@ -283,7 +281,7 @@ void appendUtf8(std::string& out, std::u16string_view text) {
             put(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
-            put(0xFFFD);
+            put(kReplacement);
         } else {
             put(c);
         }

@@ -16,6 +16,8 @@ constexpr int kSymbolFontPage = 0x10001;    // the Symbol font: Greek letters an
 constexpr int kWingdingsPage = 0x10002;     // Wingdings: its list bullets as Unicode
 constexpr int kSymbolPrivatePage = 0x10003; // other symbol fonts: U+F000 + byte, as Windows
 constexpr int kMaxCodePage = 0xFFFF;
+// What stands in the text for bytes or escapes that name no character.
+constexpr char16_t kReplacement = u'\uFFFD';
 
 // The code page that a font's \fcharset implies; 0 when the charset says "use the document's".
 // The symbol charset (2) gives kSymbolPrivatePage; symbolFontPage() refines it by font name.

@@ -3,6 +3,7 @@
 // Plain C++ only, so the reader can be fuzzed and benchmarked without Qt.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,4 +80,40 @@ struct Document {
     }
 };
 
+namespace detail {
+// Folds two 64-bit words into one hash value; the odd multipliers carry every input bit into the
+// high bits, and the final shift brings them down to the bits a bucket index uses.
+constexpr std::size_t mixHash(uint64_t a, uint64_t b) {
+    const uint64_t h = (a ^ b * 0x9E3779B97F4A7C15ull) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<std::size_t>(h ^ h >> 32);
+}
+constexpr uint64_t bits(int32_t v) { return static_cast<uint32_t>(v); }
+} // namespace detail
+
 } // namespace velmora::rtf
+
+// Formats are keys of hash maps wherever a model is built or edited; equality decides, so the
+// hash may collide without two formats ever sharing an index.
+template <>
+struct std::hash<velmora::rtf::CharFormat> {
+    std::size_t operator()(const velmora::rtf::CharFormat& f) const noexcept {
+        const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
+                               uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
+                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
+        return velmora::rtf::detail::mixHash(
+            uint64_t(f.font) | uint64_t(f.halfPoints) << 16 | flags << 32,
+            uint64_t(f.color) | uint64_t(f.background) << 32);
+    }
+};
+
+template <>
+struct std::hash<velmora::rtf::ParagraphFormat> {
+    std::size_t operator()(const velmora::rtf::ParagraphFormat& p) const noexcept {
+        using velmora::rtf::detail::bits;
+        using velmora::rtf::detail::mixHash;
+        const uint64_t flags = uint64_t(p.align) | uint64_t(p.lineMultiple) << 8;
+        const std::size_t h = mixHash(bits(p.leftIndent) | bits(p.rightIndent) << 32,
+                                      bits(p.firstLineIndent) | bits(p.spaceBefore) << 32);
+        return mixHash(h, (bits(p.spaceAfter) | bits(p.lineSpacing) << 32) ^ flags << 56);
+    }
+};

@@ -6,22 +6,6 @@
 
 namespace velmora::rtf {
 
-namespace {
-
-struct CharFormatHash {
-    std::size_t operator()(const CharFormat& f) const
-    {
-        const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
-                               uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
-                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
-        const uint64_t a = uint64_t(f.font) << 48 | uint64_t(f.halfPoints) << 32 | flags;
-        const uint64_t b = uint64_t(f.color) << 32 | f.background;
-        return std::hash<uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ b);
-    }
-};
-
-} // namespace
-
 void repairRuns(Document& model, int32_t length)
 {
     if (model.charFormats.empty())
@@ -61,7 +45,7 @@ void repairRuns(Document& model, int32_t length)
 void resizeRuns(Document& model, int32_t start, int32_t end, uint16_t halfPoints)
 {
     std::vector<CharFormat>& formats = model.charFormats;
-    std::unordered_map<CharFormat, uint32_t, CharFormatHash> indexOf;
+    std::unordered_map<CharFormat, uint32_t> indexOf;
     for (uint32_t i = 0; i < formats.size(); ++i)
         indexOf.emplace(formats[i], i);
     const auto resized = [&](uint32_t format) {

@@ -12,6 +12,17 @@
 #include <unordered_map>
 #include <utility>
 
+// The way of the bytes through this file:
+// - Tokenizer (tokenizer.h) cuts them into tokens, and lookupWord (control_words.h) names each
+//   control word and its family.
+// - Reader::run hands each token to onWord, onSymbol, onHexByte or onText, which act in the state
+//   of the innermost group (GroupState: destination, character and paragraph format) on a stack.
+//   onWord hands each family of words to one apply* function.
+// - The tables at the head of the file are read into their own state (FontTable, ColorTable,
+//   StyleSheet), each entry finished at its ';' or the end of its group.
+// - DocumentBuilder writes the model: text, runs of one character format, paragraphs, and every
+//   distinct format once.
+
 namespace velmora::rtf {
 
 namespace {
@@ -28,7 +39,6 @@ constexpr int kFootnotePeekTokens = 8;
 // No document has this many notes; the cap keeps every mark within the six bytes of the
 // "\chftn" that asks for it, so a file of nothing but marks cannot multiply into text.
 constexpr int32_t kMaxNoteNumber = 99999;
-constexpr char16_t kReplacement = u'\uFFFD';
 // The text grows in steps of this many units, zero-filled once, so that appending needs no
 // per-call resize; the capacity reserved up front (one unit per input byte) is only touched as
 // far as the text really reaches.
@@ -60,6 +70,53 @@ struct GroupState {
     uint8_t unicodeSkip = 1;
 };
 
+// Groups beyond kMaxGroupDepth share the state of the deepest stored group.
+struct DeepGroups {
+    std::size_t depth = 0;     // how many are open
+    std::size_t skipDepth = 0; // where a destination inside them started skipping (0: none)
+    Destination savedDestination = Destination::Text;
+    GroupState base;           // the state to return to when the last one closes
+
+    void open(const GroupState& s) {
+        if (depth++ == 0)
+            base = s;
+    }
+    void close(GroupState& s) {
+        if (skipDepth == depth) {
+            s.destination = savedDestination;
+            skipDepth = 0;
+        }
+        if (--depth == 0)
+            s = base;
+    }
+    // The groups share one state, so a destination cannot be confined to its group: everything
+    // up to the end of that group is skipped instead.
+    void skipToEnd(GroupState& s) {
+        if (skipDepth == 0 && s.destination != Destination::Skip) {
+            skipDepth = depth;
+            savedDestination = s.destination;
+            s.destination = Destination::Skip;
+        }
+    }
+};
+
+// What one token leaves to the tokens after it. A group boundary drops both.
+struct Pending {
+    bool star = false;    // \*: the next word names a destination that may be ignored
+    int32_t fallback = 0; // fallback bytes of a \u still to skip (an escape or word is one)
+
+    void clear() {
+        star = false;
+        fallback = 0;
+    }
+    bool consumeFallback() {
+        if (fallback <= 0)
+            return false;
+        --fallback;
+        return true;
+    }
+};
+
 struct FontSlot {
     std::u16string name;
     int charsetPage = 0; // from \fcharset; 0: none given
@@ -67,11 +124,138 @@ struct FontSlot {
     int codePage = 0;     // resolved when the entry ends; 0: the document's
     bool hasCharset = false;
     bool defined = false;
+
+    // The page the name itself is written in: names of symbol fonts are plain ANSI.
+    int namePage(int documentPage) const {
+        const int page = explicitPage ? explicitPage : charsetPage;
+        return page == 0 || page > kMaxCodePage ? documentPage : page;
+    }
+
+    void finish() {
+        defined = true;
+        const auto notSpace = [](char16_t c) { return c != u' ' && c != u'\t'; };
+        name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
+        name.erase(std::find_if(name.rbegin(), name.rend(), notSpace).base(), name.end());
+        if (charsetPage == kSymbolPrivatePage || (!hasCharset && isSymbolFontName(name)))
+            codePage = symbolFontPage(name);
+        else
+            codePage = explicitPage ? explicitPage : charsetPage;
+    }
+};
+
+// Font numbers take slots in the order the file first uses them, defined in the table or not,
+// so character formats refer to a dense list whatever numbers the file picks.
+struct FontTable {
+    std::vector<FontSlot> slots;
+    std::unordered_map<int32_t, uint16_t> slotByNumber;
+    int32_t defaultNumber = 0; // \deff
+    bool entryOpen = false;    // an entry is being read, into slots[entrySlot]
+    uint16_t entrySlot = 0;
+
+    uint16_t slotOf(int32_t number) {
+        if (auto it = slotByNumber.find(number); it != slotByNumber.end())
+            return it->second;
+        if (slots.size() >= kMaxFonts)
+            return 0;
+        const auto slot = static_cast<uint16_t>(slots.size());
+        slots.emplace_back();
+        slotByNumber.emplace(number, slot);
+        return slot;
+    }
+
+    FontSlot& entry() { return slots[entrySlot]; }
+
+    void beginEntry(int32_t number) {
+        entryOpen = true;
+        entrySlot = slotOf(number);
+        slots[entrySlot] = FontSlot{};
+    }
+
+    // Returns whether an entry was open.
+    bool finishEntry() {
+        if (!entryOpen)
+            return false;
+        entryOpen = false;
+        entry().finish();
+        return true;
+    }
+
+    // The names in slot order; fonts that the table never defined take the default font's name.
+    std::vector<std::string> names() const {
+        std::u16string fallback;
+        if (auto it = slotByNumber.find(defaultNumber); it != slotByNumber.end())
+            fallback = slots[it->second].name;
+        std::vector<std::string> out;
+        out.reserve(slots.size());
+        for (const FontSlot& slot : slots) {
+            std::string name;
+            appendUtf8(name, slot.defined ? slot.name : fallback);
+            out.push_back(std::move(name));
+        }
+        if (out.empty())
+            out.emplace_back();
+        return out;
+    }
+};
+
+// The colour table, and the entry being read: one without \red, \green or \blue is the
+// automatic colour.
+struct ColorTable {
+    std::vector<uint32_t> colors;
+    int32_t red = 0, green = 0, blue = 0;
+    bool set = false;
+
+    void apply(Word word, int32_t value) {
+        const int32_t v = std::clamp(value, 0, 255);
+        if (word == Word::Red) red = v, set = true;
+        else if (word == Word::Green) green = v, set = true;
+        else if (word == Word::Blue) blue = v, set = true;
+    }
+
+    void finishEntry() {
+        if (colors.size() < kMaxColors)
+            colors.push_back(set ? uint32_t(red << 16 | green << 8 | blue)
+                                 : CharFormat::kAutoColor);
+        red = green = blue = 0;
+        set = false;
+    }
+
+    // \cfN, \cbN, \highlightN: index 0 and indices past the table are the automatic colour.
+    uint32_t colorAt(int32_t index) const {
+        if (index > 0 && static_cast<std::size_t>(index) < colors.size())
+            return colors[static_cast<std::size_t>(index)];
+        return CharFormat::kAutoColor;
+    }
 };
 
 struct Style {
     CharFormat chr;
     ParagraphFormat para;
+};
+
+// Styles by number, paragraph and character styles apart, and the entry being read: each entry
+// is a group of the style sheet, and its formats are those of that group when it ends.
+struct StyleSheet {
+    std::unordered_map<int32_t, Style> paragraphStyles;
+    std::unordered_map<int32_t, Style> charStyles;
+    int32_t entryNumber = 0;
+    bool entryIsChar = false;
+    bool entryOpen = false;
+    std::size_t entryDepth = 0; // the stack depth of the entry's group
+
+    void beginEntry(std::size_t depth) {
+        entryNumber = 0;
+        entryIsChar = false;
+        entryOpen = true;
+        entryDepth = depth;
+    }
+
+    void finishEntry(const GroupState& s) {
+        if (!entryOpen)
+            return;
+        entryOpen = false;
+        (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para};
+    }
 };
 
 enum class NoteStyle : uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
@@ -80,32 +264,6 @@ struct NoteNumbering {
     NoteStyle style = NoteStyle::Arabic;
     int32_t next = 1;
 };
-
-struct FormatKey {
-    uint64_t a, b;
-    bool operator==(const FormatKey&) const = default;
-};
-struct FormatKeyHash {
-    std::size_t operator()(const FormatKey& k) const {
-        return std::hash<uint64_t>()(k.a * 0x9E3779B97F4A7C15ull ^ k.b);
-    }
-};
-
-FormatKey keyOf(const CharFormat& f) {
-    const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 | uint64_t(f.underline) << 2 |
-                           uint64_t(f.strike) << 3 | uint64_t(f.hidden) << 4 |
-                           uint64_t(f.vertical) << 5;
-    return {uint64_t(f.font) | uint64_t(f.halfPoints) << 16 | flags << 32,
-            uint64_t(f.color) | uint64_t(f.background) << 32};
-}
-
-FormatKey keyOf(const ParagraphFormat& p) {
-    auto u = [](int32_t v) { return static_cast<uint64_t>(static_cast<uint32_t>(v)); };
-    const uint64_t h = u(p.leftIndent) * 0x9E3779B97F4A7C15ull ^ u(p.rightIndent) << 32 ^
-                       u(p.firstLineIndent) * 0xC2B2AE3D27D4EB4Full ^ u(p.spaceBefore) << 16 ^
-                       u(p.lineSpacing) * 0x165667B19E3779F9ull;
-    return {h, u(p.spaceAfter) | uint64_t(p.align) << 32 | uint64_t(p.lineMultiple) << 40};
-}
 
 NoteStyle noteStyleOf(std::string_view word) {
     const std::string_view suffix = word.substr(word.size() >= 3 ? word.size() - 3 : 0);
@@ -170,42 +328,73 @@ NoteMark noteMark(NoteStyle style, int32_t n) {
     return mark;
 }
 
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : m_bytes(bytes), m_tokens(bytes) {}
-    ReadResult run();
+// Footnotes and endnotes count apart, each in its own style.
+struct NoteCounters {
+    NoteNumbering footnotes;
+    NoteNumbering endnotes;
 
-private:
-    GroupState& state() { return m_stack.back(); }
-    CharFormat& editFormat() {
-        m_formatDirty = true;
-        return m_stack.back().chr;
+    NoteMark next(bool endnote) {
+        NoteNumbering& numbering = endnote ? endnotes : footnotes;
+        const NoteMark mark = noteMark(numbering.style, numbering.next);
+        if (numbering.next < kMaxNoteNumber)
+            ++numbering.next;
+        return mark;
+    }
+};
+
+// The code page of the text being read, with its kind and (single-byte) table; looked up again
+// only when the page changes.
+struct TextPage {
+    int page = -1;
+    PageKind kind = PageKind::SingleByte;
+    const std::array<char16_t, 256>* table = nullptr;
+
+    void select(int codePage) {
+        if (codePage == page)
+            return;
+        page = codePage;
+        kind = pageKind(codePage);
+        table = &singleByteTable(codePage);
+    }
+    void forget() { page = -1; }
+};
+
+// Gives each distinct format one index into the document's list of formats.
+template <typename Format>
+class FormatIndex {
+public:
+    uint32_t indexOf(const Format& format, std::vector<Format>& formats) {
+        auto [it, inserted] =
+            m_index.try_emplace(format, static_cast<uint32_t>(formats.size()));
+        if (inserted)
+            formats.push_back(format);
+        return it->second;
     }
 
-    void openGroup();
-    void closeGroup();
-    void onWord(const Token& token);
-    void onSymbol(char symbol);
-    void onText(std::string_view bytes);
-    void onHexByte(uint8_t byte);
-    void onUnicode(int32_t value);
-    bool consumeFallback();
+private:
+    std::unordered_map<Format, uint32_t> m_index;
+};
 
-    void setDestination(Destination destination);
-    void applyDestination(Word word);
-    void applyDocument(Word word, const Token& token);
-    void applyCharacter(Word word, const Token& token);
-    void applyParagraph(Word word, const Token& token);
-    void applyTableEntry(Word word, const Token& token);
-    void footnoteMark();
+// Writes the model: the text, runs of one character format and paragraphs, each format stored
+// once. It knows nothing of RTF; the reader says what to append, in which format.
+class DocumentBuilder {
+public:
+    void reserve(std::size_t units) { m_doc.text.reserve(units); }
+    // The character format may differ from the open run's; saves comparing the whole format for
+    // every piece of text.
+    void formatChanged() { m_formatDirty = true; }
 
-    int codePage();
-    uint16_t fontSlot(int32_t number);
-    void plainCharFormat(CharFormat& f);
-    void appendText(std::string_view bytes);
-
-    void append(char16_t unit) { append(&unit, 1); }
-    void append(const char16_t* units, std::size_t count);
+    void append(const char16_t* units, std::size_t count, const CharFormat& format) {
+        beginRun(format);
+        std::copy(units, units + count, textSpace(count));
+        commitText(count);
+    }
+    // The fast path of text: a run of the format, room for count units, and then the units
+    // written there committed.
+    void beginRun(const CharFormat& format) {
+        if (!m_runOpen || m_formatDirty)
+            startRun(format);
+    }
     char16_t* textSpace(std::size_t count) {
         if (m_textLength + count > m_doc.text.size())
             growText(count);
@@ -215,82 +404,177 @@ private:
         m_textLength += count;
         m_doc.runs.back().length += static_cast<int32_t>(count);
     }
-    void growText(std::size_t count);
-    void selectTextPage(int page);
-    void appendSingleByte(uint8_t byte);
-    void beginRun() {
-        if (!m_runOpen || m_formatDirty)
-            startRun();
+
+    void endParagraph(const ParagraphFormat& para, const CharFormat& format);
+    bool paragraphEmpty() const { return static_cast<int32_t>(m_textLength) <= m_paragraphStart; }
+    // Whether the paragraph just begun follows a paragraph end and holds nothing yet.
+    bool atParagraphEndOnly() const {
+        return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
+               m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
     }
-    void startRun();
-    void endParagraph();
+    void dropTrailingTab();
+    // The last paragraph has no paragraph end; lone surrogates are replaced when \u may have
+    // written any.
+    Document finish(const ParagraphFormat& lastPara, bool surrogatesWritten);
+
+private:
+    void startRun(const CharFormat& format);
+    void growText(std::size_t count) {
+        m_doc.text.resize(m_textLength + std::max(count, kTextStep));
+    }
     uint32_t paragraphFormatIndex(const ParagraphFormat& p);
-    void endParagraphUnlessEmpty();
-    void endCell();
-    void endRow();
-    bool atParagraphEndOnly() const;
+
+    Document m_doc;
+    std::size_t m_textLength = 0; // m_doc.text is zero-filled ahead of this
+    int32_t m_paragraphStart = 0;
+    CharFormat m_runFormat;
+    bool m_runOpen = false;
+    bool m_formatDirty = true;
+    FormatIndex<CharFormat> m_charFormats;
+    FormatIndex<ParagraphFormat> m_paragraphFormats;
+};
+
+void DocumentBuilder::startRun(const CharFormat& format) {
+    m_formatDirty = false;
+    if (m_runOpen && format == m_runFormat)
+        return;
+    const uint32_t index = m_charFormats.indexOf(format, m_doc.charFormats);
+    m_runFormat = format;
+    m_runOpen = true;
+    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0) {
+        m_doc.runs.back().format = index; // a run left empty takes the new format
+        return;
+    }
+    m_doc.runs.push_back({static_cast<int32_t>(m_textLength), 0, index});
+}
+
+void DocumentBuilder::endParagraph(const ParagraphFormat& para, const CharFormat& format) {
+    const auto end = static_cast<int32_t>(m_textLength);
+    m_doc.paragraphs.push_back({m_paragraphStart, end - m_paragraphStart,
+                                paragraphFormatIndex(para)});
+    const char16_t paragraphEnd = Document::kParagraphEnd;
+    append(&paragraphEnd, 1, format);
+    m_paragraphStart = end + 1;
+}
+
+uint32_t DocumentBuilder::paragraphFormatIndex(const ParagraphFormat& p) {
+    if (!m_doc.paragraphs.empty()) {
+        const uint32_t last = m_doc.paragraphs.back().format;
+        if (m_doc.paragraphFormats[last] == p)
+            return last;
+    }
+    return m_paragraphFormats.indexOf(p, m_doc.paragraphFormats);
+}
+
+// Cells end in a tab; the row's last one gives way to the row's paragraph end.
+void DocumentBuilder::dropTrailingTab() {
+    if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
+        static_cast<int32_t>(m_textLength) > m_paragraphStart) {
+        --m_textLength;
+        if (--m_doc.runs.back().length == 0) {
+            m_doc.runs.pop_back();
+            m_runOpen = false;
+        }
+    }
+}
+
+Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogatesWritten) {
+    m_doc.text.resize(m_textLength);
+    m_doc.paragraphs.push_back({m_paragraphStart,
+                                static_cast<int32_t>(m_textLength) - m_paragraphStart,
+                                paragraphFormatIndex(lastPara)});
+    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0)
+        m_doc.runs.pop_back();
+
+    // A \u escape may leave half of a surrogate pair alone; it is not a character.
+    if (surrogatesWritten) {
+        auto& text = m_doc.text;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i];
+            if (c < 0xD800 || c > 0xDFFF)
+                continue;
+            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF)
+                ++i;
+            else
+                text[i] = kReplacement;
+        }
+    }
+    return std::move(m_doc);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : m_bytes(bytes), m_tokens(bytes) {}
+    ReadResult run();
+
+private:
+    GroupState& state() { return m_stack.back(); }
+    CharFormat& editFormat() {
+        m_builder.formatChanged();
+        return m_stack.back().chr;
+    }
+
+    // Tokens
+    void openGroup();
+    void closeGroup();
+    void onWord(const Token& token);
+    void onSymbol(char symbol);
+    void onText(std::string_view bytes);
+    void onHexByte(uint8_t byte);
+    void onUnicode(int32_t value);
+
+    // Control words, by where they stand and by family
+    void setDestination(Destination destination);
+    void applyDestination(Word word);
+    void applyUnicode(Word word, const Token& token);
+    void applyTableEntry(Word word, const Token& token);
+    void applyStyleEntry(Word word, WordFamily family, const Token& token);
+    void applyInText(Word word, WordFamily family, const Token& token);
+    void applyDocument(Word word, const Token& token);
+    void applyStyle(Word word, const Token& token);
+    void applyNote(Word word, const Token& token);
+    void applyCharacter(Word word, const Token& token);
+    void applyParagraph(Word word, const Token& token);
+    void applyBreak(Word word);
+    void applyTable(Word word);
+    void applySymbol(Word word);
+    void footnoteMark();
+
+    // Text, by code page
+    int codePage();
+    void plainCharFormat(CharFormat& f);
+    void appendText(std::string_view bytes);
+    void appendSingleByte(uint8_t byte);
+    void append(char16_t unit) { append(&unit, 1); }
+    void append(const char16_t* units, std::size_t count) {
+        if (count == 0 || state().chr.hidden)
+            return;
+        m_builder.append(units, count, state().chr);
+    }
+    void endParagraph();
 
     void finishFontEntry();
-    void finishStyleEntry();
-    void finishColor();
-    void finishDocument();
 
     std::string_view m_bytes;
     Tokenizer m_tokens;
-    Document m_doc;
     std::vector<GroupState> m_stack;
-
-    // Groups beyond kMaxGroupDepth: how many are open, the state to return to when the last
-    // one closes, and the depth at which a destination inside them started skipping (0: none).
-    std::size_t m_overflowDepth = 0;
-    std::size_t m_overflowSkipDepth = 0;
-    Destination m_overflowSavedDestination = Destination::Text;
-    GroupState m_overflowBase;
-
-    bool m_starPending = false;
-    int32_t m_fallbackLeft = 0;
-    bool m_listTextInParagraph = false;
+    DeepGroups m_deep;
+    Pending m_pending;
 
     int m_documentCodePage = kDefaultCodePage;
-    int32_t m_defaultFontNumber = 0;
-    std::vector<FontSlot> m_fontSlots;
-    std::unordered_map<int32_t, uint16_t> m_slotByFontNumber;
     ByteDecoder m_decoder;
-
-    // The font table entry being read.
-    bool m_fontEntryOpen = false;
-    uint16_t m_fontEntrySlot = 0;
-
-    // The colour table entry being read.
-    int32_t m_red = 0, m_green = 0, m_blue = 0;
-    bool m_colorSet = false;
-
-    std::unordered_map<int32_t, Style> m_paragraphStyles;
-    std::unordered_map<int32_t, Style> m_charStyles;
-    int32_t m_styleNumber = 0;
-    bool m_styleIsChar = false;
-    bool m_styleOpen = false;
-    std::size_t m_styleDepth = 0;
-
-    NoteNumbering m_footnotes;
-    NoteNumbering m_endnotes{NoteStyle::Arabic, 1};
-
-    std::unordered_map<FormatKey, uint32_t, FormatKeyHash> m_formatIndex;
-    std::unordered_map<FormatKey, uint32_t, FormatKeyHash> m_paragraphFormatIndex;
-    CharFormat m_runFormat;
-    bool m_runOpen = false;
-    int32_t m_paragraphStart = 0;
-    // The code page of the text being read, with its kind and (single-byte) table; looked up
-    // again only when the page changes.
-    int m_textPage = -1;
-    PageKind m_textPageKind = PageKind::SingleByte;
-    const std::array<char16_t, 256>* m_table = nullptr;
-    // Whether the character format may differ from the open run's; saves comparing the whole
-    // format for every piece of text.
-    bool m_formatDirty = true;
-    bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
-    std::size_t m_textLength = 0; // m_doc.text is zero-filled ahead of this
+    TextPage m_page;
     std::u16string m_scratch;
+
+    FontTable m_fonts;
+    ColorTable m_colors;
+    StyleSheet m_styles;
+    NoteCounters m_notes;
+
+    DocumentBuilder m_builder;
+    bool m_listTextInParagraph = false;
+    bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
 
 ReadResult Reader::run() {
@@ -308,7 +592,7 @@ ReadResult Reader::run() {
         return result;
     }
     m_tokens.skipBytes(start);
-    m_doc.text.reserve(m_bytes.size());
+    m_builder.reserve(m_bytes.size());
     m_stack.reserve(64);
 
     bool ended = false;
@@ -316,7 +600,7 @@ ReadResult Reader::run() {
         switch (token.kind) {
         case TokenKind::GroupOpen: openGroup(); break;
         case TokenKind::GroupClose:
-            if (m_stack.size() == 1 && m_overflowDepth == 0)
+            if (m_stack.size() == 1 && m_deep.depth == 0)
                 ended = true;
             else
                 closeGroup();
@@ -330,20 +614,24 @@ ReadResult Reader::run() {
         if (ended)
             break;
     }
-    finishDocument();
+
+    finishFontEntry();
     result.byteOffset = m_tokens.offset();
     if (!ended) {
         result.status = ReadStatus::Truncated;
         result.message = "the file ends inside " +
-                         std::to_string(m_stack.size() + m_overflowDepth) + " open group(s)";
+                         std::to_string(m_stack.size() + m_deep.depth) + " open group(s)";
     }
-    result.document = std::move(m_doc);
+    // The last paragraph's format is the one in force at the end.
+    const ParagraphFormat last = m_stack.empty() ? ParagraphFormat{} : state().para;
+    result.document = m_builder.finish(last, m_surrogateWritten);
+    result.document.fontNames = m_fonts.names();
+    result.document.colors = std::move(m_colors.colors);
     return result;
 }
 
 void Reader::openGroup() {
-    m_fallbackLeft = 0;
-    m_starPending = false;
+    m_pending.clear();
     m_decoder.reset();
     if (m_stack.empty()) {
         GroupState root;
@@ -351,9 +639,8 @@ void Reader::openGroup() {
         m_stack.push_back(root);
         return;
     }
-    if (m_stack.size() >= kMaxGroupDepth || m_overflowDepth > 0) {
-        if (m_overflowDepth++ == 0)
-            m_overflowBase = state();
+    if (m_stack.size() >= kMaxGroupDepth || m_deep.depth > 0) {
+        m_deep.open(state());
         return;
     }
     m_stack.push_back(state());
@@ -370,27 +657,16 @@ void Reader::openGroup() {
         s.destination = Destination::StyleEntry;
         plainCharFormat(editFormat());
         s.para = {};
-        m_styleNumber = 0;
-        m_styleIsChar = false;
-        m_styleOpen = true;
-        m_styleDepth = m_stack.size();
+        m_styles.beginEntry(m_stack.size());
     }
 }
 
 void Reader::closeGroup() {
-    m_fallbackLeft = 0;
-    m_starPending = false;
-    m_formatDirty = true;
+    m_pending.clear();
+    m_builder.formatChanged();
     m_decoder.reset();
-    if (m_overflowDepth > 0) {
-        if (m_overflowSkipDepth == m_overflowDepth) {
-            state().destination = m_overflowSavedDestination;
-            m_overflowSkipDepth = 0;
-        }
-        if (--m_overflowDepth == 0) {
-            state() = m_overflowBase;
-            m_formatDirty = true;
-        }
+    if (m_deep.depth > 0) {
+        m_deep.close(state());
         return;
     }
     if (m_stack.size() <= 1)
@@ -398,44 +674,31 @@ void Reader::closeGroup() {
     const Destination closing = state().destination;
     if (closing == Destination::FontTable)
         finishFontEntry();
-    else if (closing == Destination::StyleEntry && m_stack.size() == m_styleDepth)
-        finishStyleEntry();
+    else if (closing == Destination::StyleEntry && m_stack.size() == m_styles.entryDepth)
+        m_styles.finishEntry(state());
     m_stack.pop_back();
 }
 
-bool Reader::consumeFallback() {
-    if (m_fallbackLeft <= 0)
-        return false;
-    --m_fallbackLeft;
-    return true;
-}
-
 void Reader::setDestination(Destination destination) {
-    if (m_overflowDepth == 0) {
+    if (m_deep.depth == 0)
         state().destination = destination;
-        return;
-    }
-    // Past the depth limit the groups share one state, so a destination cannot be confined to
-    // its group: everything up to the end of that group is skipped instead.
-    if (m_overflowSkipDepth == 0 && state().destination != Destination::Skip) {
-        m_overflowSkipDepth = m_overflowDepth;
-        m_overflowSavedDestination = state().destination;
-        state().destination = Destination::Skip;
-    }
+    else
+        m_deep.skipToEnd(state());
 }
 
 void Reader::onWord(const Token& token) {
     const Word word = lookupWord(token.text);
-    if (word == Word::Binary) {
+    const WordFamily family = familyOf(word);
+    if (family == WordFamily::Binary) {
         // The bytes are data of whatever destination holds them; none of ours shows them.
         if (token.hasParameter && token.parameter > 0)
             m_tokens.skipBytes(static_cast<std::size_t>(token.parameter));
-        consumeFallback();
+        m_pending.consumeFallback();
         return;
     }
-    if (consumeFallback())
+    if (m_pending.consumeFallback())
         return;
-    const bool starred = std::exchange(m_starPending, false);
+    const bool starred = std::exchange(m_pending.star, false);
     GroupState& s = state();
     if (s.destination == Destination::Skip) {
         if (word == Word::UnicodeDest && s.uprAlternative) {
@@ -444,23 +707,10 @@ void Reader::onWord(const Token& token) {
         }
         return;
     }
-    switch (word) {
-    case Word::Unicode:
-        if (token.hasParameter)
-            onUnicode(token.parameter);
-        return;
-    case Word::UnicodeSkip:
-        s.unicodeSkip = static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
-        return;
-    case Word::FontTable: case Word::ColorTable: case Word::StyleSheet: case Word::FieldResult:
-    case Word::ListText: case Word::PnText: case Word::Result: case Word::ShapePicture:
-    case Word::SkipDestination: case Word::FieldInstruction: case Word::NonShapePicture:
-    case Word::Object: case Word::Picture: case Word::Footnote: case Word::Transparent:
-    case Word::Upr: case Word::UnicodeDest:
-        applyDestination(word);
-        return;
-    default:
-        break;
+    switch (family) {
+    case WordFamily::Unicode: applyUnicode(word, token); return;
+    case WordFamily::Destination: applyDestination(word); return;
+    default: break;
     }
     if (starred && word != Word::CharStyle) {
         // An ignorable destination that this reader does not know: its content is not text.
@@ -470,53 +720,102 @@ void Reader::onWord(const Token& token) {
     }
     switch (s.destination) {
     case Destination::FontTable:
-    case Destination::ColorTable:
-        applyTableEntry(word, token);
-        return;
-    case Destination::StyleEntry:
-        if (word == Word::Style || word == Word::CharStyle) {
-            m_styleNumber = token.hasParameter ? token.parameter : 0;
-            m_styleIsChar = word == Word::CharStyle;
-            return;
-        }
-        applyCharacter(word, token);
-        applyParagraph(word, token);
-        return;
-    case Destination::Text:
-        applyDocument(word, token);
-        return;
-    default:
-        return;
+    case Destination::ColorTable: applyTableEntry(word, token); return;
+    case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
+    case Destination::Text: applyInText(word, family, token); return;
+    default: return;
     }
 }
 
-void Reader::onUnicode(int32_t value) {
-    // \uN is a signed 16-bit value; anything outside that range is not a character.
-    if (value < -32768 || value > 65535)
-        value = kReplacement;
-    else if (value < 0)
-        value += 65536;
+void Reader::applyUnicode(Word word, const Token& token) {
+    if (word == Word::UnicodeSkip)
+        state().unicodeSkip =
+            static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
+    else if (token.hasParameter)
+        onUnicode(token.parameter);
+}
+
+void Reader::applyDestination(Word word) {
     GroupState& s = state();
-    m_decoder.reset();
-    if (s.destination == Destination::Text) {
-        char16_t unit = static_cast<char16_t>(value);
-        if (unit >= 0xD800 && unit <= 0xDFFF)
-            m_surrogateWritten = true;
-        // Symbol fonts written as Unicode use Windows' private-use form U+F020..U+F0FF.
-        if (unit >= 0xF020 && unit <= 0xF0FF) {
-            const int page = codePage();
-            if (page >= kSymbolFontPage && page <= kSymbolPrivatePage)
-                unit = singleByteTable(page)[unit & 0xFF];
-        }
-        append(unit);
-    } else if (s.destination == Destination::FontTable && m_fontEntryOpen) {
-        m_fontSlots[m_fontEntrySlot].name += static_cast<char16_t>(value);
+    switch (word) {
+    case Word::FontTable: setDestination(Destination::FontTable); return;
+    case Word::ColorTable:
+        setDestination(Destination::ColorTable);
+        m_colors.set = false;
+        return;
+    case Word::StyleSheet: setDestination(Destination::StyleSheet); return;
+    case Word::Result:
+        if (s.destination == Destination::ObjectSkip)
+            setDestination(Destination::Text);
+        return;
+    case Word::ListText:
+    case Word::PnText:
+        // Word writes the number of a list item both as \listtext and, for old readers, as
+        // \pntext; it is shown once.
+        if (s.destination != Destination::Text || m_listTextInParagraph)
+            setDestination(Destination::Skip);
+        m_listTextInParagraph = true;
+        return;
+    case Word::Upr:
+        if (m_deep.depth == 0)
+            s.upr = true;
+        return;
+    case Word::FieldResult:
+    case Word::ShapePicture:
+    case Word::Transparent:
+    case Word::UnicodeDest: // outside a \upr group: its text is the only copy
+        return; // text, in whatever destination holds it
+    case Word::Object: setDestination(Destination::ObjectSkip); return;
+    default: setDestination(Destination::Skip); return;
     }
-    m_fallbackLeft = s.unicodeSkip;
+}
+
+// Every word in the font or colour table; \fN there starts a font entry.
+void Reader::applyTableEntry(Word word, const Token& token) {
+    if (state().destination == Destination::ColorTable) {
+        m_colors.apply(word, token.parameter);
+        return;
+    }
+    if (word == Word::Font) {
+        finishFontEntry();
+        m_fonts.beginEntry(token.parameter);
+    } else if (word == Word::CharacterSet && m_fonts.entryOpen) {
+        FontSlot& slot = m_fonts.entry();
+        slot.charsetPage = codePageForCharset(token.parameter);
+        slot.hasCharset = true;
+    } else if (word == Word::FontCodePage && m_fonts.entryOpen && token.parameter > 0 &&
+               token.parameter <= kMaxCodePage) {
+        m_fonts.entry().explicitPage = token.parameter;
+    }
+}
+
+void Reader::applyStyleEntry(Word word, WordFamily family, const Token& token) {
+    switch (family) {
+    case WordFamily::Style:
+        m_styles.entryNumber = token.hasParameter ? token.parameter : 0;
+        m_styles.entryIsChar = word == Word::CharStyle;
+        return;
+    case WordFamily::Character: applyCharacter(word, token); return;
+    case WordFamily::Paragraph: applyParagraph(word, token); return;
+    default: return;
+    }
+}
+
+void Reader::applyInText(Word word, WordFamily family, const Token& token) {
+    switch (family) {
+    case WordFamily::Document: applyDocument(word, token); return;
+    case WordFamily::Style: applyStyle(word, token); return;
+    case WordFamily::Note: applyNote(word, token); return;
+    case WordFamily::Character: applyCharacter(word, token); return;
+    case WordFamily::Paragraph: applyParagraph(word, token); return;
+    case WordFamily::Break: applyBreak(word); return;
+    case WordFamily::Table: applyTable(word); return;
+    case WordFamily::Symbol: applySymbol(word); return;
+    default: return; // table entries outside their tables, and words acted on elsewhere
+    }
 }
 
 void Reader::applyDocument(Word word, const Token& token) {
-    GroupState& s = state();
     switch (word) {
     case Word::Ansi: m_documentCodePage = 1252; return;
     case Word::Mac: m_documentCodePage = 10000; return;
@@ -527,59 +826,39 @@ void Reader::applyDocument(Word word, const Token& token) {
             m_documentCodePage = token.parameter;
         return;
     case Word::DefaultFont:
-        m_defaultFontNumber = token.parameter;
-        editFormat().font = fontSlot(m_defaultFontNumber);
+        m_fonts.defaultNumber = token.parameter;
+        editFormat().font = m_fonts.slotOf(m_fonts.defaultNumber);
         return;
-    case Word::Style: {
-        auto it = m_paragraphStyles.find(token.hasParameter ? token.parameter : 0);
-        if (it != m_paragraphStyles.end()) {
-            s.para = it->second.para;
+    default: return;
+    }
+}
+
+void Reader::applyStyle(Word word, const Token& token) {
+    if (word == Word::Style) {
+        auto it = m_styles.paragraphStyles.find(token.hasParameter ? token.parameter : 0);
+        if (it != m_styles.paragraphStyles.end()) {
+            state().para = it->second.para;
             editFormat() = it->second.chr;
         }
         return;
     }
-    case Word::CharStyle: {
-        auto it = m_charStyles.find(token.parameter);
-        if (it != m_charStyles.end())
-            editFormat() = it->second.chr;
-        return;
-    }
+    auto it = m_styles.charStyles.find(token.parameter);
+    if (it != m_styles.charStyles.end())
+        editFormat() = it->second.chr;
+}
+
+void Reader::applyNote(Word word, const Token& token) {
+    switch (word) {
     case Word::FootnoteMark: footnoteMark(); return;
-    case Word::FootnoteNumbering: m_footnotes.style = noteStyleOf(token.text); return;
-    case Word::EndnoteNumbering: m_endnotes.style = noteStyleOf(token.text); return;
+    case Word::FootnoteNumbering: m_notes.footnotes.style = noteStyleOf(token.text); return;
+    case Word::EndnoteNumbering: m_notes.endnotes.style = noteStyleOf(token.text); return;
     case Word::FootnoteStart:
-        m_footnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
+        m_notes.footnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
         return;
     case Word::EndnoteStart:
-        m_endnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
+        m_notes.endnotes.next = std::clamp(token.parameter, 0, kMaxNoteNumber);
         return;
-    case Word::Par: endParagraph(); return;
-    case Word::Page:
-    case Word::Sect: endParagraphUnlessEmpty(); return;
-    case Word::Line: append(Document::kLineBreak); return;
-    case Word::Tab: append(u'\t'); return;
-    case Word::Cell:
-    case Word::NestCell: endCell(); return;
-    case Word::Row:
-    case Word::NestRow: endRow(); return;
-    case Word::EmDash: append(u'\u2014'); return;
-    case Word::EnDash: append(u'\u2013'); return;
-    case Word::EmSpace: append(u'\u2003'); return;
-    case Word::EnSpace: append(u'\u2002'); return;
-    case Word::QmSpace: append(u'\u2005'); return;
-    case Word::Bullet: append(u'\u2022'); return;
-    case Word::LQuote: append(u'\u2018'); return;
-    case Word::RQuote: append(u'\u2019'); return;
-    case Word::LDblQuote: append(u'\u201C'); return;
-    case Word::RDblQuote: append(u'\u201D'); return;
-    case Word::Zwj: append(u'\u200D'); return;
-    case Word::Zwnj: append(u'\u200C'); return;
-    case Word::LtrMark: append(u'\u200E'); return;
-    case Word::RtlMark: append(u'\u200F'); return;
-    default:
-        applyCharacter(word, token);
-        applyParagraph(word, token);
-        return;
+    default: return;
     }
 }
 
@@ -604,46 +883,8 @@ void Reader::footnoteMark() {
             break;
         inNote = true;
     }
-    NoteNumbering& numbering = endnote ? m_endnotes : m_footnotes;
-    const NoteMark mark = noteMark(numbering.style, numbering.next);
-    if (numbering.next < kMaxNoteNumber)
-        ++numbering.next;
+    const NoteMark mark = m_notes.next(endnote);
     append(mark.units.data(), mark.length);
-}
-
-void Reader::applyDestination(Word word) {
-    GroupState& s = state();
-    switch (word) {
-    case Word::FontTable: setDestination(Destination::FontTable); return;
-    case Word::ColorTable:
-        setDestination(Destination::ColorTable);
-        m_colorSet = false;
-        return;
-    case Word::StyleSheet: setDestination(Destination::StyleSheet); return;
-    case Word::Result:
-        if (s.destination == Destination::ObjectSkip)
-            setDestination(Destination::Text);
-        return;
-    case Word::ListText:
-    case Word::PnText:
-        // Word writes the number of a list item both as \listtext and, for old readers, as
-        // \pntext; it is shown once.
-        if (s.destination != Destination::Text || m_listTextInParagraph)
-            setDestination(Destination::Skip);
-        m_listTextInParagraph = true;
-        return;
-    case Word::Upr:
-        if (m_overflowDepth == 0)
-            s.upr = true;
-        return;
-    case Word::FieldResult:
-    case Word::ShapePicture:
-    case Word::Transparent:
-    case Word::UnicodeDest: // outside a \upr group: its text is the only copy
-        return; // text, in whatever destination holds it
-    case Word::Object: setDestination(Destination::ObjectSkip); return;
-    default: setDestination(Destination::Skip); return;
-    }
 }
 
 void Reader::applyCharacter(Word word, const Token& token) {
@@ -651,7 +892,7 @@ void Reader::applyCharacter(Word word, const Token& token) {
     const bool on = !token.hasParameter || token.parameter != 0;
     switch (word) {
     case Word::Plain: plainCharFormat(f); return;
-    case Word::Font: f.font = fontSlot(token.parameter); return;
+    case Word::Font: f.font = m_fonts.slotOf(token.parameter); return;
     case Word::FontSize:
         // \fs0 is not a size; keep the one in force.
         if (token.hasParameter && token.parameter > 0)
@@ -666,15 +907,9 @@ void Reader::applyCharacter(Word word, const Token& token) {
     case Word::Super: f.vertical = CharFormat::Vertical::Super; return;
     case Word::Sub: f.vertical = CharFormat::Vertical::Sub; return;
     case Word::NoSuperSub: f.vertical = CharFormat::Vertical::Baseline; return;
-    case Word::ColorFore:
+    case Word::ColorFore: f.color = m_colors.colorAt(token.parameter); return;
     case Word::Highlight:
-    case Word::ColorBack: {
-        uint32_t color = CharFormat::kAutoColor;
-        if (token.parameter > 0 && static_cast<std::size_t>(token.parameter) < m_doc.colors.size())
-            color = m_doc.colors[static_cast<std::size_t>(token.parameter)];
-        (word == Word::ColorFore ? f.color : f.background) = color;
-        return;
-    }
+    case Word::ColorBack: f.background = m_colors.colorAt(token.parameter); return;
     default: return;
     }
 }
@@ -699,34 +934,83 @@ void Reader::applyParagraph(Word word, const Token& token) {
     }
 }
 
-void Reader::applyTableEntry(Word word, const Token& token) {
-    if (state().destination == Destination::ColorTable) {
-        const int32_t v = std::clamp(token.parameter, 0, 255);
-        if (word == Word::Red) m_red = v, m_colorSet = true;
-        else if (word == Word::Green) m_green = v, m_colorSet = true;
-        else if (word == Word::Blue) m_blue = v, m_colorSet = true;
+void Reader::applyBreak(Word word) {
+    switch (word) {
+    case Word::Par: endParagraph(); return;
+    case Word::Page:
+    case Word::Sect:
+        // \par\page is one break: the empty paragraph after \par is not ended again.
+        if (!m_builder.paragraphEmpty())
+            endParagraph();
         return;
-    }
-    if (word == Word::Font) {
-        finishFontEntry();
-        m_fontEntryOpen = true;
-        m_fontEntrySlot = fontSlot(token.parameter);
-        m_fontSlots[m_fontEntrySlot] = FontSlot{};
-    } else if (word == Word::CharacterSet && m_fontEntryOpen) {
-        FontSlot& slot = m_fontSlots[m_fontEntrySlot];
-        slot.charsetPage = codePageForCharset(token.parameter);
-        slot.hasCharset = true;
-    } else if (word == Word::FontCodePage && m_fontEntryOpen && token.parameter > 0 &&
-               token.parameter <= kMaxCodePage) {
-        m_fontSlots[m_fontEntrySlot].explicitPage = token.parameter;
+    case Word::Line: append(Document::kLineBreak); return;
+    case Word::Tab: append(u'\t'); return;
+    default: return;
     }
 }
 
+void Reader::applyTable(Word word) {
+    // A cell or row whose text ends with its own \par is already separated from the next one.
+    if (m_builder.atParagraphEndOnly())
+        return;
+    if (word == Word::Cell || word == Word::NestCell) {
+        append(u'\t');
+        return;
+    }
+    m_builder.dropTrailingTab();
+    endParagraph();
+}
+
+void Reader::applySymbol(Word word) {
+    switch (word) {
+    case Word::EmDash: append(u'\u2014'); return;
+    case Word::EnDash: append(u'\u2013'); return;
+    case Word::EmSpace: append(u'\u2003'); return;
+    case Word::EnSpace: append(u'\u2002'); return;
+    case Word::QmSpace: append(u'\u2005'); return;
+    case Word::Bullet: append(u'\u2022'); return;
+    case Word::LQuote: append(u'\u2018'); return;
+    case Word::RQuote: append(u'\u2019'); return;
+    case Word::LDblQuote: append(u'\u201C'); return;
+    case Word::RDblQuote: append(u'\u201D'); return;
+    case Word::Zwj: append(u'\u200D'); return;
+    case Word::Zwnj: append(u'\u200C'); return;
+    case Word::LtrMark: append(u'\u200E'); return;
+    case Word::RtlMark: append(u'\u200F'); return;
+    default: return;
+    }
+}
+
+void Reader::onUnicode(int32_t value) {
+    // \uN is a signed 16-bit value; anything outside that range is not a character.
+    if (value < -32768 || value > 65535)
+        value = kReplacement;
+    else if (value < 0)
+        value += 65536;
+    GroupState& s = state();
+    m_decoder.reset();
+    if (s.destination == Destination::Text) {
+        char16_t unit = static_cast<char16_t>(value);
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+            m_surrogateWritten = true;
+        // Symbol fonts written as Unicode use Windows' private-use form U+F020..U+F0FF.
+        if (unit >= 0xF020 && unit <= 0xF0FF) {
+            const int page = codePage();
+            if (page >= kSymbolFontPage && page <= kSymbolPrivatePage)
+                unit = singleByteTable(page)[unit & 0xFF];
+        }
+        append(unit);
+    } else if (s.destination == Destination::FontTable && m_fonts.entryOpen) {
+        m_fonts.entry().name += static_cast<char16_t>(value);
+    }
+    m_pending.fallback = s.unicodeSkip;
+}
+
 void Reader::onSymbol(char symbol) {
-    if (consumeFallback())
+    if (m_pending.consumeFallback())
         return;
     if (symbol == '*') {
-        m_starPending = true;
+        m_pending.star = true;
         return;
     }
     switch (symbol) {
@@ -749,9 +1033,9 @@ void Reader::onSymbol(char symbol) {
 }
 
 void Reader::onHexByte(uint8_t byte) {
-    if (consumeFallback())
+    if (m_pending.consumeFallback())
         return;
-    m_starPending = false;
+    m_pending.star = false;
     const GroupState& s = state();
     if (s.destination == Destination::Text) {
         if (!s.chr.hidden)
@@ -763,10 +1047,11 @@ void Reader::onHexByte(uint8_t byte) {
 }
 
 void Reader::onText(std::string_view bytes) {
-    m_starPending = false;
-    if (m_fallbackLeft > 0) {
-        const std::size_t skip = std::min<std::size_t>(bytes.size(), std::size_t(m_fallbackLeft));
-        m_fallbackLeft -= static_cast<int32_t>(skip);
+    m_pending.star = false;
+    if (m_pending.fallback > 0) {
+        const std::size_t skip =
+            std::min<std::size_t>(bytes.size(), std::size_t(m_pending.fallback));
+        m_pending.fallback -= static_cast<int32_t>(skip);
         bytes.remove_prefix(skip);
         if (bytes.empty())
             return;
@@ -780,12 +1065,10 @@ void Reader::onText(std::string_view bytes) {
     case Destination::FontTable:
         while (!bytes.empty()) {
             const std::size_t semicolon = bytes.find(';');
-            if (m_fontEntryOpen) {
-                FontSlot& slot = m_fontSlots[m_fontEntrySlot];
-                int page = slot.explicitPage ? slot.explicitPage : slot.charsetPage;
-                if (page == 0 || page > kMaxCodePage)
-                    page = m_documentCodePage; // names of symbol fonts are plain ANSI
-                m_decoder.decode(page, bytes.substr(0, semicolon), slot.name);
+            if (m_fonts.entryOpen) {
+                FontSlot& slot = m_fonts.entry();
+                m_decoder.decode(slot.namePage(m_documentCodePage), bytes.substr(0, semicolon),
+                                 slot.name);
             }
             if (semicolon == std::string_view::npos)
                 return;
@@ -796,237 +1079,74 @@ void Reader::onText(std::string_view bytes) {
     case Destination::ColorTable:
         for (char c : bytes)
             if (c == ';')
-                finishColor();
+                m_colors.finishEntry();
         return;
     case Destination::StyleEntry:
         if (bytes.find(';') != std::string_view::npos)
-            finishStyleEntry();
+            m_styles.finishEntry(s);
         return;
     default:
         return;
     }
 }
 
-void Reader::selectTextPage(int page) {
-    m_textPage = page;
-    m_textPageKind = pageKind(page);
-    m_table = &singleByteTable(page);
-}
-
 void Reader::appendText(std::string_view bytes) {
     const int page = codePage();
-    if (page != m_textPage)
-        selectTextPage(page);
-    if (m_textPageKind != PageKind::SingleByte || m_decoder.pending()) {
+    m_page.select(page);
+    if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
         m_scratch.clear();
         m_decoder.decode(page, bytes, m_scratch);
         append(m_scratch.data(), m_scratch.size());
         return;
     }
-    beginRun();
-    char16_t* out = textSpace(bytes.size());
-    const auto& table = *m_table;
+    m_builder.beginRun(state().chr);
+    char16_t* out = m_builder.textSpace(bytes.size());
+    const auto& table = *m_page.table;
     for (std::size_t i = 0; i < bytes.size(); ++i)
         out[i] = table[static_cast<unsigned char>(bytes[i])];
-    commitText(bytes.size());
+    m_builder.commitText(bytes.size());
 }
 
 // The common case of \'xx: one byte of a single-byte page in shown text.
 void Reader::appendSingleByte(uint8_t byte) {
     const int page = codePage();
-    if (page != m_textPage)
-        selectTextPage(page);
-    if (m_textPageKind != PageKind::SingleByte || m_decoder.pending()) {
+    m_page.select(page);
+    if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
         const char text[1] = {static_cast<char>(byte)};
         appendText(std::string_view(text, 1));
         return;
     }
-    beginRun();
-    *textSpace(1) = (*m_table)[byte];
-    commitText(1);
-}
-
-void Reader::growText(std::size_t count) {
-    m_doc.text.resize(m_textLength + std::max(count, kTextStep));
+    m_builder.beginRun(state().chr);
+    *m_builder.textSpace(1) = (*m_page.table)[byte];
+    m_builder.commitText(1);
 }
 
 int Reader::codePage() {
-    if (m_fontSlots.empty())
+    if (m_fonts.slots.empty())
         return m_documentCodePage;
-    const FontSlot& slot = m_fontSlots[state().chr.font];
+    const FontSlot& slot = m_fonts.slots[state().chr.font];
     return slot.codePage ? slot.codePage : m_documentCodePage;
-}
-
-uint16_t Reader::fontSlot(int32_t number) {
-    if (auto it = m_slotByFontNumber.find(number); it != m_slotByFontNumber.end())
-        return it->second;
-    if (m_fontSlots.size() >= kMaxFonts)
-        return 0;
-    const auto slot = static_cast<uint16_t>(m_fontSlots.size());
-    m_fontSlots.emplace_back();
-    m_slotByFontNumber.emplace(number, slot);
-    return slot;
 }
 
 void Reader::plainCharFormat(CharFormat& f) {
     f = CharFormat{};
-    f.font = fontSlot(m_defaultFontNumber);
+    f.font = m_fonts.slotOf(m_fonts.defaultNumber);
     f.halfPoints = kDefaultHalfPoints;
-}
-
-void Reader::startRun() {
-    m_formatDirty = false;
-    const CharFormat& f = state().chr;
-    if (m_runOpen && f == m_runFormat)
-        return;
-    auto [it, inserted] =
-        m_formatIndex.try_emplace(keyOf(f), static_cast<uint32_t>(m_doc.charFormats.size()));
-    if (inserted)
-        m_doc.charFormats.push_back(f);
-    m_runFormat = f;
-    m_runOpen = true;
-    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0) {
-        m_doc.runs.back().format = it->second; // a run left empty takes the new format
-        return;
-    }
-    m_doc.runs.push_back({static_cast<int32_t>(m_textLength), 0, it->second});
-}
-
-void Reader::append(const char16_t* units, std::size_t count) {
-    if (count == 0 || state().chr.hidden)
-        return;
-    beginRun();
-    std::copy(units, units + count, textSpace(count));
-    commitText(count);
 }
 
 void Reader::endParagraph() {
     // A hidden paragraph mark joins its paragraph to the next, as word processors show it.
     if (state().chr.hidden)
         return;
-    const auto end = static_cast<int32_t>(m_textLength);
-    m_doc.paragraphs.push_back({m_paragraphStart, end - m_paragraphStart,
-                                paragraphFormatIndex(state().para)});
-    append(Document::kParagraphEnd);
-    m_paragraphStart = end + 1;
+    m_builder.endParagraph(state().para, state().chr);
     m_listTextInParagraph = false;
 }
 
-uint32_t Reader::paragraphFormatIndex(const ParagraphFormat& p) {
-    if (!m_doc.paragraphs.empty()) {
-        const uint32_t last = m_doc.paragraphs.back().format;
-        if (m_doc.paragraphFormats[last] == p)
-            return last;
-    }
-    auto [it, inserted] = m_paragraphFormatIndex.try_emplace(
-        keyOf(p), static_cast<uint32_t>(m_doc.paragraphFormats.size()));
-    if (inserted)
-        m_doc.paragraphFormats.push_back(p);
-    return it->second;
-}
-
-void Reader::endParagraphUnlessEmpty() {
-    if (static_cast<int32_t>(m_textLength) > m_paragraphStart)
-        endParagraph();
-}
-
-bool Reader::atParagraphEndOnly() const {
-    return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
-           m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
-}
-
-void Reader::endCell() {
-    // A cell whose text ends with its own \par is already separated from the next one.
-    if (!atParagraphEndOnly())
-        append(u'\t');
-}
-
-void Reader::endRow() {
-    if (atParagraphEndOnly())
-        return; // the last cell ended its paragraph; a row adds no empty one
-    // Cells end in a tab; the row's last one becomes the row's paragraph end.
-    if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
-        static_cast<int32_t>(m_textLength) > m_paragraphStart) {
-        --m_textLength;
-        if (--m_doc.runs.back().length == 0) {
-            m_doc.runs.pop_back();
-            m_runOpen = false;
-        }
-    }
-    endParagraph();
-}
-
 void Reader::finishFontEntry() {
-    if (!m_fontEntryOpen)
+    if (!m_fonts.finishEntry())
         return;
-    m_fontEntryOpen = false;
     m_decoder.reset();
-    FontSlot& slot = m_fontSlots[m_fontEntrySlot];
-    slot.defined = true;
-    auto& name = slot.name;
-    const auto notSpace = [](char16_t c) { return c != u' ' && c != u'\t'; };
-    name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
-    name.erase(std::find_if(name.rbegin(), name.rend(), notSpace).base(), name.end());
-    if (slot.charsetPage == kSymbolPrivatePage || (!slot.hasCharset && isSymbolFontName(name)))
-        slot.codePage = symbolFontPage(name);
-    else
-        slot.codePage = slot.explicitPage ? slot.explicitPage : slot.charsetPage;
-    m_textPage = -1; // the page of a font in use may have changed
-}
-
-void Reader::finishStyleEntry() {
-    if (!m_styleOpen)
-        return;
-    m_styleOpen = false;
-    const GroupState& s = state();
-    (m_styleIsChar ? m_charStyles : m_paragraphStyles)[m_styleNumber] = {s.chr, s.para};
-}
-
-void Reader::finishColor() {
-    if (m_doc.colors.size() < kMaxColors)
-        m_doc.colors.push_back(m_colorSet ? uint32_t(m_red << 16 | m_green << 8 | m_blue)
-                                          : CharFormat::kAutoColor);
-    m_red = m_green = m_blue = 0;
-    m_colorSet = false;
-}
-
-void Reader::finishDocument() {
-    finishFontEntry();
-    m_doc.text.resize(m_textLength);
-    // The last paragraph has no paragraph end; its format is the one in force at the end.
-    const ParagraphFormat last = m_stack.empty() ? ParagraphFormat{} : state().para;
-    m_doc.paragraphs.push_back({m_paragraphStart,
-                                static_cast<int32_t>(m_textLength) - m_paragraphStart,
-                                paragraphFormatIndex(last)});
-    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0)
-        m_doc.runs.pop_back();
-
-    // Fonts that the table never defined take the default font's name.
-    std::u16string fallback;
-    if (auto it = m_slotByFontNumber.find(m_defaultFontNumber); it != m_slotByFontNumber.end())
-        fallback = m_fontSlots[it->second].name;
-    m_doc.fontNames.reserve(m_fontSlots.size());
-    for (const FontSlot& slot : m_fontSlots) {
-        std::string name;
-        appendUtf8(name, slot.defined ? slot.name : fallback);
-        m_doc.fontNames.push_back(std::move(name));
-    }
-    if (m_doc.fontNames.empty())
-        m_doc.fontNames.emplace_back();
-
-    // A \u escape may leave half of a surrogate pair alone; it is not a character.
-    if (!m_surrogateWritten)
-        return;
-    auto& text = m_doc.text;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c < 0xD800 || c > 0xDFFF)
-            continue;
-        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            ++i;
-        else
-            text[i] = kReplacement;
-    }
+    m_page.forget(); // the page of a font in use may have changed
 }
 
 } // namespace

@@ -43,21 +43,22 @@ Token Tokenizer::next() {
         switch (c) {
         case '{':
             ++m_pos;
-            return {TokenKind::GroupOpen, false, 0, 0, 0, {}, start};
+            return {.kind = TokenKind::GroupOpen, .offset = start};
         case '}':
             ++m_pos;
-            return {TokenKind::GroupClose, false, 0, 0, 0, {}, start};
+            return {.kind = TokenKind::GroupClose, .offset = start};
         case '\\':
             if (m_pos + 3 < size && m_bytes[m_pos + 1] == '\'') {
                 const int high = hexValue(m_bytes[m_pos + 2]);
                 const int low = hexValue(m_bytes[m_pos + 3]);
                 if ((high | low) >= 0) {
                     m_pos += 4;
-                    return {TokenKind::HexByte, false, 0, static_cast<uint8_t>(high << 4 | low), 0,
-                            {}, start};
+                    return {.kind = TokenKind::HexByte,
+                            .byte = static_cast<uint8_t>(high << 4 | low),
+                            .offset = start};
                 }
             }
-            return readControl(start);
+            return readControl(start); // a control word or symbol, or a broken \'xx
         case '\r':
         case '\n':
         case '\0':
@@ -68,11 +69,13 @@ Token Tokenizer::next() {
             while (end < size && !kEndsText[static_cast<unsigned char>(m_bytes[end])])
                 ++end;
             m_pos = end;
-            return {TokenKind::Text, false, 0, 0, 0, m_bytes.substr(start, end - start), start};
+            return {.kind = TokenKind::Text,
+                    .text = m_bytes.substr(start, end - start),
+                    .offset = start};
         }
         }
     }
-    return {TokenKind::End, false, 0, 0, 0, {}, m_pos};
+    return {.kind = TokenKind::End, .offset = m_pos};
 }
 
 Token Tokenizer::readControl(std::size_t start) {
@@ -80,31 +83,17 @@ Token Tokenizer::readControl(std::size_t start) {
     std::size_t pos = start + 1;
     if (pos >= size) {
         m_pos = size;
-        return {TokenKind::End, false, 0, 0, 0, {}, start};
+        return {.kind = TokenKind::End, .offset = start};
     }
     const char first = m_bytes[pos];
     if (!isLetter(first)) {
-        ++pos;
-        if (first == '\'') {
-            // \'xx; a broken escape (missing digits, end of file) is dropped.
-            if (pos + 2 <= size) {
-                const int high = hexValue(m_bytes[pos]);
-                const int low = hexValue(m_bytes[pos + 1]);
-                if (high >= 0 && low >= 0) {
-                    m_pos = pos + 2;
-                    return {TokenKind::HexByte, false, 0, static_cast<uint8_t>(high * 16 + low),
-                            0, {}, start};
-                }
-            }
-            // Handed on as a symbol the reader ignores, so a run of broken escapes costs no
-            // stack.
-            m_pos = pos;
-            return {TokenKind::ControlSymbol, false, '\'', 0, 0, {}, start};
-        }
-        m_pos = pos;
-        // A backslash before a line end is an old spelling of \par.
-        return {TokenKind::ControlSymbol, false, first == '\n' || first == '\r' ? '\n' : first, 0,
-                0, {}, start};
+        // A broken \'xx (next() reads every whole one) is handed on as the symbol \', which the
+        // reader ignores, so its digits are read as text. A backslash before a line end is an old
+        // spelling of \par.
+        m_pos = pos + 1;
+        return {.kind = TokenKind::ControlSymbol,
+                .symbol = first == '\n' || first == '\r' ? '\n' : first,
+                .offset = start};
     }
 
     std::size_t wordEnd = pos;
@@ -113,7 +102,7 @@ Token Tokenizer::readControl(std::size_t start) {
     std::string_view word = m_bytes.substr(pos, std::min(wordEnd - pos, kMaxControlWordLength));
     pos = wordEnd;
 
-    Token token{TokenKind::ControlWord, false, 0, 0, 0, word, start};
+    Token token{.kind = TokenKind::ControlWord, .text = word, .offset = start};
     bool negative = false;
     if (pos < size && m_bytes[pos] == '-' && pos + 1 < size && isDigit(m_bytes[pos + 1])) {
         negative = true;

@@ -29,7 +29,7 @@ struct Token {
     char symbol = 0;
     uint8_t byte = 0;
     int32_t parameter = 0;
-    std::string_view text; // the word for ControlWord, the bytes for Text
+    std::string_view text{}; // the word for ControlWord, the bytes for Text
     std::size_t offset = 0;
 };
 
