@@ -25,7 +25,8 @@ struct Figures {
     double median, min, max;
 };
 
-Figures timeRuns(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
+Figures timeRuns(int runs, const std::function<void()>& setup, const std::function<void()>& work)
+{
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         setup();
@@ -38,18 +39,20 @@ Figures timeRuns(int runs, const std::function<void()>& setup, const std::functi
     return {ms[ms.size() / 2], ms.front(), ms.back()};
 }
 
-void report(const char* what, const Figures& f) {
+void report(const char* what, const Figures& f)
+{
     std::printf("%-58s median %8.3f ms  min %8.3f  max %8.3f\n", what, f.median, f.min, f.max);
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString book = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                  : QStringLiteral(VELMORA_SAMPLE_BOOK);
+    const QString book =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELMORA_SAMPLE_BOOK);
     RichTextView view;
     view.resize(337, 426);
     view.show();
@@ -71,28 +74,34 @@ int main(int argc, char** argv) {
     }
     report(qPrintable(QStringLiteral("jump, slowest number (%1)").arg(worstEntry)),
            timeRuns(15, noSetup, [&] { jumpToHadith(view, worstEntry); }));
-    report("jump, all 1,015 entries one after another",
-           timeRuns(10, noSetup, [&] { for (const QString& e : entries) jumpToHadith(view, e); }));
+    report("jump, all 1,015 entries one after another", timeRuns(10, noSetup, [&] {
+               for (const QString& e : entries)
+                   jumpToHadith(view, e);
+           }));
 
     // The search step's worst path: absent text, restart answered OK, search from the top.
     const SearchPrompter answerOk = [](SearchPrompt) { return true; };
     report("search step, absent text, OK, search from the top",
-           timeRuns(21, [&] { view.setSelStart(view.TextLength() / 2); },
-                    [&] { searchStep(view, QStringLiteral("xzzq"), answerOk); }));
-    report("search step, next occurrence of \"i Dërguari\"",
-           timeRuns(21, noSetup, [&] { searchStep(view, QStringLiteral("i Dërguari"), answerOk); }));
+           timeRuns(
+               21, [&] { view.setSelStart(view.TextLength() / 2); },
+               [&] { searchStep(view, QStringLiteral("xzzq"), answerOk); }));
+    report("search step, next occurrence of \"i Dërguari\"", timeRuns(21, noSetup, [&] {
+               searchStep(view, QStringLiteral("i Dërguari"), answerOk);
+           }));
 
     // The text size: the command itself, then up to the first paint at the new size.
     int size = 10;
-    report("text size of the whole book (command)",
-           timeRuns(11, noSetup, [&] { applyTextSize(view, QString::number(size++ % 2 ? 14 : 16)); }));
-    report("text size of the whole book, to first paint",
-           timeRuns(11, noSetup, [&] {
+    report("text size of the whole book (command)", timeRuns(11, noSetup, [&] {
+               applyTextSize(view, QString::number(size++ % 2 ? 14 : 16));
+           }));
+    report("text size of the whole book, to first paint", timeRuns(11, noSetup, [&] {
                applyTextSize(view, QString::number(size++ % 2 ? 14 : 16));
                view.viewport()->repaint();
            }));
 
-    report("select all then copy, whole book",
-           timeRuns(11, noSetup, [&] { selectAll(view); copySelection(view); }));
+    report("select all then copy, whole book", timeRuns(11, noSetup, [&] {
+               selectAll(view);
+               copySelection(view);
+           }));
     return 0;
 }

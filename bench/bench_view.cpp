@@ -80,8 +80,8 @@ long residentKilobytes()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QString book = QStringLiteral(VELMORA_SAMPLE_BOOK);
     int runs = 15;
@@ -162,7 +162,8 @@ int main(int argc, char** argv)
         oneRun.push_back(millisecondsOf([&] {
                              for (int call = 0; call < kCalls; ++call)
                                  (void)view.SelFontName();
-                         }) / kCalls);
+                         }) /
+                         kCalls);
     }
     report(qPrintable(QStringLiteral("SelFontName inside one run (\"%1\")")
                           .arg(view.SelFontName().value_or(QStringLiteral("(mixed)")))),

@@ -26,13 +26,15 @@ using velmora::rtf::Document;
 
 constexpr std::size_t kHundredMegabytes = 100u << 20;
 
-double maxResidentMegabytes() {
+double maxResidentMegabytes()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0; // ru_maxrss is in kilobytes
 }
 
-double modelMegabytes(const Document& doc) {
+double modelMegabytes(const Document& doc)
+{
     std::size_t bytes = doc.text.size() * sizeof(char16_t) +
                         doc.runs.size() * sizeof(velmora::rtf::CharRun) +
                         doc.paragraphs.size() * sizeof(velmora::rtf::Paragraph) +
@@ -44,7 +46,8 @@ double modelMegabytes(const Document& doc) {
     return static_cast<double>(bytes) / (1 << 20);
 }
 
-void measure(const std::string& name, const std::function<std::string()>& makeInput) {
+void measure(const std::string& name, const std::function<std::string()>& makeInput)
+{
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
@@ -53,7 +56,7 @@ void measure(const std::string& name, const std::function<std::string()>& makeIn
         const auto start = std::chrono::steady_clock::now();
         const auto result = velmora::rtf::readRtf(input);
         const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double peak = maxResidentMegabytes() - before;
         const double inputMb = static_cast<double>(input.size()) / (1 << 20);
         const double model = modelMegabytes(result.document);
@@ -70,12 +73,14 @@ void measure(const std::string& name, const std::function<std::string()>& makeIn
         std::printf("%-34s FAILED (status %d)\n", name.c_str(), status);
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string filled(const char* head, const std::string& piece, std::size_t size, const char* tail) {
+std::string filled(const char* head, const std::string& piece, std::size_t size, const char* tail)
+{
     std::string out = head;
     out.reserve(size + 64);
     while (out.size() < size)
@@ -84,7 +89,8 @@ std::string filled(const char* head, const std::string& piece, std::size_t size,
     return out;
 }
 
-void hostile() {
+void hostile()
+{
     measure("a million nested {", [] { return "{\\rtf1 a" + std::string(1000000, '{') + "b"; });
     measure("a million nested { closed again", [] {
         return "{\\rtf1 a" + std::string(1000000, '{') + "b" + std::string(1000000, '}') + "c}";
@@ -92,39 +98,34 @@ void hostile() {
     measure("\\bin claiming 4 GB", [] {
         return std::string("{\\rtf1 a{\\pict\\bin4294967296 ") + std::string(1000, 'x') + "}}";
     });
-    measure("a 100 MB run of text", [] {
-        return filled("{\\rtf1 ", std::string(4096, 'a'), kHundredMegabytes, "}");
-    });
+    measure("a 100 MB run of text",
+            [] { return filled("{\\rtf1 ", std::string(4096, 'a'), kHundredMegabytes, "}"); });
     measure("100 MB of \\par", [] { return filled("{\\rtf1 ", "\\par", kHundredMegabytes, "}"); });
-    measure("100 MB of one-letter runs", [] {
-        return filled("{\\rtf1 ", "{\\b a}{\\i b}", kHundredMegabytes, "}");
-    });
-    measure("100 MB of \\u escapes", [] {
-        return filled("{\\rtf1\\uc0 ", "\\u1075 ", kHundredMegabytes, "}");
-    });
-    measure("100 MB of \\'xx escapes", [] {
-        return filled("{\\rtf1 ", "\\'eb", kHundredMegabytes, "}");
-    });
+    measure("100 MB of one-letter runs",
+            [] { return filled("{\\rtf1 ", "{\\b a}{\\i b}", kHundredMegabytes, "}"); });
+    measure("100 MB of \\u escapes",
+            [] { return filled("{\\rtf1\\uc0 ", "\\u1075 ", kHundredMegabytes, "}"); });
+    measure("100 MB of \\'xx escapes",
+            [] { return filled("{\\rtf1 ", "\\'eb", kHundredMegabytes, "}"); });
     measure("100 MB of \\chftn", [] {
         return filled("{\\rtf1\\ftnstart1000000000 ", "\\chftn", kHundredMegabytes, "}");
     });
-    measure("100 MB of colour table entries", [] {
-        return filled("{\\rtf1{\\colortbl", ";", kHundredMegabytes, "}}");
-    });
+    measure("100 MB of colour table entries",
+            [] { return filled("{\\rtf1{\\colortbl", ";", kHundredMegabytes, "}}"); });
     measure("100 MB of font table entries", [] {
         std::string out = "{\\rtf1{\\fonttbl";
         for (int i = 0; out.size() < kHundredMegabytes; ++i)
             out += "{\\f" + std::to_string(i) + " F;}";
         return out + "}}";
     });
-    measure("100 MB of nested destinations", [] {
-        return filled("{\\rtf1 ", "{\\*\\x{\\*\\y{\\*\\z", kHundredMegabytes, "");
-    });
+    measure("100 MB of nested destinations",
+            [] { return filled("{\\rtf1 ", "{\\*\\x{\\*\\y{\\*\\z", kHundredMegabytes, ""); });
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2) {
         std::fprintf(stderr, "usage: rtf_reader_memory FILE... | --hostile\n");
         return 2;

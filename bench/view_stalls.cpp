@@ -72,21 +72,20 @@ int printStallTable(RichTextView& view, const QString& book)
     };
     view.resize(400, kViewHeight);
     bool loaded = false;
-    const double load = watch.watch(painted([&] { loaded = view.setFileName(book); }),
-                                    1000);
+    const double load = watch.watch(painted([&] { loaded = view.setFileName(book); }), 1000);
     if (!loaded) {
         std::fprintf(stderr, "%s: the book could not be loaded\n", qPrintable(book));
         return 1;
     }
-    std::printf("%s: %d characters\nlongest stall, loading at 400 px: %.1f ms\n",
-                qPrintable(book), view.TextLength(), load);
+    std::printf("%s: %d characters\nlongest stall, loading at 400 px: %.1f ms\n", qPrintable(book),
+                view.TextLength(), load);
 
     // Absent text: the step asks to start again from the top, and searches the whole book.
     const SearchPrompter answerOk = [](SearchPrompt) { return true; };
     const QString last = hadithNumbers().last();
     double worst = load;
-    std::printf("%5s %6s %9s %9s %9s %9s %9s   (longest stall per action, ms)\n", "size",
-                "width", "size/res.", "jump", "search", "sel+copy", "end/start");
+    std::printf("%5s %6s %9s %9s %9s %9s %9s   (longest stall per action, ms)\n", "size", "width",
+                "size/res.", "jump", "search", "sel+copy", "end/start");
     for (const int size : kSizes) {
         for (const int width : kWidths) {
             const double resize =
@@ -97,8 +96,7 @@ int printStallTable(RichTextView& view, const QString& book)
                                   }),
                                   kSettleMs)
                     : watch.watch(painted([&] { view.resize(width, kViewHeight); }), kSettleMs);
-            const double jump =
-                watch.watch(painted([&] { jumpToHadith(view, last); }), kSettleMs);
+            const double jump = watch.watch(painted([&] { jumpToHadith(view, last); }), kSettleMs);
             const double search = watch.watch(
                 painted([&] { searchStep(view, QStringLiteral("xzzq"), answerOk); }), kSettleMs);
             const double copy = watch.watch(painted([&] {

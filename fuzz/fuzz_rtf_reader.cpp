@@ -15,12 +15,14 @@
 
 namespace {
 
-void check(bool condition) {
+void check(bool condition)
+{
     if (!condition)
         std::abort();
 }
 
-void checkRuns(const velmora::rtf::Document& doc) {
+void checkRuns(const velmora::rtf::Document& doc)
+{
     int64_t covered = 0;
     for (const auto& run : doc.runs) {
         check(run.start == covered && run.length > 0);
@@ -31,7 +33,8 @@ void checkRuns(const velmora::rtf::Document& doc) {
     check(covered == static_cast<int64_t>(doc.text.size()));
 }
 
-void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
+void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize)
+{
     const auto textSize = static_cast<int64_t>(doc.text.size());
     // One unit per input byte, except note marks, which may be a few characters long.
     check(doc.text.size() <= 3 * inputSize + 16);
@@ -49,7 +52,8 @@ void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize) {
     check(doc.paragraphs.empty() || next == textSize);
 }
 
-std::vector<velmora::rtf::CharFormat> formatPerUnit(const velmora::rtf::Document& doc) {
+std::vector<velmora::rtf::CharFormat> formatPerUnit(const velmora::rtf::Document& doc)
+{
     std::vector<velmora::rtf::CharFormat> out;
     out.reserve(doc.text.size());
     for (const auto& run : doc.runs)
@@ -59,7 +63,8 @@ std::vector<velmora::rtf::CharFormat> formatPerUnit(const velmora::rtf::Document
 
 // The stretch and size come from the last bytes of the input, which the reader has usually
 // ignored, so the fuzzer varies them apart from the text.
-void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t size) {
+void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
+{
     if (doc.text.empty() || size < 5)
         return;
     const auto length = static_cast<int32_t>(doc.text.size());
@@ -86,7 +91,8 @@ void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t 
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
     const auto result = velmora::rtf::readRtf({reinterpret_cast<const char*>(data), size});
     check(result.byteOffset <= size);
     if (result.ok()) {

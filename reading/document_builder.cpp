@@ -14,7 +14,10 @@ namespace {
 // \sl with \slmult1 counts in 240ths of a single line.
 constexpr double kLineMultipleUnit = 240.0;
 
-double pixels(int32_t twips) { return twips / double(kTwipsPerPixel); }
+double pixels(int32_t twips)
+{
+    return twips / double(kTwipsPerPixel);
+}
 
 } // namespace
 
@@ -78,9 +81,8 @@ QTextBlockFormat toTextBlockFormat(const rtf::ParagraphFormat& format)
 }
 
 DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent)
-    : m_model(model), m_text(text), m_document(new QTextDocument(parent)),
-      m_cursor(m_document), m_charFormats(model.charFormats.size()),
-      m_blockFormats(model.paragraphFormats.size())
+    : m_model(model), m_text(text), m_document(new QTextDocument(parent)), m_cursor(m_document),
+      m_charFormats(model.charFormats.size()), m_blockFormats(model.paragraphFormats.size())
 {
     m_document->setUndoRedoEnabled(false);
     m_families.reserve(static_cast<qsizetype>(model.fontNames.size()));
@@ -88,8 +90,8 @@ DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, Q
         if (name.empty())
             m_families.append(QStringList());
         else
-            m_families.append(QStringList(QString::fromUtf8(name.data(),
-                                                            static_cast<qsizetype>(name.size()))));
+            m_families.append(
+                QStringList(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
     }
     m_nextBreak = m_text.indexOf(QChar(rtf::Document::kParagraphEnd));
     if (m_nextBreak < 0)
@@ -167,9 +169,9 @@ bool DocumentBuilder::buildSome(qsizetype characters)
         const qsizetype stretchEnd = std::min(runEnd, m_nextBreak);
         if (stretchEnd > m_position) {
             // Raw data: the document copies the characters, so no QString is allocated per run.
-            m_cursor.insertText(QString::fromRawData(m_text.data() + m_position,
-                                                     stretchEnd - m_position),
-                                qtFormat);
+            m_cursor.insertText(
+                QString::fromRawData(m_text.data() + m_position, stretchEnd - m_position),
+                qtFormat);
             m_position = stretchEnd;
         }
         if (m_position == m_nextBreak && m_position < m_text.size()) {

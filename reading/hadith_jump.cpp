@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-const QStringList& hadithNumbers() {
+const QStringList& hadithNumbers()
+{
     static const QStringList numbers = [] {
         QStringList list;
         list.reserve(1015);
@@ -18,7 +19,8 @@ const QStringList& hadithNumbers() {
     return numbers;
 }
 
-void jumpToHadith(RichTextView& view, const QString& number) {
+void jumpToHadith(RichTextView& view, const QString& number)
+{
     view.setSelStart(0);
     // An empty text would be "found" at the same place for ever.
     if (number.isEmpty())

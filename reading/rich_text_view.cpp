@@ -107,16 +107,16 @@ bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
     QByteArray bytes;
     BookFileOutcome read = readBookFile(path, bytes);
     if (read.ok()) {
-        rtf::ReadResult result =
-            rtf::readRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        rtf::ReadResult result = rtf::readRtf(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (result.status == rtf::ReadStatus::NotRtf) {
             read.error = BookFileError::NotRtf;
         } else {
             bytes = QByteArray(); // the reader's model holds all that is needed
             // Reading a long book already took most of what the window may wait.
-            showDocument(std::move(result.document),
-                         std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()),
-                                  0ms));
+            showDocument(
+                std::move(result.document),
+                std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
             m_fileName = path;
         }
     }
@@ -230,8 +230,8 @@ void RichTextView::settle(std::chrono::milliseconds budget)
         if (m_builder->buildSome(kBuildStep))
             m_builder.reset();
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline.remainingTimeAsDuration());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration());
     if (doIdleWork(QDeadlineTimer(std::min(left, kSynchronousMeasure))))
         m_idleWork.start();
     else
@@ -260,8 +260,7 @@ void RichTextView::resizeEvent(QResizeEvent* event)
 {
     // A new width moves every line; the reader keeps the line that was at the top.
     const bool keepLine = verticalScrollBar()->value() > 0;
-    const int topPosition =
-        keepLine ? cursorForPosition(QPoint(0, 0)).position() : 0;
+    const int topPosition = keepLine ? cursorForPosition(QPoint(0, 0)).position() : 0;
     QTextEdit::resizeEvent(event);
     if (keepLine)
         scrollLineTo(topPosition);
@@ -311,11 +310,20 @@ void RichTextView::select(int anchor, int position)
         verticalScrollBar()->setValue(0);
 }
 
-int RichTextView::SelStart() const { return selection().start(); }
+int RichTextView::SelStart() const
+{
+    return selection().start();
+}
 
-void RichTextView::setSelStart(int position) { select(position, position); }
+void RichTextView::setSelStart(int position)
+{
+    select(position, position);
+}
 
-int RichTextView::SelLength() const { return selection().length(); }
+int RichTextView::SelLength() const
+{
+    return selection().length();
+}
 
 void RichTextView::setSelLength(int length)
 {
@@ -323,7 +331,10 @@ void RichTextView::setSelLength(int length)
     select(start, start + std::max(length, 0));
 }
 
-QString RichTextView::SelText() const { return m_text.mid(SelStart(), SelLength()); }
+QString RichTextView::SelText() const
+{
+    return m_text.mid(SelStart(), SelLength());
+}
 
 std::optional<QString> RichTextView::SelFontName() const
 {
@@ -364,7 +375,7 @@ void RichTextView::setSelFontSize(const QString& size)
         return;
     ensureBuilt(TextLength());
     rtf::resizeRuns(m_model, kept.start(), kept.start() + kept.length(),
-               static_cast<uint16_t>(points * 2));
+                    static_cast<uint16_t>(points * 2));
     // The document takes the size in place: a rebuild of a long book would cost more than all
     // its format changes, and the layout then estimates the new heights without laying out.
     QTextCursor range(document());
@@ -465,11 +476,23 @@ void RichTextView::UpTo(const QString& set, bool forward, bool negate)
     select(caret, caret);
 }
 
-void RichTextView::SetFocus() { setFocus(Qt::OtherFocusReason); }
+void RichTextView::SetFocus()
+{
+    setFocus(Qt::OtherFocusReason);
+}
 
-int RichTextView::Left() const { return x() * kTwipsPerPixel; }
-int RichTextView::Width() const { return width() * kTwipsPerPixel; }
-int RichTextView::Height() const { return height() * kTwipsPerPixel; }
+int RichTextView::Left() const
+{
+    return x() * kTwipsPerPixel;
+}
+int RichTextView::Width() const
+{
+    return width() * kTwipsPerPixel;
+}
+int RichTextView::Height() const
+{
+    return height() * kTwipsPerPixel;
+}
 
 bool RichTextView::setWidth(int twips)
 {

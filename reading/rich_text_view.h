@@ -55,10 +55,10 @@ public:
     int TextLength() const { return static_cast<int>(m_text.size()); }
 
     int SelStart() const;
-    void setSelStart(int position);  // caret there, nothing selected, brought into view
+    void setSelStart(int position); // caret there, nothing selected, brought into view
     int SelLength() const;
-    void setSelLength(int length);   // selects that many characters from SelStart
-    QString SelText() const;         // "" when nothing is selected
+    void setSelLength(int length); // selects that many characters from SelStart
+    QString SelText() const;       // "" when nothing is selected
 
     // The one font name of the whole selection (or of the character before the caret when
     // nothing is selected, the first character at the start); nullopt when the selection mixes
@@ -76,7 +76,8 @@ public:
     // end of text; only end: caret (SelStart) to end; neither: whole text when nothing is
     // selected, else the selection. A match counts when it starts inside the range, even if it
     // runs past the range's end. Found: the match becomes the selection, is shown (one that was
-    // out of sight a third down the view, with the text before it), its start is returned. Not found (or an empty text): -1 and the selection stays.
+    // out of sight a third down the view, with the text before it), its start is returned. Not
+    // found (or an empty text): -1 and the selection stays.
     int Find(const QString& text, std::optional<int> start = std::nullopt,
              std::optional<int> end = std::nullopt, int options = 0);
 
@@ -100,9 +101,9 @@ public:
     // Placement in twips (15 twips a logical pixel).
     int Left() const;
     int Width() const;
-    bool setWidth(int twips);   // a negative width is refused: false, nothing changes
+    bool setWidth(int twips); // a negative width is refused: false, nothing changes
     int Height() const;
-    bool setHeight(int twips);  // likewise
+    bool setHeight(int twips); // likewise
 
 signals:
     // A mouse button released over the view: button 1 left, 2 right, 4 middle; shift as a bit
@@ -138,7 +139,7 @@ private:
 
     rtf::Document m_model; // its text moves into m_text
     QString m_text;
-    QString m_folded;      // m_text case-folded one unit for one, made by the first Find
+    QString m_folded; // m_text case-folded one unit for one, made by the first Find
     QString m_fileName;
     // Per font of the model, the index of the first font with the same name, so that two
     // entries of a font table with one name count as one font.

@@ -47,8 +47,7 @@ std::size_t TextFinder::find(std::u16string_view text, std::size_t from, std::si
     std::size_t p = from;
     for (; p + kLanes <= end; p += kLanes) {
         const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-        const __m128i atLast =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + n - 1));
+        const __m128i atLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + n - 1));
         const __m128i both =
             _mm_and_si128(_mm_cmpeq_epi16(atFirst, first), _mm_cmpeq_epi16(atLast, last));
         // Two mask bits per character; keep the low one of each.

@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-bool searchStep(RichTextView& view, const QString& searchText, const SearchPrompter& prompt) {
+bool searchStep(RichTextView& view, const QString& searchText, const SearchPrompter& prompt)
+{
     if (searchText.isEmpty()) {
         prompt(SearchPrompt::EmptyText);
         return false;

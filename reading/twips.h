@@ -8,7 +8,10 @@ namespace velmora {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+constexpr int twipsToPixels(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 constexpr QRect twipsRect(int left, int top, int width, int height)
 {

@@ -7,29 +7,34 @@
 
 namespace velmora {
 
-void applyTextSize(RichTextView& view, const QString& size) {
+void applyTextSize(RichTextView& view, const QString& size)
+{
     view.setSelStart(0);
     view.setSelLength(view.TextLength());
     view.setSelFontSize(size);
     view.setSelStart(0);
 }
 
-void caretToStart(RichTextView& view) {
+void caretToStart(RichTextView& view)
+{
     view.setSelStart(0);
     view.SetFocus();
 }
 
-void caretToEnd(RichTextView& view) {
+void caretToEnd(RichTextView& view)
+{
     view.setSelStart(view.TextLength());
     view.SetFocus();
 }
 
-void selectAll(RichTextView& view) {
+void selectAll(RichTextView& view)
+{
     view.setSelStart(0);
     view.setSelLength(view.TextLength());
 }
 
-bool copySelection(const RichTextView& view) {
+bool copySelection(const RichTextView& view)
+{
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;

@@ -229,8 +229,7 @@ QRectF ViewLayout::blockBoundingRect(const QTextBlock& block) const
         return {};
     const QTextLayout* layout = layOut(block, index);
     const QTextBlockFormat format = block.blockFormat();
-    const double linesHeight =
-        m_heights.height(index) - format.topMargin() - format.bottomMargin();
+    const double linesHeight = m_heights.height(index) - format.topMargin() - format.bottomMargin();
     return {layout->position(), QSizeF(textWidth(), std::max(linesHeight, 0.0))};
 }
 
@@ -289,15 +288,15 @@ void ViewLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     const QTextBlock firstBlock = doc->findBlock(from);
     const QTextBlock lastBlock = doc->findBlock(from + charsAdded);
     const auto first = static_cast<std::size_t>(firstBlock.isValid() ? firstBlock.blockNumber()
-                                                                      : doc->blockCount() - 1);
+                                                                     : doc->blockCount() - 1);
     const auto last = static_cast<std::size_t>(lastBlock.isValid() ? lastBlock.blockNumber()
-                                                                    : doc->blockCount() - 1);
+                                                                   : doc->blockCount() - 1);
     const std::size_t newCount = last - std::min(first, last) + 1;
     // Blocks after the change are the old ones, moved by the difference in count.
     const std::ptrdiff_t added =
         static_cast<std::ptrdiff_t>(count) - static_cast<std::ptrdiff_t>(m_state.size());
-    const std::ptrdiff_t oldCount = std::max<std::ptrdiff_t>(
-        static_cast<std::ptrdiff_t>(newCount) - added, 0);
+    const std::ptrdiff_t oldCount =
+        std::max<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(newCount) - added, 0);
     reestimate(first, static_cast<std::size_t>(oldCount), newCount);
 }
 

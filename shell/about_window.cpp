@@ -34,8 +34,8 @@ struct LabelLayout {
 const LabelLayout kLabels[] = {
     {0, 240, 240, 4755, 300, "MS Sans Serif", 12, QFont::Normal, false, Qt::AlignLeft, false,
      "Vatra e Lirë – botime digjitale", nullptr},
-    {17, 240, 480, 645, 405, "Arial Black", 14.25, QFont::Black, false, Qt::AlignLeft, false,
-     "VLM", nullptr},
+    {17, 240, 480, 645, 405, "Arial Black", 14.25, QFont::Black, false, Qt::AlignLeft, false, "VLM",
+     nullptr},
     {18, 960, 600, 360, 240, "Arial Narrow", 9.75, QFont::Normal, false, Qt::AlignLeft, false,
      "2000", nullptr},
     {19, 1440, 600, 2190, 240, "Arial", 9.75, QFont::Normal, true, Qt::AlignLeft, false,
@@ -52,8 +52,8 @@ const LabelLayout kLabels[] = {
      "Programimi", nullptr},
     {11, 360, 3120, 1500, 240, "MS Sans Serif", 9.75, QFont::Normal, false, Qt::AlignLeft, false,
      "Arben Kastrati", "Për pyetje: tel. 038 000 000, Prishtinë"},
-    {14, 2040, 3120, 2745, 240, "MS Sans Serif", 9.75, QFont::Normal, false, Qt::AlignRight,
-     false, "arben.kastrati@example.org", nullptr},
+    {14, 2040, 3120, 2745, 240, "MS Sans Serif", 9.75, QFont::Normal, false, Qt::AlignRight, false,
+     "arben.kastrati@example.org", nullptr},
     {12, 1695, 3600, 1635, 240, "MS Sans Serif", 9.75, QFont::Normal, false, Qt::AlignHCenter,
      false, "Prishtinë, nëntor 2000", nullptr},
     {13, 120, 3960, 5055, 375, "Arial", 6.75, QFont::Normal, false, Qt::AlignHCenter, true,
@@ -77,8 +77,8 @@ const LineLayout kLines[] = {
 
 AboutWindow::AboutWindow(QWidget* parent)
     // A tool window with a title bar and a close button, nothing else, and no taskbar button.
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmRrethProg"));
     setWindowTitle(QStringLiteral("Rreth programit..."));
@@ -139,8 +139,8 @@ void AboutWindow::createControls()
         line->setObjectName(QStringLiteral("Line1_%1").arg(entry.index));
         line->setFrameShape(QFrame::NoFrame);
         const int y = twipsToPixels(entry.y) - entry.thickness / 2;
-        line->setGeometry(twipsToPixels(entry.x1), y,
-                          twipsToPixels(entry.x2 - entry.x1) + 1, entry.thickness);
+        line->setGeometry(twipsToPixels(entry.x1), y, twipsToPixels(entry.x2 - entry.x1) + 1,
+                          entry.thickness);
         QPalette colours = line->palette();
         colours.setColor(QPalette::Window, lineColour);
         line->setPalette(colours);
@@ -164,11 +164,20 @@ void AboutWindow::createControls()
     connect(Command1, &QToolButton::clicked, this, &AboutWindow::Command1_Click);
 }
 
-void AboutWindow::Command1_Click() { close(); }
+void AboutWindow::Command1_Click()
+{
+    close();
+}
 
-void AboutWindow::Form_Click() { close(); }
+void AboutWindow::Form_Click()
+{
+    close();
+}
 
-void AboutWindow::Picture1_Click() { close(); }
+void AboutWindow::Picture1_Click()
+{
+    close();
+}
 
 void AboutWindow::mousePressEvent(QMouseEvent* event)
 {

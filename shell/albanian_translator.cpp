@@ -40,8 +40,8 @@ constexpr Word kWords[] = {
 
 } // namespace
 
-QString AlbanianTranslator::translate(const char* context, const char* sourceText,
-                                      const char*, int) const
+QString AlbanianTranslator::translate(const char* context, const char* sourceText, const char*,
+                                      int) const
 {
     if (!context || !sourceText)
         return {};

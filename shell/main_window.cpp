@@ -2,9 +2,9 @@
 
 #include "about_window.h"
 #include "event_wait.h"
+#include "message_box.h"
 #include "picture_button.h"
 #include "splash_window.h"
-#include "message_box.h"
 #include "timing_log.h"
 #include "window_style.h"
 #include "wording.h"
@@ -155,12 +155,12 @@ void MainWindow::createControls()
         return box;
     };
 
-    cmdFund = makeButton(QStringLiteral("cmdFund"), twipsRect(120, 120, 375, 375),
-                         QStringLiteral("Fund"), QStringLiteral(":/pictures/exit.ico"),
-                         QSize(16, 16));
-    cmdRrethProg = makeButton(QStringLiteral("cmdRrethProg"), twipsRect(600, 120, 375, 375),
-                              QStringLiteral("Rreth programit..."),
-                              QStringLiteral(":/pictures/about.ico"));
+    cmdFund =
+        makeButton(QStringLiteral("cmdFund"), twipsRect(120, 120, 375, 375), QStringLiteral("Fund"),
+                   QStringLiteral(":/pictures/exit.ico"), QSize(16, 16));
+    cmdRrethProg =
+        makeButton(QStringLiteral("cmdRrethProg"), twipsRect(600, 120, 375, 375),
+                   QStringLiteral("Rreth programit..."), QStringLiteral(":/pictures/about.ico"));
     Label4 = makeLabel(QStringLiteral("Label4"), 120, 600, QStringLiteral("Gjeje hadithin numër"),
                        Qt::AlignLeft);
     cmbNrHadithi = makeComboBox(QStringLiteral("cmbNrHadithi"), twipsRect(120, 840, 975, 315),
@@ -210,9 +210,8 @@ void MainWindow::createControls()
     mnuKopjim = mnuPopupRtf->addAction(QStringLiteral("Kopjoje tekstin e selektuar"));
     mnuKopjim->setObjectName(QStringLiteral("mnuKopjim"));
 
-    QWidget* const tabOrder[] = {txtKerkim,  Rtf1,         cmdFund,    cmdFundDoc,
-                                 cmdFillimDoc, cmdKerkim,  cmdRrethProg, CmbNrFonti,
-                                 cmdCopy,    cmbNrHadithi};
+    QWidget* const tabOrder[] = {txtKerkim, Rtf1,         cmdFund,    cmdFundDoc, cmdFillimDoc,
+                                 cmdKerkim, cmdRrethProg, CmbNrFonti, cmdCopy,    cmbNrHadithi};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
@@ -288,9 +287,15 @@ void MainWindow::Form_Activate()
     cmbNrHadithi->setEditText(QStringLiteral("1"));
 }
 
-void MainWindow::addItemCmbNrHadith() { refill(cmbNrHadithi, hadithNumbers()); }
+void MainWindow::addItemCmbNrHadith()
+{
+    refill(cmbNrHadithi, hadithNumbers());
+}
 
-void MainWindow::addNrFontToCombo() { refill(CmbNrFonti, textSizes()); }
+void MainWindow::addNrFontToCombo()
+{
+    refill(CmbNrFonti, textSizes());
+}
 
 void MainWindow::Form_Resize()
 {
@@ -304,7 +309,10 @@ void MainWindow::Form_Resize()
     Rtf1->setHeight(height() * kTwipsPerPixel);
 }
 
-void MainWindow::cmdFund_Click() { QCoreApplication::exit(0); }
+void MainWindow::cmdFund_Click()
+{
+    QCoreApplication::exit(0);
+}
 
 void MainWindow::cmdRrethProg_Click()
 {
@@ -322,7 +330,10 @@ void MainWindow::cmbNrHadithi_Click()
     kerkoje();
 }
 
-void MainWindow::kerkoje() { jumpToHadith(*Rtf1, cmbNrHadithi->currentText()); }
+void MainWindow::kerkoje()
+{
+    jumpToHadith(*Rtf1, cmbNrHadithi->currentText());
+}
 
 void MainWindow::cmdKerkim_Click()
 {
@@ -336,15 +347,30 @@ void MainWindow::txtKerkim_KeyPress(int& keyAscii)
         cmdKerkim_Click();
 }
 
-void MainWindow::txtKerkim_GotFocus() { txtKerkim->selectAll(); }
+void MainWindow::txtKerkim_GotFocus()
+{
+    txtKerkim->selectAll();
+}
 
-void MainWindow::cmdFillimDoc_Click() { caretToStart(*Rtf1); }
+void MainWindow::cmdFillimDoc_Click()
+{
+    caretToStart(*Rtf1);
+}
 
-void MainWindow::cmdFundDoc_Click() { caretToEnd(*Rtf1); }
+void MainWindow::cmdFundDoc_Click()
+{
+    caretToEnd(*Rtf1);
+}
 
-void MainWindow::CmbNrFonti_Click() { applyTextSize(*Rtf1, CmbNrFonti->currentText()); }
+void MainWindow::CmbNrFonti_Click()
+{
+    applyTextSize(*Rtf1, CmbNrFonti->currentText());
+}
 
-void MainWindow::cmdCopy_Click() { copySelection(*Rtf1); }
+void MainWindow::cmdCopy_Click()
+{
+    copySelection(*Rtf1);
+}
 
 void MainWindow::Rtf1_MouseUp(int button, int, int, int)
 {
@@ -352,9 +378,15 @@ void MainWindow::Rtf1_MouseUp(int button, int, int, int)
         mnuPopupRtf->popup(QCursor::pos());
 }
 
-void MainWindow::mnuSelektoKrejtTekstin_Click() { selectAll(*Rtf1); }
+void MainWindow::mnuSelektoKrejtTekstin_Click()
+{
+    selectAll(*Rtf1);
+}
 
-void MainWindow::mnuKopjim_Click() { cmdCopy_Click(); }
+void MainWindow::mnuKopjim_Click()
+{
+    cmdCopy_Click();
+}
 
 void MainWindow::paintEvent(QPaintEvent*)
 {

@@ -7,12 +7,14 @@ namespace velmora {
 
 namespace {
 
-MessageBoxHandler& currentHandler() {
+MessageBoxHandler& currentHandler()
+{
     static MessageBoxHandler handler;
     return handler;
 }
 
-MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons buttons) {
+MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons buttons)
+{
     QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::NoButton, parent);
     // Qt has no Albanian translation of its buttons; "OK" is also the Albanian word.
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
@@ -28,13 +30,15 @@ MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons b
 
 } // namespace
 
-MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons buttons) {
+MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons buttons)
+{
     if (const auto& handler = currentHandler())
         return handler(parent, text, buttons);
     return showRealBox(parent, text, buttons);
 }
 
-MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler) {
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
+{
     return std::exchange(currentHandler(), std::move(handler));
 }
 

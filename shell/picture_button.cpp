@@ -41,9 +41,10 @@ void PictureButton::paintEvent(QPaintEvent*)
         choosePicture(); // moved to a screen of another scale
     if (m_picture.isNull())
         return;
-    const QRect inside = style()->subControlRect(QStyle::CC_ToolButton, &option,
-                                                 QStyle::SC_ToolButton, this)
-                             .marginsRemoved(QMargins(2, 2, 2, 2));
+    const QRect inside =
+        style()
+            ->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButton, this)
+            .marginsRemoved(QMargins(2, 2, 2, 2));
     QRect target(QPoint(), m_size);
     target.moveCenter(rect().center());
     if (isDown() || isChecked())

@@ -44,8 +44,8 @@ const QPixmap& SplashWindow::pictureFor(qreal ratio)
     if (m_sharp.isNull())
         return m_picture;
     if (!qFuzzyCompare(ratio, m_sharp.devicePixelRatio())) {
-        m_sharp = m_sharp.scaled((QSizeF(m_picture.size()) * ratio).toSize(),
-                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_sharp = m_sharp.scaled((QSizeF(m_picture.size()) * ratio).toSize(), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
         m_sharp.setDevicePixelRatio(ratio);
     }
     return m_sharp;

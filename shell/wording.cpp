@@ -32,7 +32,8 @@ QString bookFailureText(const BookFileOutcome& outcome, const QString& path)
     case BookFileError::TooLarge:
         return QStringLiteral("Skedari «%1» është tepër i madh për të qenë libër.").arg(name);
     case BookFileError::Empty: return QStringLiteral("Skedari «%1» është i zbrazët.").arg(name);
-    case BookFileError::NotRtf: return QStringLiteral("Skedari «%1» nuk është skedar RTF.").arg(name);
+    case BookFileError::NotRtf:
+        return QStringLiteral("Skedari «%1» nuk është skedar RTF.").arg(name);
     default:
         return QStringLiteral("Skedari «%1» nuk mund të lexohet: %2.")
             .arg(name, reasonOf(outcome.error));

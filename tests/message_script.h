@@ -11,7 +11,8 @@ namespace velmora::test {
 
 class MessageScript {
 public:
-    explicit MessageScript(QList<MessageAnswer> answers = {}) : m_answers(std::move(answers)) {
+    explicit MessageScript(QList<MessageAnswer> answers = {}) : m_answers(std::move(answers))
+    {
         setMessageBoxHandler([this](QWidget*, const QString& text, MessageButtons buttons) {
             m_shown << text;
             m_buttons << buttons;

@@ -24,19 +24,24 @@ struct Piece {
     const char* font;
 };
 
-inline int fontNumber(const char* font) {
+inline int fontNumber(const char* font)
+{
     const QByteArray name(font);
-    if (name == kHeading) return 1;
-    if (name == kTitle) return 2;
-    if (name == kNote) return 3;
+    if (name == kHeading)
+        return 1;
+    if (name == kTitle)
+        return 2;
+    if (name == kNote)
+        return 3;
     return 0;
 }
 
-template <typename Pieces>
-QByteArray rtfOf(const Pieces& pieces) {
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New "
-                     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fswiss\\fcharset0 Arial Black;}"
-                     "{\\f3\\fswiss\\fcharset0 Arial Narrow;}}\n";
+template <typename Pieces> QByteArray rtfOf(const Pieces& pieces)
+{
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New "
+        "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fswiss\\fcharset0 Arial Black;}"
+        "{\\f3\\fswiss\\fcharset0 Arial Narrow;}}\n";
     for (const Piece& piece : pieces) {
         rtf += "{\\f" + QByteArray::number(fontNumber(piece.font)) + "\\fs24 ";
         for (QChar c : piece.text) {
@@ -56,20 +61,23 @@ QByteArray rtfOf(const Pieces& pieces) {
 
 // A book written compactly for data rows: pieces separated by '|', each opening with its font,
 // "A:" Arial, "T:" Times New Roman, "B:" Arial Black, "N:" Arial Narrow; '\n' ends a paragraph.
-inline QList<Piece> piecesOf(const QString& book) {
+inline QList<Piece> piecesOf(const QString& book)
+{
     QList<Piece> pieces;
     for (const QString& part : book.split(u'|')) {
         const QChar kind = part.isEmpty() ? QChar(u'T') : part.front();
-        const char* font = kind == u'A' ? kHeading : kind == u'B' ? kTitle
-                         : kind == u'N' ? kNote : kBody;
+        const char* font = kind == u'A'   ? kHeading
+                           : kind == u'B' ? kTitle
+                           : kind == u'N' ? kNote
+                                          : kBody;
         pieces.push_back({part.mid(2), font});
     }
     return pieces;
 }
 
 // Loads the pieces into view, the way the program loads its book from a file.
-template <typename Pieces>
-bool loadBook(RichTextView& view, const Pieces& pieces) {
+template <typename Pieces> bool loadBook(RichTextView& view, const Pieces& pieces)
+{
     QTemporaryDir dir;
     QFile file(dir.filePath("book.rtf"));
     if (!file.open(QIODevice::WriteOnly) || file.write(rtfOf(pieces)) < 0)
@@ -78,15 +86,18 @@ bool loadBook(RichTextView& view, const Pieces& pieces) {
     BookFileOutcome outcome;
     const bool loaded = view.setFileName(file.fileName(), &outcome);
     if (!loaded)
-        qWarning("book not loaded: error %d %s", int(outcome.error), qPrintable(outcome.systemDetail));
+        qWarning("book not loaded: error %d %s", int(outcome.error),
+                 qPrintable(outcome.systemDetail));
     return loaded;
 }
 
-inline bool loadBook(RichTextView& view, std::initializer_list<Piece> pieces) {
+inline bool loadBook(RichTextView& view, std::initializer_list<Piece> pieces)
+{
     return loadBook<std::initializer_list<Piece>>(view, pieces);
 }
 
-inline bool loadBook(RichTextView& view, const QString& book) {
+inline bool loadBook(RichTextView& view, const QString& book)
+{
     return loadBook(view, piecesOf(book));
 }
 

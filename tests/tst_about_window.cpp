@@ -91,35 +91,42 @@ void TestAboutWindow::labelsMatchTheLayout_data()
 
     const int left = Qt::AlignLeft;
     const QColor ink;
-    QTest::newRow("0, the organisation") << 0 << pixels(240, 240, 4755, 300) << false
-        << "MS Sans Serif" << 12.0 << int(QFont::Normal) << false << ink << left << "";
-    QTest::newRow("17, the maker's mark") << 17 << pixels(240, 480, 645, 405) << false
-        << "Arial Black" << 14.25 << int(QFont::Black) << false << ink << left << "";
-    QTest::newRow("18, the year") << 18 << pixels(960, 600, 360, 240) << false
-        << "Arial Narrow" << 9.75 << int(QFont::Normal) << false << ink << left << "2000";
-    QTest::newRow("19, the maker's name") << 19 << pixels(1440, 600, 2190, 240) << false
-        << "Arial" << 9.75 << int(QFont::Normal) << true << ink << left << "";
-    QTest::newRow("6, the title") << 6 << pixels(240, 1080, 3675, 480) << false
-        << "Arial" << 20.25 << int(QFont::Bold) << false << ink << left << "Velmora 2.0";
-    QTest::newRow("1, the author") << 1 << pixels(480, 1560, 1290, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Normal) << false << ink << left << "";
-    QTest::newRow("22, thanks heading") << 22 << pixels(240, 2160, 1095, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Bold) << false << ink << left << "Mirënjohje";
-    QTest::newRow("23, the publisher's thanks") << 23 << pixels(360, 2400, 4545, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Normal) << false << ink << left << "";
-    QTest::newRow("5, programming heading") << 5 << pixels(240, 2880, 1200, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Bold) << false << ink << left << "Programimi";
-    QTest::newRow("11, the programmer") << 11 << pixels(360, 3120, 1500, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Normal) << false << ink << left << "";
-    QTest::newRow("14, the e-mail address") << 14 << pixels(2040, 3120, 2745, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Normal) << false << QColor(255, 255, 128)
-        << int(Qt::AlignRight) << "";
-    QTest::newRow("12, place and date") << 12 << pixels(1695, 3600, 1635, 240) << false
-        << "MS Sans Serif" << 9.75 << int(QFont::Normal) << false << ink
-        << int(Qt::AlignHCenter) << "";
-    QTest::newRow("13, the terms of use") << 13 << pixels(120, 3960, 5055, 375) << true
-        << "Arial" << 6.75 << int(QFont::Normal) << false << ink << int(Qt::AlignHCenter)
-        << "";
+    QTest::newRow("0, the organisation")
+        << 0 << pixels(240, 240, 4755, 300) << false << "MS Sans Serif" << 12.0
+        << int(QFont::Normal) << false << ink << left << "";
+    QTest::newRow("17, the maker's mark")
+        << 17 << pixels(240, 480, 645, 405) << false << "Arial Black" << 14.25 << int(QFont::Black)
+        << false << ink << left << "";
+    QTest::newRow("18, the year") << 18 << pixels(960, 600, 360, 240) << false << "Arial Narrow"
+                                  << 9.75 << int(QFont::Normal) << false << ink << left << "2000";
+    QTest::newRow("19, the maker's name")
+        << 19 << pixels(1440, 600, 2190, 240) << false << "Arial" << 9.75 << int(QFont::Normal)
+        << true << ink << left << "";
+    QTest::newRow("6, the title") << 6 << pixels(240, 1080, 3675, 480) << false << "Arial" << 20.25
+                                  << int(QFont::Bold) << false << ink << left << "Velmora 2.0";
+    QTest::newRow("1, the author") << 1 << pixels(480, 1560, 1290, 240) << false << "MS Sans Serif"
+                                   << 9.75 << int(QFont::Normal) << false << ink << left << "";
+    QTest::newRow("22, thanks heading")
+        << 22 << pixels(240, 2160, 1095, 240) << false << "MS Sans Serif" << 9.75
+        << int(QFont::Bold) << false << ink << left << "Mirënjohje";
+    QTest::newRow("23, the publisher's thanks")
+        << 23 << pixels(360, 2400, 4545, 240) << false << "MS Sans Serif" << 9.75
+        << int(QFont::Normal) << false << ink << left << "";
+    QTest::newRow("5, programming heading")
+        << 5 << pixels(240, 2880, 1200, 240) << false << "MS Sans Serif" << 9.75 << int(QFont::Bold)
+        << false << ink << left << "Programimi";
+    QTest::newRow("11, the programmer")
+        << 11 << pixels(360, 3120, 1500, 240) << false << "MS Sans Serif" << 9.75
+        << int(QFont::Normal) << false << ink << left << "";
+    QTest::newRow("14, the e-mail address")
+        << 14 << pixels(2040, 3120, 2745, 240) << false << "MS Sans Serif" << 9.75
+        << int(QFont::Normal) << false << QColor(255, 255, 128) << int(Qt::AlignRight) << "";
+    QTest::newRow("12, place and date")
+        << 12 << pixels(1695, 3600, 1635, 240) << false << "MS Sans Serif" << 9.75
+        << int(QFont::Normal) << false << ink << int(Qt::AlignHCenter) << "";
+    QTest::newRow("13, the terms of use")
+        << 13 << pixels(120, 3960, 5055, 375) << true << "Arial" << 6.75 << int(QFont::Normal)
+        << false << ink << int(Qt::AlignHCenter) << "";
 }
 
 void TestAboutWindow::labelsMatchTheLayout()

@@ -14,7 +14,8 @@ private slots:
     void everyEntryLandsOnItsHeadingLine();
 };
 
-void TestBookJumps::everyEntryLandsOnItsHeadingLine() {
+void TestBookJumps::everyEntryLandsOnItsHeadingLine()
+{
     RichTextView view;
     BookFileOutcome outcome;
     QVERIFY2(view.setFileName(QStringLiteral(VELMORA_SAMPLE_BOOK), &outcome),

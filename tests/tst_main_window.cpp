@@ -2,14 +2,14 @@
 // fills on activation, the resize rule, the start-up failure and the ways the program ends.
 
 #include "main_window.h"
-#include "picture_button.h"
 #include "message_script.h"
+#include "picture_button.h"
 #include "rich_text_view.h"
 #include "test_books.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -21,9 +21,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
-#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <chrono>
@@ -73,8 +73,7 @@ QStringList itemsOf(const QComboBox* box)
     return items;
 }
 
-template <typename T>
-T* control(const QWidget& window, const char* name)
+template <typename T> T* control(const QWidget& window, const char* name)
 {
     return window.findChild<T*>(QString::fromLatin1(name));
 }
@@ -215,37 +214,53 @@ void TestMainWindow::controlsMatchTheLayout_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("toolTip");
 
-    const auto twips = [](int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); };
-    QTest::newRow("the search box") << "txtKerkim" << "QLineEdit" << twips(120, 1560, 1455, 315)
-                                    << "i Dërguari" << "Fjala e kërkuar";
-    QTest::newRow("the view") << "Rtf1" << "velmora::RichTextView" << twips(2160, 0, 5055, 4455)
-                              << "" << "";
-    QTest::newRow("the exit button") << "cmdFund" << "velmora::PictureButton"
-                                     << twips(120, 120, 375, 375) << "" << "Fund";
-    QTest::newRow("the label over the size box") << "Label2" << "QLabel" << twips(120, 2040, 0, 0)
-                                                 << "Dukja" << "";
-    QTest::newRow("the end button") << "cmdFundDoc" << "velmora::PictureButton"
-                                    << twips(1680, 840, 255, 375) << "" << "Në fund të tekstit";
-    QTest::newRow("the start button") << "cmdFillimDoc" << "velmora::PictureButton"
-                                      << twips(1320, 840, 255, 375) << ""
-                                      << "Në fillim të tekstit";
-    QTest::newRow("the search button") << "cmdKerkim" << "velmora::PictureButton"
-                                       << twips(1680, 1560, 375, 375) << "" << "Kërko";
+    const auto twips = [](int l, int t, int w, int h) {
+        return QRect(l / 15, t / 15, w / 15, h / 15);
+    };
+    QTest::newRow("the search box") << "txtKerkim"
+                                    << "QLineEdit" << twips(120, 1560, 1455, 315) << "i Dërguari"
+                                    << "Fjala e kërkuar";
+    QTest::newRow("the view") << "Rtf1"
+                              << "velmora::RichTextView" << twips(2160, 0, 5055, 4455) << ""
+                              << "";
+    QTest::newRow("the exit button") << "cmdFund"
+                                     << "velmora::PictureButton" << twips(120, 120, 375, 375) << ""
+                                     << "Fund";
+    QTest::newRow("the label over the size box") << "Label2"
+                                                 << "QLabel" << twips(120, 2040, 0, 0) << "Dukja"
+                                                 << "";
+    QTest::newRow("the end button") << "cmdFundDoc"
+                                    << "velmora::PictureButton" << twips(1680, 840, 255, 375) << ""
+                                    << "Në fund të tekstit";
+    QTest::newRow("the start button")
+        << "cmdFillimDoc"
+        << "velmora::PictureButton" << twips(1320, 840, 255, 375) << ""
+        << "Në fillim të tekstit";
+    QTest::newRow("the search button")
+        << "cmdKerkim"
+        << "velmora::PictureButton" << twips(1680, 1560, 375, 375) << ""
+        << "Kërko";
     QTest::newRow("the label over the search box")
-        << "Label3" << "QLabel" << twips(165, 1320, 0, 0) << "Kërkimi i tekstit" << "";
-    QTest::newRow("the About button") << "cmdRrethProg" << "velmora::PictureButton"
-                                      << twips(600, 120, 375, 375) << "" << "Rreth programit...";
-    QTest::newRow("the size box") << "CmbNrFonti" << "QComboBox" << twips(120, 2280, 615, 315)
-                                  << "12" << "Madhësia e tekstit";
-    QTest::newRow("the copy button") << "cmdCopy" << "velmora::PictureButton"
-                                     << twips(840, 2280, 375, 375) << ""
+        << "Label3"
+        << "QLabel" << twips(165, 1320, 0, 0) << "Kërkimi i tekstit"
+        << "";
+    QTest::newRow("the About button") << "cmdRrethProg"
+                                      << "velmora::PictureButton" << twips(600, 120, 375, 375) << ""
+                                      << "Rreth programit...";
+    QTest::newRow("the size box") << "CmbNrFonti"
+                                  << "QComboBox" << twips(120, 2280, 615, 315) << "12"
+                                  << "Madhësia e tekstit";
+    QTest::newRow("the copy button") << "cmdCopy"
+                                     << "velmora::PictureButton" << twips(840, 2280, 375, 375) << ""
                                      << "Kopjim i tekstit të selektuar";
-    QTest::newRow("the hadith-number box") << "cmbNrHadithi" << "QComboBox"
-                                           << twips(120, 840, 975, 315) << "1" << "";
+    QTest::newRow("the hadith-number box") << "cmbNrHadithi"
+                                           << "QComboBox" << twips(120, 840, 975, 315) << "1"
+                                           << "";
     QTest::newRow("the label over the hadith-number box")
-        << "Label4" << "QLabel" << twips(120, 600, 0, 0) << "Gjeje hadithin numër" << "";
+        << "Label4"
+        << "QLabel" << twips(120, 600, 0, 0) << "Gjeje hadithin numër"
+        << "";
 }
-
 
 void TestMainWindow::controlsMatchTheLayout()
 {
@@ -335,8 +350,8 @@ void TestMainWindow::tabVisitsTheControlsInOrder()
 {
     const auto window = startedWindow();
     QVERIFY(window);
-    const QStringList expected = {"txtKerkim",    "Rtf1",      "cmdFund",      "cmdFundDoc",
-                                  "cmdFillimDoc", "cmdKerkim", "cmdRrethProg", "CmbNrFonti",
+    const QStringList expected = {"txtKerkim",    "Rtf1",         "cmdFund",      "cmdFundDoc",
+                                  "cmdFillimDoc", "cmdKerkim",    "cmdRrethProg", "CmbNrFonti",
                                   "cmdCopy",      "cmbNrHadithi", "txtKerkim"};
     QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(*window, "txtKerkim"));
     QStringList visited;
@@ -355,7 +370,9 @@ void TestMainWindow::tabVisitsTheControlsInOrder()
 void TestMainWindow::screenReadersFindNamedControls()
 {
     const MainWindow window;
-    const auto reader = [](QObject* object) { return QAccessible::queryAccessibleInterface(object); };
+    const auto reader = [](QObject* object) {
+        return QAccessible::queryAccessibleInterface(object);
+    };
     QCOMPARE(reader(const_cast<MainWindow*>(&window))->role(), QAccessible::Window);
     QCOMPARE(reader(control<QWidget>(window, "Rtf1"))->text(QAccessible::Name),
              QStringLiteral("Teksti i librit"));
@@ -521,10 +538,14 @@ void TestMainWindow::listsAfterActivations_data()
     QTest::addColumn<QString>("sizeAction"); // "", "pick" (the next size down the list), or typed
     QTest::addColumn<QString>("sizeShown");
 
-    QTest::newRow("first showing, no size picked") << 0 << "" << "12";
-    QTest::newRow("About window twice, no size picked") << 2 << "" << "12";
-    QTest::newRow("About window twice after a size was picked") << 2 << "pick" << "13";
-    QTest::newRow("About window once after a size was typed") << 1 << "15" << "15";
+    QTest::newRow("first showing, no size picked") << 0 << ""
+                                                   << "12";
+    QTest::newRow("About window twice, no size picked") << 2 << ""
+                                                        << "12";
+    QTest::newRow("About window twice after a size was picked") << 2 << "pick"
+                                                                << "13";
+    QTest::newRow("About window once after a size was typed") << 1 << "15"
+                                                              << "15";
 }
 
 void TestMainWindow::listsAfterActivations()
@@ -753,7 +774,8 @@ void TestMainWindow::wheelOverClosedBoxesPicksNothing()
     for (const char* name : {"cmbNrHadithi", "CmbNrFonti"}) {
         auto* box = control<QComboBox>(*window, name);
         const QString shown = box->currentText();
-        for (QWidget* target : {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
+        for (QWidget* target :
+             {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
             const QPointF at(5, 5);
             QWheelEvent notch(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);

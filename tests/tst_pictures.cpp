@@ -14,7 +14,7 @@ namespace velmora {
 
 namespace {
 
-QByteArray resourceBytes(const QString &path)
+QByteArray resourceBytes(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -22,17 +22,17 @@ QByteArray resourceBytes(const QString &path)
     return file.readAll();
 }
 
-quint16 u16(const QByteArray &bytes, qsizetype at)
+quint16 u16(const QByteArray& bytes, qsizetype at)
 {
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }
 
-quint32 u32(const QByteArray &bytes, qsizetype at)
+quint32 u32(const QByteArray& bytes, qsizetype at)
 {
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
-int distinctOpaqueColours(const QImage &image)
+int distinctOpaqueColours(const QImage& image)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     QSet<QRgb> colours;
@@ -43,7 +43,7 @@ int distinctOpaqueColours(const QImage &image)
     return int(colours.size());
 }
 
-bool fullyOpaque(const QImage &image)
+bool fullyOpaque(const QImage& image)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < argb.height(); ++y)
@@ -53,7 +53,7 @@ bool fullyOpaque(const QImage &image)
     return true;
 }
 
-int widestOpaqueRow(const QImage &image)
+int widestOpaqueRow(const QImage& image)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     int widest = -1;
@@ -70,8 +70,9 @@ int widestOpaqueRow(const QImage &image)
     return widest;
 }
 
-// True when the image is a smaller one enlarged pixel for pixel: every aligned 2x2 block one colour.
-bool pixelDoubled(const QImage &image)
+// True when the image is a smaller one enlarged pixel for pixel: every aligned 2x2 block one
+// colour.
+bool pixelDoubled(const QImage& image)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y + 1 < argb.height(); y += 2)
@@ -109,8 +110,7 @@ void TstPictures::iconHoldsSixteenColourImages_data()
     // The image shown at 100 % comes first, where a plain image read finds it (the tick's 16
     // pixel one too is hand-set); the others follow for scaled screens.
     const QList<int> first32{32, 16, 48, 64};
-    QTest::newRow("the window icon is opaque")
-        << ":/pictures/velmora.ico" << first32 << false;
+    QTest::newRow("the window icon is opaque") << ":/pictures/velmora.ico" << first32 << false;
     QTest::newRow("the exit button shows a 16 pixel picture on a clear ground")
         << ":/pictures/exit.ico" << QList<int>{16, 32, 48, 64} << true;
     QTest::newRow("the About button's computer fills its square")
@@ -159,8 +159,8 @@ void TstPictures::iconHoldsSixteenColourImages()
         QVERIFY(colours <= 16);
         if (transparent) {
             const int last = sizes[i] - 1;
-            for (const QPoint corner : {QPoint(0, 0), QPoint(last, 0), QPoint(0, last),
-                                        QPoint(last, last)})
+            for (const QPoint corner :
+                 {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)})
                 QCOMPARE(image.pixelColor(corner).alpha(), 0);
         } else {
             QVERIFY(fullyOpaque(image));
@@ -197,7 +197,8 @@ void TstPictures::iconIsSharpWhenScaled_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("side"); // the picture's size in logical pixels
 
-    for (const char *name : {"velmora", "about", "arrow_up", "arrow_down", "search", "copy", "tick"})
+    for (const char* name :
+         {"velmora", "about", "arrow_up", "arrow_down", "search", "copy", "tick"})
         QTest::newRow(name) << QStringLiteral(":/pictures/%1.ico").arg(QLatin1String(name)) << 32;
     QTest::newRow("exit") << ":/pictures/exit.ico" << 16;
 }

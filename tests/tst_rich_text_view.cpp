@@ -59,7 +59,10 @@ rtf::Document modelOf(const std::vector<Piece>& pieces)
     return model;
 }
 
-rtf::Document plain(const QString& text) { return modelOf({{text}}); }
+rtf::Document plain(const QString& text)
+{
+    return modelOf({{text}});
+}
 
 // The format the view draws the character at position with (not a paragraph end).
 QTextCharFormat shownFormat(const RichTextView& view, int position)
@@ -72,7 +75,10 @@ QTextCharFormat shownFormat(const RichTextView& view, int position)
     return {};
 }
 
-QString fontName(const RichTextView& view) { return view.SelFontName().value_or("(mixed)"); }
+QString fontName(const RichTextView& view)
+{
+    return view.SelFontName().value_or("(mixed)");
+}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -124,14 +130,16 @@ void TestRichTextView::textKeepsOnePositionPerCharacter_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("paragraph ends") << "ab\rcd\r" << "ab\rcd\r";
-    QTest::newRow("a last paragraph without its end") << "ab\r\rcd" << "ab\r\rcd";
+    QTest::newRow("paragraph ends") << "ab\rcd\r"
+                                    << "ab\rcd\r";
+    QTest::newRow("a last paragraph without its end") << "ab\r\rcd"
+                                                      << "ab\r\rcd";
     QTest::newRow("a line break inside a paragraph") << u"ab\u2028cd\rx"_qs << u"ab\u2028cd\rx"_qs;
     QTest::newRow("a line feed after a paragraph end stays a character of its own")
         << "ab\r\ncd" << u"ab\r\u2028cd"_qs;
-    QTest::newRow("a paragraph separator becomes a line break") << u"a\u2029b"_qs
-                                                                << u"a\u2028b"_qs;
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("a paragraph separator becomes a line break") << u"a\u2029b"_qs << u"a\u2028b"_qs;
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestRichTextView::textKeepsOnePositionPerCharacter()
@@ -159,8 +167,8 @@ void TestRichTextView::showsAModelWithFaultyRuns_data()
     QTest::newRow("no runs at all") << QList<QList<int>>{} << "Arial";
     QTest::newRow("a gap between runs goes to the run before it")
         << QList<QList<int>>{{0, 2, 0}, {4, 2, 0}} << "Arial";
-    QTest::newRow("overlapping runs") << QList<QList<int>>{{0, 4, 1}, {2, 4, 1}}
-                                      << "Times New Roman";
+    QTest::newRow("overlapping runs")
+        << QList<QList<int>>{{0, 4, 1}, {2, 4, 1}} << "Times New Roman";
     QTest::newRow("runs out of order and past the end")
         << QList<QList<int>>{{3, 90, 1}, {0, 3, 0}} << "(mixed)";
     QTest::newRow("a format that does not exist") << QList<QList<int>>{{0, 6, 7}} << "Arial";
@@ -208,8 +216,8 @@ void TestRichTextView::find_data()
         << ab << 2 << 4 << "ab" << -1 << -1 << 3;
     QTest::newRow("no bounds: a match outside the selection is not found")
         << ab << 3 << 1 << "b" << -1 << -1 << -1;
-    QTest::newRow("only start searches from there to the end") << ab << 0 << 0 << "ab" << 1 << -1
-                                                               << 3;
+    QTest::newRow("only start searches from there to the end")
+        << ab << 0 << 0 << "ab" << 1 << -1 << 3;
     QTest::newRow("only end searches from the caret") << ab << 2 << 0 << "ab" << -1 << 8 << 3;
     QTest::newRow("only end: a match that begins before the caret is not found")
         << ab << 7 << 0 << "ab" << -1 << 8 << -1;
@@ -227,19 +235,18 @@ void TestRichTextView::find_data()
         << ab << 4 << 0 << "ab" << -5 << 3 << 0;
     QTest::newRow("an empty text is never found") << ab << 0 << 0 << "" << -1 << -1 << -1;
     QTest::newRow("absent") << ab << 4 << 0 << "xy" << -1 << -1 << -1;
-    QTest::newRow("an occurrence inside a longer word") << "Dërguari" << 0 << 0 << "guari" << -1
-                                                        << -1 << 3;
-    QTest::newRow("ë and Ë are one letter") << "DËRGUARI dërguari" << 0 << 0 << "dërguari" << 1
-                                            << -1 << 9;
+    QTest::newRow("an occurrence inside a longer word")
+        << "Dërguari" << 0 << 0 << "guari" << -1 << -1 << 3;
+    QTest::newRow("ë and Ë are one letter")
+        << "DËRGUARI dërguari" << 0 << 0 << "dërguari" << 1 << -1 << 9;
     QTest::newRow("ç and Ç are one letter") << "xx Çka çKA" << 0 << 0 << "ÇKA" << -1 << -1 << 3;
     QTest::newRow("Greek final sigma, sigma and capital sigma are one letter")
         << "ΛΌΓΟΣ" << 0 << 0 << "λόγος" << -1 << -1 << 0;
     QTest::newRow("letters outside the first plane fold too")
         << u"x\U00010428y"_qs << 0 << 0 << u"\U00010400"_qs << -1 << -1 << 1;
-    QTest::newRow("overlapping occurrences: the first") << "aaaa" << 0 << 0 << "aa" << 1 << -1
-                                                        << 1;
-    QTest::newRow("a match across a paragraph end") << "ab\rcd" << 0 << 0 << "b\rc" << -1 << -1
-                                                    << 1;
+    QTest::newRow("overlapping occurrences: the first") << "aaaa" << 0 << 0 << "aa" << 1 << -1 << 1;
+    QTest::newRow("a match across a paragraph end")
+        << "ab\rcd" << 0 << 0 << "b\rc" << -1 << -1 << 1;
 }
 
 void TestRichTextView::find()
@@ -274,12 +281,12 @@ void TestRichTextView::findOptions_data()
     QTest::addColumn<int>("options");
     QTest::addColumn<int>("found");
     QTest::addColumn<bool>("selects");
-    QTest::newRow("letter case counts with match case") << "AB" << RichTextView::kFindMatchCase
-                                                        << 10 << true;
-    QTest::newRow("whole words skip matches inside words") << "ab" << RichTextView::kFindWholeWord
-                                                           << 7 << true;
-    QTest::newRow("no highlight leaves the selection") << "ab" << RichTextView::kFindNoHighlight
-                                                       << 3 << false;
+    QTest::newRow("letter case counts with match case")
+        << "AB" << RichTextView::kFindMatchCase << 10 << true;
+    QTest::newRow("whole words skip matches inside words")
+        << "ab" << RichTextView::kFindWholeWord << 7 << true;
+    QTest::newRow("no highlight leaves the selection")
+        << "ab" << RichTextView::kFindNoHighlight << 3 << false;
 }
 
 void TestRichTextView::findOptions()
@@ -359,8 +366,7 @@ void TestRichTextView::selFontName_data()
     QTest::newRow("Arial Narrow is another font") << 20 << 2 << "Arial Narrow";
     QTest::newRow("two font table entries with one name are one font") << 22 << 5 << "Arial";
     QTest::newRow("a caret takes the character before it") << 11 << 0 << "Arial";
-    QTest::newRow("a caret at the start takes the first character") << 0 << 0
-                                                                    << "Times New Roman";
+    QTest::newRow("a caret at the start takes the first character") << 0 << 0 << "Times New Roman";
     QTest::newRow("the whole text") << 0 << 100 << QString();
 }
 
@@ -467,20 +473,20 @@ void TestRichTextView::spanAndUpTo_data()
     QTest::newRow("Span on the last line runs to the end of the text")
         << "x\r12 fund" << 2 << 2 << true << "\r" << 2 << 7;
     QTest::newRow("Span at the end of the text stays") << "ab" << 2 << 0 << true << "\r" << 2 << 0;
-    QTest::newRow("Span next to the delimiter stays") << "ab\rc" << 0 << 2 << true << "\r" << 0
-                                                      << 2;
+    QTest::newRow("Span next to the delimiter stays")
+        << "ab\rc" << 0 << 2 << true << "\r" << 0 << 2;
     QTest::newRow("UpTo moves to just before the next delimiter")
         << "ab AB ab" << 3 << 0 << false << delimiters << 5 << 0;
-    QTest::newRow("UpTo next to a delimiter stays") << "x AB" << 1 << 0 << false << delimiters
-                                                    << 1 << 0;
+    QTest::newRow("UpTo next to a delimiter stays")
+        << "x AB" << 1 << 0 << false << delimiters << 1 << 0;
     QTest::newRow("UpTo without a delimiter after goes to the end")
         << "ab AB" << 4 << 0 << false << delimiters << 5 << 0;
-    QTest::newRow("UpTo at the end of the text stays") << "ab" << 2 << 0 << false << delimiters
-                                                       << 2 << 0;
+    QTest::newRow("UpTo at the end of the text stays")
+        << "ab" << 2 << 0 << false << delimiters << 2 << 0;
     QTest::newRow("UpTo drops a selection and starts from its end")
         << "ab AB ab" << 0 << 2 << false << delimiters << 2 << 0;
-    QTest::newRow("UpTo counts every delimiter") << "a!b" << 0 << 0 << false << delimiters << 1
-                                                 << 0;
+    QTest::newRow("UpTo counts every delimiter")
+        << "a!b" << 0 << 0 << false << delimiters << 1 << 0;
 }
 
 void TestRichTextView::spanAndUpTo()
@@ -563,8 +569,7 @@ void TestRichTextView::fontNamesSurviveSubstitution()
     QTemporaryDir folder;
     const QString path = folder.filePath("shkronja.rtf");
     // Cut off inside its last group, as a file copied only in part would be.
-    writeFile(path, "{\\rtf1\\ansi" + kFontTable +
-                        "{\\f1 aa}{\\f2 bb}{\\f3 cc}{\\f4 dd}{\\f0 ee");
+    writeFile(path, "{\\rtf1\\ansi" + kFontTable + "{\\f1 aa}{\\f2 bb}{\\f3 cc}{\\f4 dd}{\\f0 ee");
     RichTextView view;
     QVERIFY(view.setFileName(path));
     QCOMPARE(view.Text(), QStringLiteral("aabbccddee"));
@@ -583,10 +588,11 @@ void TestRichTextView::showsParagraphAndCharacterFormats()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("formate.rtf");
-    writeFile(path, "{\\rtf1\\ansi" + kFontTable + "{\\colortbl;\\red128\\green0\\blue0;}"
-                    "\\pard\\qc\\li720\\ri360\\fi-360\\sb240\\sa120\\f1\\fs28\\b\\cf1 a\\par"
-                    "\\pard\\qj\\sl360\\slmult1\\plain\\i b\\par"
-                    "\\pard\\sl-300\\slmult0\\plain\\ul c{\\super 2}\\strike d\\par}");
+    writeFile(path, "{\\rtf1\\ansi" + kFontTable +
+                        "{\\colortbl;\\red128\\green0\\blue0;}"
+                        "\\pard\\qc\\li720\\ri360\\fi-360\\sb240\\sa120\\f1\\fs28\\b\\cf1 a\\par"
+                        "\\pard\\qj\\sl360\\slmult1\\plain\\i b\\par"
+                        "\\pard\\sl-300\\slmult0\\plain\\ul c{\\super 2}\\strike d\\par}");
     RichTextView view;
     QVERIFY(view.setFileName(path));
     QCOMPARE(view.Text(), QStringLiteral("a\rb\rc2d\r"));
@@ -688,8 +694,8 @@ void TestRichTextView::mouseUp_data()
     QTest::addColumn<int>("shift");
     QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers() << 1 << 0;
     QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << 2 << 0;
-    QTest::newRow("middle with Shift") << Qt::MiddleButton
-                                       << Qt::KeyboardModifiers(Qt::ShiftModifier) << 4 << 1;
+    QTest::newRow("middle with Shift")
+        << Qt::MiddleButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << 4 << 1;
     QTest::newRow("right with Ctrl and Alt")
         << Qt::RightButton << (Qt::ControlModifier | Qt::AltModifier) << 2 << 6;
 }

@@ -15,25 +15,34 @@ using rtf::Document;
 using rtf::ReadStatus;
 
 // The text as a reader sees it: paragraph ends as "\n", line breaks as U+2028.
-QString shown(const std::u16string &units) {
+QString shown(const std::u16string& units)
+{
     QString text = QString::fromStdU16String(units);
     text.replace(QChar(Document::kParagraphEnd), QLatin1Char('\n'));
     return text;
 }
 
-QString shown(const Document &doc) {
+QString shown(const Document& doc)
+{
     return shown(doc.text);
 }
 
-QString describe(const rtf::CharFormat &f, const Document &doc) {
+QString describe(const rtf::CharFormat& f, const Document& doc)
+{
     QString d = QString::fromStdString(doc.fontNames[f.font]) + QLatin1Char(' ') +
                 QString::number(f.points());
-    if (f.bold) d += QLatin1String(" b");
-    if (f.italic) d += QLatin1String(" i");
-    if (f.underline) d += QLatin1String(" u");
-    if (f.strike) d += QLatin1String(" s");
-    if (f.vertical == rtf::CharFormat::Vertical::Super) d += QLatin1String(" super");
-    if (f.vertical == rtf::CharFormat::Vertical::Sub) d += QLatin1String(" sub");
+    if (f.bold)
+        d += QLatin1String(" b");
+    if (f.italic)
+        d += QLatin1String(" i");
+    if (f.underline)
+        d += QLatin1String(" u");
+    if (f.strike)
+        d += QLatin1String(" s");
+    if (f.vertical == rtf::CharFormat::Vertical::Super)
+        d += QLatin1String(" super");
+    if (f.vertical == rtf::CharFormat::Vertical::Sub)
+        d += QLatin1String(" sub");
     if (f.color != rtf::CharFormat::kAutoColor)
         d += QStringLiteral(" #%1").arg(f.color, 6, 16, QLatin1Char('0'));
     return d;
@@ -41,10 +50,11 @@ QString describe(const rtf::CharFormat &f, const Document &doc) {
 
 // Each stretch of equal formatting as "text[font size flags]", so a row states its runs in one
 // readable line.
-QString describeRuns(const Document &doc) {
+QString describeRuns(const Document& doc)
+{
     QString out;
     QString last;
-    for (const auto &run : doc.runs) {
+    for (const auto& run : doc.runs) {
         const QString d = describe(doc.formatOf(run), doc);
         if (!out.isEmpty() && d != last)
             out += QLatin1Char('[') + last + QLatin1Char(']');
@@ -57,10 +67,11 @@ QString describeRuns(const Document &doc) {
     return out;
 }
 
-QString describe(const rtf::ParagraphFormat &p) {
-    static const char *const kAlign[] = {"left", "center", "right", "justify"};
+QString describe(const rtf::ParagraphFormat& p)
+{
+    static const char* const kAlign[] = {"left", "center", "right", "justify"};
     QString d = QLatin1String(kAlign[static_cast<int>(p.align)]);
-    auto add = [&d](const char *name, int32_t v) {
+    auto add = [&d](const char* name, int32_t v) {
         if (v != 0)
             d += QStringLiteral(" %1%2").arg(QLatin1String(name)).arg(v);
     };
@@ -75,17 +86,22 @@ QString describe(const rtf::ParagraphFormat &p) {
     return d;
 }
 
-rtf::ReadResult read(const QByteArray &bytes) {
-    return rtf::readRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+rtf::ReadResult read(const QByteArray& bytes)
+{
+    return rtf::readRtf(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 // A document with the given body and a font table of Arial (f0) and Times New Roman (f1).
-QByteArray doc(const QByteArray &body) {
-    return QByteArray(R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\froman Times New Roman;}})") +
+QByteArray doc(const QByteArray& body)
+{
+    return QByteArray(
+               R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\froman Times New Roman;}})") +
            body + '}';
 }
 
-QByteArray repeated(const char *piece, int times) {
+QByteArray repeated(const char* piece, int times)
+{
     QByteArray out;
     out.reserve(static_cast<qsizetype>(std::strlen(piece)) * times);
     for (int i = 0; i < times; ++i)
@@ -98,7 +114,7 @@ QByteArray repeated(const char *piece, int times) {
 class TestRtfReader : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void plainTextAndDelimiters_data();
     void plainTextAndDelimiters() { checkText(); }
     void breaksAndSpecialCharacters_data();
@@ -125,17 +141,19 @@ class TestRtfReader : public QObject {
     void nestingBeyondTheLimitStaysContained_data();
     void nestingBeyondTheLimitStaysContained();
 
-  private:
+private:
     void addTextColumns();
     void checkText();
 };
 
-void TestRtfReader::addTextColumns() {
+void TestRtfReader::addTextColumns()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 }
 
-void TestRtfReader::checkText() {
+void TestRtfReader::checkText()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     const auto result = read(rtf);
@@ -143,7 +161,8 @@ void TestRtfReader::checkText() {
     QCOMPARE(shown(result.document), text);
 }
 
-void TestRtfReader::plainTextAndDelimiters_data() {
+void TestRtfReader::plainTextAndDelimiters_data()
+{
     addTextColumns();
     QTest::newRow("one space after a control word is swallowed") << doc(R"(a\b0 b)") << "ab";
     QTest::newRow("a second space is text") << doc(R"(a\b0   b)") << "a  b";
@@ -153,243 +172,252 @@ void TestRtfReader::plainTextAndDelimiters_data() {
     QTest::newRow("line ends in the file are not text") << doc("a\\b0\r\nb\nc") << "abc";
     QTest::newRow("a control symbol needs no delimiter") << doc(R"(a\~b)") << u"a\u00A0b"_s;
     QTest::newRow("escaped braces and backslash") << doc(R"(\{x\}\\)") << "{x}\\";
-    QTest::newRow("an unknown control word is ignored with its space") << doc(R"(a\foo12 b)")
-                                                                        << "ab";
+    QTest::newRow("an unknown control word is ignored with its space")
+        << doc(R"(a\foo12 b)") << "ab";
     QTest::newRow("an overlong control word is ignored whole")
-            << doc("a\\" + repeated("x", 100) + " b") << "ab";
+        << doc("a\\" + repeated("x", 100) + " b") << "ab";
     QTest::newRow("an overlong parameter is clamped, not wrapped")
-            << doc(R"(\fs99999999999999999999 a)") << "a";
+        << doc(R"(\fs99999999999999999999 a)") << "a";
 }
 
-void TestRtfReader::breaksAndSpecialCharacters_data() {
+void TestRtfReader::breaksAndSpecialCharacters_data()
+{
     addTextColumns();
     QTest::newRow("par ends a paragraph") << doc(R"(a\par b)") << "a\nb";
     QTest::newRow("a backslash before a line end is a par") << doc("a\\\nb") << "a\nb";
     QTest::newRow("line breaks inside the paragraph") << doc(R"(a\line b)") << u"a\u2028b"_s;
     QTest::newRow("tab") << doc(R"(a\tab b)") << "a\tb";
     QTest::newRow("page ends a paragraph once") << doc(R"(a\page b\par\page c)") << "a\nb\nc";
-    QTest::newRow("sect ends a paragraph once") << doc(R"(a\sect b\par\sect\sectd c)")
-                                               << "a\nb\nc";
+    QTest::newRow("sect ends a paragraph once") << doc(R"(a\sect b\par\sect\sectd c)") << "a\nb\nc";
     QTest::newRow("dashes, quotes and bullet")
-            << doc(R"(\emdash\endash\lquote\rquote\ldblquote\rdblquote\bullet)")
-            << u"\u2014\u2013\u2018\u2019\u201C\u201D\u2022"_s;
+        << doc(R"(\emdash\endash\lquote\rquote\ldblquote\rdblquote\bullet)")
+        << u"\u2014\u2013\u2018\u2019\u201C\u201D\u2022"_s;
     QTest::newRow("non-breaking space, optional hyphen, non-breaking hyphen")
-            << doc(R"(a\~b\-c\_d)") << u"a\u00A0b\u00ADc\u2011d"_s;
+        << doc(R"(a\~b\-c\_d)") << u"a\u00A0b\u00ADc\u2011d"_s;
     QTest::newRow("hidden text is left out") << doc(R"(a{\v hidden}b\v c\v0 d)") << "abd";
     QTest::newRow("a hidden paragraph mark joins two paragraphs")
-            << doc(R"(a{\v\par}b\par c)") << "ab\nc";
+        << doc(R"(a{\v\par}b\par c)") << "ab\nc";
 }
 
-void TestRtfReader::codePages_data() {
+void TestRtfReader::codePages_data()
+{
     addTextColumns();
     QTest::newRow("1252 when nothing names a page") << doc(R"(\'eb\'80)") << u"ë€"_s;
     const struct {
         int page;
-        const char *byte;
-        const char16_t *text;
-    } pages[] = {{1250, "8a", u"Š"}, {1251, "c6", u"Ж"}, {1253, "e1", u"α"},
-                 {1254, "f0", u"ğ"}, {1255, "e0", u"א"}, {1256, "c7", u"ا"},
+        const char* byte;
+        const char16_t* text;
+    } pages[] = {{1250, "8a", u"Š"}, {1251, "c6", u"Ж"},      {1253, "e1", u"α"},
+                 {1254, "f0", u"ğ"}, {1255, "e0", u"א"},      {1256, "c7", u"ا"},
                  {1257, "e0", u"ą"}, {1258, "d2", u"\u0309"}, {874, "a1", u"ก"},
-                 {437, "82", u"é"},  {850, "d0", u"ð"},  {10000, "8e", u"é"}};
-    for (const auto &p : pages)
+                 {437, "82", u"é"},  {850, "d0", u"ð"},       {10000, "8e", u"é"}};
+    for (const auto& p : pages)
         QTest::addRow("ansicpg%d", p.page)
-                << QByteArray(R"({\rtf1\ansi\ansicpg)") + QByteArray::number(p.page) + R"( \')" +
-                           p.byte + '}'
-                << QString::fromUtf16(p.text);
+            << QByteArray(R"({\rtf1\ansi\ansicpg)") + QByteArray::number(p.page) + R"( \')" +
+                   p.byte + '}'
+            << QString::fromUtf16(p.text);
     QTest::newRow("pc, pca and mac name their pages")
-            << QByteArray(R"({\rtf1\pc \'82{\pca \'d0}{\mac \'8e}})") << u"éðé"_s;
+        << QByteArray(R"({\rtf1\pc \'82{\pca \'d0}{\mac \'8e}})") << u"éðé"_s;
     QTest::newRow("a font's charset wins over ansicpg")
-            << QByteArray(R"({\rtf1\ansi\ansicpg1251{\fonttbl{\f0 A;}{\f1\fcharset238 B;}})"
-                          R"(\'c6\f1\'8a\f0\'c6})")
-            << u"ЖŠЖ"_s;
+        << QByteArray(R"({\rtf1\ansi\ansicpg1251{\fonttbl{\f0 A;}{\f1\fcharset238 B;}})"
+                      R"(\'c6\f1\'8a\f0\'c6})")
+        << u"ЖŠЖ"_s;
     QTest::newRow("a font with the default charset takes the document's page")
-            << QByteArray(R"({\rtf1\ansicpg1251{\fonttbl{\f0\fcharset1 A;}}\f0\'c6})") << u"Ж"_s;
+        << QByteArray(R"({\rtf1\ansicpg1251{\fonttbl{\f0\fcharset1 A;}}\f0\'c6})") << u"Ж"_s;
     QTest::newRow("ansicpg after the font table still counts")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 A;}}\ansicpg1253 \'e1})") << u"α"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 A;}}\ansicpg1253 \'e1})") << u"α"_s;
     QTest::newRow("shift-jis pairs decode together, trail bytes written as text")
-            << QByteArray(R"({\rtf1\ansicpg932 \'82\'a0\'83V\'b1})") << u"あシｱ"_s;
+        << QByteArray(R"({\rtf1\ansicpg932 \'82\'a0\'83V\'b1})") << u"あシｱ"_s;
     QTest::newRow("gbk, hangul and big5 by font charset")
-            << QByteArray(R"({\rtf1{\fonttbl{\f1\fcharset134 A;}{\f2\fcharset129 B;})"
-                          R"({\f3\fcharset136 C;}}\f1\'c4\'e3\f2\'c7\'d1\f3\'a4\'a4})")
-            << u"你한中"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f1\fcharset134 A;}{\f2\fcharset129 B;})"
+                      R"({\f3\fcharset136 C;}}\f1\'c4\'e3\f2\'c7\'d1\f3\'a4\'a4})")
+        << u"你한中"_s;
     QTest::newRow("mac japanese charset is shift-jis")
-            << QByteArray(R"({\rtf1\mac{\fonttbl{\f0\fcharset78 H;}}\f0\'82\'a0})") << u"あ"_s;
+        << QByteArray(R"({\rtf1\mac{\fonttbl{\f0\fcharset78 H;}}\f0\'82\'a0})") << u"あ"_s;
     QTest::newRow("a lead byte cut off by a group end is dropped")
-            << QByteArray(R"({\rtf1\ansicpg932{\'82}A})") << u"A"_s;
+        << QByteArray(R"({\rtf1\ansicpg932{\'82}A})") << u"A"_s;
     QTest::newRow("a lead byte before a byte that cannot trail is replaced")
-            << QByteArray(R"({\rtf1\ansicpg932 \'82 x})") << u"\uFFFD x"_s;
+        << QByteArray(R"({\rtf1\ansicpg932 \'82 x})") << u"\uFFFD x"_s;
     QTest::newRow("a lead byte does not pair with a byte of another font's page")
-            << QByteArray(R"({\rtf1{\fonttbl{\f1\fcharset128 J;}{\f2\fcharset134 C;}}\f1\'82\f2\'c4\'e3})")
-            << u"你"_s;
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f1\fcharset128 J;}{\f2\fcharset134 C;}}\f1\'82\f2\'c4\'e3})")
+        << u"你"_s;
     QTest::newRow("a font with cpg65001 is utf-8")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset128\cpg65001 U;}}\f0\'e4\'b8\'ad\'e5\'9c\'8b})")
-            << u"中國"_s;
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f0\fcharset128\cpg65001 U;}}\f0\'e4\'b8\'ad\'e5\'9c\'8b})")
+        << u"中國"_s;
     QTest::newRow("the symbol font shows greek and its bullet")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset2 Symbol;}}a\f1 a\'b7})")
-            << u"aα•"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset2 Symbol;}}a\f1 a\'b7})")
+        << u"aα•"_s;
     QTest::newRow("a font named Symbol without a charset is still the symbol font")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Symbol;}}\f1\'b7})") << u"•"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Symbol;}}\f1\'b7})") << u"•"_s;
     QTest::newRow("a wingdings bullet is a small square")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Wingdings;}}\f0\'a7})") << u"▪"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Wingdings;}}\f0\'a7})") << u"▪"_s;
     QTest::newRow("other symbol fonts keep the private-use form")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Dingbats X;}}\f0 A})") << u"\uF041"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Dingbats X;}}\f0 A})") << u"\uF041"_s;
     QTest::newRow("a symbol character written as unicode")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0\u-3913 ?})") << u"•"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0\u-3913 ?})") << u"•"_s;
 }
 
-void TestRtfReader::unicodeEscapes_data() {
+void TestRtfReader::unicodeEscapes_data()
+{
     addTextColumns();
     QTest::newRow("the fallback after u is skipped") << doc(R"(\u1075?x)") << u"гx"_s;
     QTest::newRow("negative values count from 65536") << doc(R"(\u-3913?)") << u"\uF0B7"_s;
     QTest::newRow("a surrogate pair from two signed values")
-            << doc(R"(\u-10179?\u-8704?)") << u"\U0001F600"_s;
+        << doc(R"(\u-10179?\u-8704?)") << u"\U0001F600"_s;
     QTest::newRow("a lone surrogate is replaced") << doc(R"(\u-10179?x)") << u"\uFFFDx"_s;
-    QTest::newRow("out of range values are replaced") << doc(R"(\u70000?\u-99999999999?)")
-                                                      << u"\uFFFD\uFFFD"_s;
+    QTest::newRow("out of range values are replaced")
+        << doc(R"(\u70000?\u-99999999999?)") << u"\uFFFD\uFFFD"_s;
     QTest::newRow("uc0 has no fallback") << doc(R"(\uc0\u1075 x)") << u"гx"_s;
     QTest::newRow("uc2 skips two bytes") << doc(R"(\uc2\u1075 abc)") << u"гc"_s;
     QTest::newRow("a hex escape counts as one fallback byte") << doc(R"(\u1075\'e3x)") << u"гx"_s;
     QTest::newRow("a control word counts as one fallback character")
-            << doc(R"(\uc2\u1075\'e3\tab x)") << u"гx"_s;
+        << doc(R"(\uc2\u1075\'e3\tab x)") << u"гx"_s;
     QTest::newRow("the fallback stops at a group end") << doc(R"({\uc3\u1075 a}b)") << u"гb"_s;
     QTest::newRow("the fallback stops at a group start") << doc(R"(\uc3\u1075{b}c)") << u"гbc"_s;
     QTest::newRow("a group inherits uc") << doc(R"(\uc2{\u1075 abc})") << u"гc"_s;
-    QTest::newRow("uc is kept per group") << doc(R"({\uc2{\uc0\u1075 x}\u1076 yyz})")
-                                          << u"гxдz"_s;
+    QTest::newRow("uc is kept per group") << doc(R"({\uc2{\uc0\u1075 x}\u1076 yyz})") << u"гxдz"_s;
     QTest::newRow("a huge uc is clamped")
-            << doc(R"(\uc2147483647\u1075 )" + repeated("x", rtf::kMaxUnicodeSkip + 3)) << u"гxxx"_s;
+        << doc(R"(\uc2147483647\u1075 )" + repeated("x", rtf::kMaxUnicodeSkip + 3)) << u"гxxx"_s;
     QTest::newRow("upr shows the unicode copy only")
-            << doc(R"({\upr{[G]}{\*\ud{[\uc0\u915]}}})") << u"[Γ]"_s;
+        << doc(R"({\upr{[G]}{\*\ud{[\uc0\u915]}}})") << u"[Γ]"_s;
     QTest::newRow("ud outside upr is ordinary text") << doc(R"({\*\ud x})") << "x";
     QTest::newRow("unicode in a font name")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 \u1040?rial;}}\f0 x})") << "x";
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 \u1040?rial;}}\f0 x})") << "x";
 }
 
-void TestRtfReader::destinations_data() {
+void TestRtfReader::destinations_data()
+{
     addTextColumns();
     QTest::newRow("an unknown starred destination is skipped")
-            << doc(R"(a{\*\unknownthing b{c}d}e)") << "ae";
+        << doc(R"(a{\*\unknownthing b{c}d}e)") << "ae";
     QTest::newRow("info, header, footer and comments are skipped")
-            << doc(R"({\info{\title T}{\author A}}{\header H}{\footer F}{\*\comment C}a)") << "a";
+        << doc(R"({\info{\title T}{\author A}}{\header H}{\footer F}{\*\comment C}a)") << "a";
     QTest::newRow("tables of fonts, colours and styles are not shown")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red1\green2\blue3;})"
-                          R"({\stylesheet{\s1 Heading;}}a})")
-            << "a";
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red1\green2\blue3;})"
+                      R"({\stylesheet{\s1 Heading;}}a})")
+        << "a";
     QTest::newRow("picture data is skipped") << doc(R"(a{\pict\wmetafile8 ffd8abcd}b)") << "ab";
     QTest::newRow("shppict and nonshppict show nothing twice")
-            << doc(R"({\*\shppict{\pict ff00}}{\nonshppict{\pict ff00}}x)") << "x";
+        << doc(R"({\*\shppict{\pict ff00}}{\nonshppict{\pict ff00}}x)") << "x";
     QTest::newRow("bin data is skipped, braces and backslashes included")
-            << doc("a{\\pict\\bin3 }{\\}b") << "ab";
+        << doc("a{\\pict\\bin3 }{\\}b") << "ab";
     QTest::newRow("bin data in the text is skipped") << doc(R"(a\bin2 xyb)") << "ab";
     QTest::newRow("an object shows only its result")
-            << doc(R"({\object\objemb{\*\objclass Word}{\*\objdata 0102}{\result R}}x)") << "Rx";
+        << doc(R"({\object\objemb{\*\objclass Word}{\*\objdata 0102}{\result R}}x)") << "Rx";
     QTest::newRow("nonesttables is for readers without nested tables")
-            << doc(R"({\nonesttables fallback\par}x)") << "x";
+        << doc(R"({\nonesttables fallback\par}x)") << "x";
     QTest::newRow("the format filter of a broken star is skipped, the star is text")
-            << doc(R"({*\wgrffmtfilter 2450}x)") << "*x";
+        << doc(R"({*\wgrffmtfilter 2450}x)") << "*x";
     QTest::newRow("bookmarks and index entries are skipped")
-            << doc(R"({\*\bkmkstart b1}a{\xe entry}{\tc toc}{\*\bkmkend b1})") << "a";
+        << doc(R"({\*\bkmkstart b1}a{\xe entry}{\tc toc}{\*\bkmkend b1})") << "a";
     QTest::newRow("shape instructions are skipped, the shape result is shown")
-            << doc(R"({\shp{\*\shpinst{\sp{\sn name}{\sv v}}}{\shprslt R}}x)") << "Rx";
+        << doc(R"({\shp{\*\shpinst{\sp{\sn name}{\sv v}}}{\shprslt R}}x)") << "Rx";
     QTest::newRow("Outlook's HTML tags are skipped, RTF-only text is kept")
-            << doc(R"({\*\htmltag84 <SPAN>}\htmlrtf {\lang1033 \htmlrtf0 Text})") << "Text";
+        << doc(R"({\*\htmltag84 <SPAN>}\htmlrtf {\lang1033 \htmlrtf0 Text})") << "Text";
 }
 
-void TestRtfReader::fieldsListsAndNotes_data() {
+void TestRtfReader::fieldsListsAndNotes_data()
+{
     addTextColumns();
     QTest::newRow("a field shows its result, not its instruction")
-            << doc(R"({\field{\*\fldinst HYPERLINK "http://x"}{\fldrslt link}} end)") << "link end";
+        << doc(R"({\field{\*\fldinst HYPERLINK "http://x"}{\fldrslt link}} end)") << "link end";
     QTest::newRow("an unstarred instruction is skipped too")
-            << doc(R"({\field{\fldinst PAGE}{\fldrslt 3}})") << "3";
+        << doc(R"({\field{\fldinst PAGE}{\fldrslt 3}})") << "3";
     QTest::newRow("nested fields")
-            << doc(R"({\field{\*\fldinst IF {\field{\*\fldinst X}{\fldrslt 1}}}{\fldrslt a{\field{\*\fldinst Y}{\fldrslt b}}}})")
-            << "ab";
+        << doc(R"({\field{\*\fldinst IF {\field{\*\fldinst X}{\fldrslt 1}}}{\fldrslt a{\field{\*\fldinst Y}{\fldrslt b}}}})")
+        << "ab";
     QTest::newRow("listtext and pntext are shown once")
-            << doc(R"({\listtext 1.\tab}{\pntext 1.\tab}Item\par{\pntext 2.\tab}{\listtext 2.\tab}Next)")
-            << "1.\tItem\n2.\tNext";
+        << doc(R"({\listtext 1.\tab}{\pntext 1.\tab}Item\par{\pntext 2.\tab}{\listtext 2.\tab}Next)")
+        << "1.\tItem\n2.\tNext";
     QTest::newRow("pntext alone is shown") << doc(R"({\pntext\f1 a)\tab}x)") << "a)\tx";
     QTest::newRow("the old list definition is not text")
-            << doc(R"({\*\pn\pnlvlblt{\pntxtb B}}x)") << "x";
+        << doc(R"({\*\pn\pnlvlblt{\pntxtb B}}x)") << "x";
     QTest::newRow("a footnote shows its number, not its text")
-            << doc(R"(Text\chftn {\footnote\pard {\chftn} Note.} more\chftn{\footnote N2})")
-            << "Text1 more2";
+        << doc(R"(Text\chftn {\footnote\pard {\chftn} Note.} more\chftn{\footnote N2})")
+        << "Text1 more2";
     QTest::newRow("endnotes count apart, in their own numbering")
-            << doc(R"(\ftnnar\aftnnrlc\ftnstart5 a{\chftn}{\footnote\ftnalt E}b{\chftn}{\footnote F}c{\chftn}{\footnote\ftnalt E})")
-            << "aib5cii";
+        << doc(R"(\ftnnar\aftnnrlc\ftnstart5 a{\chftn}{\footnote\ftnalt E}b{\chftn}{\footnote F}c{\chftn}{\footnote\ftnalt E})")
+        << "aib5cii";
     QTest::newRow("note numbers stop growing at their cap")
-            << doc(R"(\ftnstart2147483647 a\chftn{\footnote x}\chftn{\footnote y})") << "a9999999999";
+        << doc(R"(\ftnstart2147483647 a\chftn{\footnote x}\chftn{\footnote y})") << "a9999999999";
     QTest::newRow("footnote letters and chicago signs")
-            << doc(R"(\ftnnalc\ftnstart27 a\chftn{\footnote x}\ftnnchi\ftnstart2 b\chftn{\footnote y})")
-            << u"aaab\u2020"_s;
+        << doc(R"(\ftnnalc\ftnstart27 a\chftn{\footnote x}\ftnnchi\ftnstart2 b\chftn{\footnote y})")
+        << u"aaab\u2020"_s;
 }
 
-void TestRtfReader::tables_data() {
+void TestRtfReader::tables_data()
+{
     addTextColumns();
     QTest::newRow("cells are separated by tabs and a row ends its paragraph")
-            << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row after)") << "A\tB\nafter";
+        << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell B\cell\row after)") << "A\tB\nafter";
     QTest::newRow("an empty last cell keeps its tab")
-            << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell\cell\row)") << "A\t\n";
+        << doc(R"(\trowd\cellx1000\cellx2000\intbl A\cell\cell\row)") << "A\t\n";
     QTest::newRow("cells that end their own paragraphs need no tab")
-            << doc(R"(\trowd\cellx1000\cellx2000{\pard\intbl A\par}\cell{\pard\intbl B\par}\cell\row C)")
-            << "A\nB\nC";
+        << doc(R"(\trowd\cellx1000\cellx2000{\pard\intbl A\par}\cell{\pard\intbl B\par}\cell\row C)")
+        << "A\nB\nC";
     QTest::newRow("nested rows end inside their table properties")
-            << doc(R"(\intbl\itap2 A\nestcell B\nestcell{\*\nesttableprops\trowd\cellx500\nestrow}\itap1 C\cell\row)")
-            << "A\tB\nC\n";
+        << doc(R"(\intbl\itap2 A\nestcell B\nestcell{\*\nesttableprops\trowd\cellx500\nestrow}\itap1 C\cell\row)")
+        << "A\tB\nC\n";
     QTest::newRow("text a broken writer put inside nesttableprops is kept")
-            << doc(R"(\intbl{\*\nesttableprops\trowd X\nestcell\nestrow}\cell\row)") << "X\n";
+        << doc(R"(\intbl{\*\nesttableprops\trowd X\nestcell\nestrow}\cell\row)") << "X\n";
 }
 
-void TestRtfReader::characterFormatting_data() {
+void TestRtfReader::characterFormatting_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("runs");
     QTest::newRow("bold ends with its group") << doc(R"({\b a}b)") << "a[Arial 12 b]b[Arial 12]";
     QTest::newRow("plain resets character formatting to the default font")
-            << doc(R"(\f1\b\i\ul\fs40 a\plain b)")
-            << "a[Times New Roman 20 b i u]b[Arial 12]";
+        << doc(R"(\f1\b\i\ul\fs40 a\plain b)") << "a[Times New Roman 20 b i u]b[Arial 12]";
     QTest::newRow("a zero parameter switches off")
-            << doc(R"(\b\i\strike a\b0\i0\strike0 b)") << "a[Arial 12 b i s]b[Arial 12]";
-    QTest::newRow("underline spellings and ulnone") << doc(R"(\uldb a\ulnone b\ulwave c)")
-                                                    << "a[Arial 12 u]b[Arial 12]c[Arial 12 u]";
-    QTest::newRow("pard and sectd keep character formatting") << doc(R"(\b a\pard b\sectd c)")
-                                                              << "abc[Arial 12 b]";
+        << doc(R"(\b\i\strike a\b0\i0\strike0 b)") << "a[Arial 12 b i s]b[Arial 12]";
+    QTest::newRow("underline spellings and ulnone")
+        << doc(R"(\uldb a\ulnone b\ulwave c)") << "a[Arial 12 u]b[Arial 12]c[Arial 12 u]";
+    QTest::newRow("pard and sectd keep character formatting")
+        << doc(R"(\b a\pard b\sectd c)") << "abc[Arial 12 b]";
     QTest::newRow("half-point sizes") << doc(R"(\fs21 a)") << "a[Arial 10.5]";
     QTest::newRow("fs0 keeps the size in force") << doc(R"(\fs30\fs0 a)") << "a[Arial 15]";
     QTest::newRow("superscript and subscript")
-            << doc(R"(a{\super 2}{\sub 3}\up6\nosupersub b)")
-            << "a[Arial 12]2[Arial 12 super]3[Arial 12 sub]b[Arial 12]";
+        << doc(R"(a{\super 2}{\sub 3}\up6\nosupersub b)")
+        << "a[Arial 12]2[Arial 12 super]3[Arial 12 sub]b[Arial 12]";
     QTest::newRow("colours come from the colour table")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue128;})"
-                          R"(\cf1 a\cf2 b\cf0 c\cf9 d})")
-            << "a[Arial 12 #ff0000]b[Arial 12 #000080]cd[Arial 12]";
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue128;})"
+               R"(\cf1 a\cf2 b\cf0 c\cf9 d})")
+        << "a[Arial 12 #ff0000]b[Arial 12 #000080]cd[Arial 12]";
     QTest::newRow("deff names the font of plain text")
-            << QByteArray(R"({\rtf1\deff1{\fonttbl{\f0 Arial;}{\f1 Times New Roman;}}a\f0 b\plain c})")
-            << "a[Times New Roman 12]b[Arial 12]c[Times New Roman 12]";
+        << QByteArray(R"({\rtf1\deff1{\fonttbl{\f0 Arial;}{\f1 Times New Roman;}}a\f0 b\plain c})")
+        << "a[Times New Roman 12]b[Arial 12]c[Times New Roman 12]";
     QTest::newRow("a font the table never defines shows as the default font")
-            << doc(R"(\f7 a)") << "a[Arial 12]";
+        << doc(R"(\f7 a)") << "a[Arial 12]";
     QTest::newRow("font names keep their spaces and decode their escapes")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset238   Times New Roman CE ;}{\f1 Tim\'e9s;}}a\f1 b})")
-            << "a[Times New Roman CE 12]b[Timés 12]";
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f0\fcharset238   Times New Roman CE ;}{\f1 Tim\'e9s;}}a\f1 b})")
+        << "a[Times New Roman CE 12]b[Timés 12]";
     QTest::newRow("a double-byte font name is decoded by its charset")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset128 \'82\'6c\'82\'72 \'96\'be\'92\'a9;}}a})")
-            << u"a[ＭＳ 明朝 12]"_s;
+        << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset128 \'82\'6c\'82\'72 \'96\'be\'92\'a9;}}a})")
+        << u"a[ＭＳ 明朝 12]"_s;
     QTest::newRow("font table entries without groups")
-            << QByteArray(R"({\rtf1{\fonttbl\f0\fswiss\fcharset0 Helvetica;\f1\fnil Menlo;}\f1 a})")
-            << "a[Menlo 12]";
+        << QByteArray(R"({\rtf1{\fonttbl\f0\fswiss\fcharset0 Helvetica;\f1\fnil Menlo;}\f1 a})")
+        << "a[Menlo 12]";
     QTest::newRow("alternate names and panose are not part of a font name")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0\fnil{\*\panose 0203}Arial{\*\falt Helvetica};}}a})")
-            << "a[Arial 12]";
+        << QByteArray(R"({\rtf1{\fonttbl{\f0\fnil{\*\panose 0203}Arial{\*\falt Helvetica};}}a})")
+        << "a[Arial 12]";
     QTest::newRow("a paragraph style gives its character defaults")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Times;}}{\stylesheet{\s0\f1 Normal;})"
-                          R"({\s2\f0\fs28\b Heading;}}\pard\plain\s2 H\par\pard\plain\s0 T})")
-            << "H\n[Arial 14 b]T[Times 12]";
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Times;}}{\stylesheet{\s0\f1 Normal;})"
+                      R"({\s2\f0\fs28\b Heading;}}\pard\plain\s2 H\par\pard\plain\s0 T})")
+        << "H\n[Arial 14 b]T[Times 12]";
     QTest::newRow("a character style gives its formatting")
-            << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\stylesheet{\*\cs10\additive\i Emphasis;}})"
-                          R"(a{\cs10 b}})")
-            << "a[Arial 12]b[Arial 12 i]";
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\stylesheet{\*\cs10\additive\i Emphasis;}})"
+                      R"(a{\cs10 b}})")
+        << "a[Arial 12]b[Arial 12 i]";
     QTest::newRow("hidden runs leave no run behind") << doc(R"(a{\v\b x}b)") << "ab[Arial 12]";
 }
 
-void TestRtfReader::characterFormatting() {
+void TestRtfReader::characterFormatting()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
     const auto result = read(rtf);
@@ -397,48 +425,52 @@ void TestRtfReader::characterFormatting() {
     QCOMPARE(describeRuns(result.document), runs);
 }
 
-void TestRtfReader::paragraphFormatting_data() {
+void TestRtfReader::paragraphFormatting_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QStringList>("paragraphs");
     QTest::newRow("every paragraph property")
-            << doc(R"(\qc\li720\ri360\fi-360\sb120\sa240\sl360\slmult1 A)")
-            << QStringList{"center li720 ri360 fi-360 sb120 sa240 sl360 mult"};
+        << doc(R"(\qc\li720\ri360\fi-360\sb120\sa240\sl360\slmult1 A)")
+        << QStringList{"center li720 ri360 fi-360 sb120 sa240 sl360 mult"};
     QTest::newRow("properties carry on to the next paragraph until pard")
-            << doc(R"(\qr A\par B\par\pard C)") << QStringList{"right", "right", "left"};
+        << doc(R"(\qr A\par B\par\pard C)") << QStringList{"right", "right", "left"};
     QTest::newRow("the format in force at the paragraph end counts")
-            << doc(R"(A\qj\par B)") << QStringList{"justify", "justify"};
+        << doc(R"(A\qj\par B)") << QStringList{"justify", "justify"};
     QTest::newRow("a style gives its paragraph defaults")
-            << QByteArray(R"({\rtf1{\stylesheet{\s0 Normal;}{\s3\qc\sa60 Title;}}\pard\s3 T\par\pard\s0 B})")
-            << QStringList{"center sa60", "left"};
+        << QByteArray(
+               R"({\rtf1{\stylesheet{\s0 Normal;}{\s3\qc\sa60 Title;}}\pard\s3 T\par\pard\s0 B})")
+        << QStringList{"center sa60", "left"};
     QTest::newRow("a hidden paragraph mark makes no paragraph")
-            << doc(R"(\qc a{\v\par}b\par\pard c)") << QStringList{"center", "left"};
-    QTest::newRow("plain keeps paragraph formatting") << doc(R"(\qc\plain A)")
-                                                      << QStringList{"center"};
+        << doc(R"(\qc a{\v\par}b\par\pard c)") << QStringList{"center", "left"};
+    QTest::newRow("plain keeps paragraph formatting")
+        << doc(R"(\qc\plain A)") << QStringList{"center"};
     // One twip of right indent and 65536 twips of space before are the same bits once shifted
     // into a 64-bit word, and together they cancel out: a key that packs the fields would give
     // these paragraphs each other's formats.
     QTest::newRow("formats whose fields pack to the same bits stay apart")
-            << doc(R"(a\par\ri1 b\par\pard\sb65536 c\par\pard\ri1\sb65536 d)")
-            << QStringList{"left", "left ri1", "left sb65536", "left ri1 sb65536"};
+        << doc(R"(a\par\ri1 b\par\pard\sb65536 c\par\pard\ri1\sb65536 d)")
+        << QStringList{"left", "left ri1", "left sb65536", "left ri1 sb65536"};
 }
 
-void TestRtfReader::paragraphFormatting() {
+void TestRtfReader::paragraphFormatting()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QStringList, paragraphs);
     const auto result = read(rtf);
-    const Document &d = result.document;
+    const Document& d = result.document;
     QStringList got;
-    for (const auto &p : d.paragraphs)
+    for (const auto& p : d.paragraphs)
         got << describe(d.paragraphFormats[p.format]);
     QCOMPARE(got, paragraphs);
 }
 
-void TestRtfReader::paragraphsCoverTheText() {
+void TestRtfReader::paragraphsCoverTheText()
+{
     const auto result = read(doc(R"(one\par {\b two}\line x\par\par three)"));
-    const Document &d = result.document;
+    const Document& d = result.document;
     QCOMPARE(d.paragraphs.size(), std::size_t(4));
     int32_t expectedStart = 0;
-    for (const auto &p : d.paragraphs) {
+    for (const auto& p : d.paragraphs) {
         QCOMPARE(p.start, expectedStart);
         expectedStart = p.start + p.length + 1;
         if (&p != &d.paragraphs.back())
@@ -447,7 +479,7 @@ void TestRtfReader::paragraphsCoverTheText() {
     QCOMPARE(d.paragraphs.back().start + d.paragraphs.back().length,
              static_cast<int32_t>(d.text.size()));
     int32_t covered = 0;
-    for (const auto &run : d.runs) {
+    for (const auto& run : d.runs) {
         QCOMPARE(run.start, covered);
         QVERIFY(run.length > 0);
         covered += run.length;
@@ -455,54 +487,56 @@ void TestRtfReader::paragraphsCoverTheText() {
     QCOMPARE(covered, static_cast<int32_t>(d.text.size()));
 }
 
-void TestRtfReader::malformedInputKeepsTheTextRead_data() {
+void TestRtfReader::malformedInputKeepsTheTextRead_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
     QTest::addColumn<ReadStatus>("status");
-    QTest::newRow("a file cut off inside a group") << QByteArray(R"({\rtf1 a{\b bc)") << "abc"
-                                                   << ReadStatus::Truncated;
+    QTest::newRow("a file cut off inside a group")
+        << QByteArray(R"({\rtf1 a{\b bc)") << "abc" << ReadStatus::Truncated;
     QTest::newRow("a hundred thousand open braces")
-            << QByteArray(R"({\rtf1 a)") + QByteArray(100000, '{') + "b" << "ab"
-            << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a)") + QByteArray(100000, '{') + "b"
+        << "ab" << ReadStatus::Truncated;
     QTest::newRow("bin claiming more bytes than the file has")
-            << QByteArray(R"({\rtf1 a{\pict\bin999999999 xyz}})") << "a" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a{\pict\bin999999999 xyz}})") << "a" << ReadStatus::Truncated;
     QTest::newRow("bin claiming four gigabytes")
-            << QByteArray(R"({\rtf1 a\bin4294967296 xyz})") << "a" << ReadStatus::Truncated;
-    QTest::newRow("a negative bin skips nothing") << QByteArray(R"({\rtf1 a\bin-5 b})") << "ab"
-                                                  << ReadStatus::Ok;
-    QTest::newRow("u far out of range") << QByteArray(R"({\rtf1\u-99999999999 x})")
-                                        << u"\uFFFD"_s << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1 a\bin4294967296 xyz})") << "a" << ReadStatus::Truncated;
+    QTest::newRow("a negative bin skips nothing")
+        << QByteArray(R"({\rtf1 a\bin-5 b})") << "ab" << ReadStatus::Ok;
+    QTest::newRow("u far out of range")
+        << QByteArray(R"({\rtf1\u-99999999999 x})") << u"\uFFFD"_s << ReadStatus::Ok;
     QTest::newRow("uc of the largest int")
-            << QByteArray(R"({\rtf1{\uc2147483647\u1075 abc}def})") << u"гdef"_s << ReadStatus::Ok;
-    QTest::newRow("a hex escape cut off at the end") << QByteArray(R"({\rtf1 a\')") << "a"
-                                                     << ReadStatus::Truncated;
-    QTest::newRow("a hex escape with one digit at the end") << QByteArray(R"({\rtf1 a\'4)") << "a4"
-                                                            << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1{\uc2147483647\u1075 abc}def})") << u"гdef"_s << ReadStatus::Ok;
+    QTest::newRow("a hex escape cut off at the end")
+        << QByteArray(R"({\rtf1 a\')") << "a" << ReadStatus::Truncated;
+    QTest::newRow("a hex escape with one digit at the end")
+        << QByteArray(R"({\rtf1 a\'4)") << "a4" << ReadStatus::Truncated;
     QTest::newRow("a hex escape with bad digits is dropped")
-            << QByteArray(R"({\rtf1 a\'zzb})") << "azzb" << ReadStatus::Ok;
-    QTest::newRow("a backslash at the end") << QByteArray("{\\rtf1 a\\") << "a"
-                                            << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a\'zzb})") << "azzb" << ReadStatus::Ok;
+    QTest::newRow("a backslash at the end")
+        << QByteArray("{\\rtf1 a\\") << "a" << ReadStatus::Truncated;
     QTest::newRow("a stray closing brace ends the document")
-            << QByteArray(R"({\rtf1{\b a}}}b})") << "a" << ReadStatus::Ok;
-    QTest::newRow("text after the document is ignored") << QByteArray(R"({\rtf1 a} b)") << "a"
-                                                        << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1{\b a}}}b})") << "a" << ReadStatus::Ok;
+    QTest::newRow("text after the document is ignored")
+        << QByteArray(R"({\rtf1 a} b)") << "a" << ReadStatus::Ok;
     QTest::newRow("a control word at the very end") << QByteArray(R"({\rtf1 a\par)") << "a\n"
                                                     << ReadStatus::Truncated;
-    QTest::newRow("a star at the very end") << QByteArray(R"({\rtf1 a{\*)") << "a"
-                                            << ReadStatus::Truncated;
-    QTest::newRow("nul bytes are not text") << QByteArray("{\\rtf1 a\0b}", 11) << "ab"
-                                            << ReadStatus::Ok;
+    QTest::newRow("a star at the very end")
+        << QByteArray(R"({\rtf1 a{\*)") << "a" << ReadStatus::Truncated;
+    QTest::newRow("nul bytes are not text")
+        << QByteArray("{\\rtf1 a\0b}", 11) << "ab" << ReadStatus::Ok;
     QTest::newRow("many fonts") << QByteArray("{\\rtf1{\\fonttbl" + repeated("{\\f9 x;}\\f", 1) +
                                               "}" + repeated("\\f12345678 a\\f-7 b", 3) + "}")
                                 << "ababab" << ReadStatus::Ok;
-    QTest::newRow("a font number past every limit") << QByteArray(R"({\rtf1\f99999999999 a\deff-4 b})")
-                                                    << "ab" << ReadStatus::Ok;
+    QTest::newRow("a font number past every limit")
+        << QByteArray(R"({\rtf1\f99999999999 a\deff-4 b})") << "ab" << ReadStatus::Ok;
     QTest::newRow("a byte-order mark and white space before the document")
-            << QByteArray("\xEF\xBB\xBF \r\n{\\rtf1 a}") << "a" << ReadStatus::Ok;
+        << QByteArray("\xEF\xBB\xBF \r\n{\\rtf1 a}") << "a" << ReadStatus::Ok;
     QTest::newRow("upr cut off") << QByteArray(R"({\rtf1 {\upr{a)") << "" << ReadStatus::Truncated;
 }
 
-void TestRtfReader::malformedInputKeepsTheTextRead() {
+void TestRtfReader::malformedInputKeepsTheTextRead()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QFETCH(ReadStatus, status);
@@ -513,7 +547,8 @@ void TestRtfReader::malformedInputKeepsTheTextRead() {
     QVERIFY(result.byteOffset <= static_cast<std::size_t>(rtf.size()));
 }
 
-void TestRtfReader::nonRtfIsRejectedWithAReason_data() {
+void TestRtfReader::nonRtfIsRejectedWithAReason_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("plain text") << QByteArray("hello {\\rtf1 x}");
@@ -522,7 +557,8 @@ void TestRtfReader::nonRtfIsRejectedWithAReason_data() {
     QTest::newRow("a zip archive") << QByteArray("PK\x03\x04\x14\0\0\0", 8);
 }
 
-void TestRtfReader::nonRtfIsRejectedWithAReason() {
+void TestRtfReader::nonRtfIsRejectedWithAReason()
+{
     QFETCH(QByteArray, bytes);
     const auto result = read(bytes);
     QCOMPARE(result.status, ReadStatus::NotRtf);
@@ -531,31 +567,31 @@ void TestRtfReader::nonRtfIsRejectedWithAReason() {
     QVERIFY(result.document.text.empty());
 }
 
-void TestRtfReader::nestingBeyondTheLimitStaysContained_data() {
+void TestRtfReader::nestingBeyondTheLimitStaysContained_data()
+{
     const int deep = static_cast<int>(rtf::kMaxGroupDepth) + 10;
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("runs");
     QTest::newRow("text inside and after a million closed groups")
-            << doc(QByteArray(1000000, '{') + "x" + QByteArray(1000000, '}') + "y")
-            << "xy[Arial 12]";
+        << doc(QByteArray(1000000, '{') + "x" + QByteArray(1000000, '}') + "y") << "xy[Arial 12]";
     QTest::newRow("a destination past the limit is skipped to its end")
-            << doc(QByteArray(deep, '{') + R"(a{\*\foo skipped{x}}b{\fonttbl{\f0 Z;}}c)" +
-                   QByteArray(deep, '}') + "d")
-            << "abcd[Arial 12]";
+        << doc(QByteArray(deep, '{') + R"(a{\*\foo skipped{x}}b{\fonttbl{\f0 Z;}}c)" +
+               QByteArray(deep, '}') + "d")
+        << "abcd[Arial 12]";
     QTest::newRow("formatting past the limit ends when the deep groups close")
-            << doc(QByteArray(deep, '{') + R"(\b a{\i b})" + QByteArray(deep, '}') + "c")
-            << "a[Arial 12 b]b[Arial 12 b i]c[Arial 12]";
+        << doc(QByteArray(deep, '{') + R"(\b a{\i b})" + QByteArray(deep, '}') + "c")
+        << "a[Arial 12 b]b[Arial 12 b i]c[Arial 12]";
     QTest::newRow("the deepest kept group gets its formatting back after the deeper ones")
-            << doc(QByteArray(static_cast<int>(rtf::kMaxGroupDepth) - 1, '{') +
-                   R"({\b a{\i b}}c)" + QByteArray(static_cast<int>(rtf::kMaxGroupDepth) - 1, '}') +
-                   "d")
-            << "a[Arial 12 b]b[Arial 12 b i]cd[Arial 12]";
+        << doc(QByteArray(static_cast<int>(rtf::kMaxGroupDepth) - 1, '{') + R"({\b a{\i b}}c)" +
+               QByteArray(static_cast<int>(rtf::kMaxGroupDepth) - 1, '}') + "d")
+        << "a[Arial 12 b]b[Arial 12 b i]cd[Arial 12]";
     QTest::newRow("formatting inside the limit is restored group by group")
-            << doc(repeated(R"({\b )", 50) + R"(a{\b0 x}b)" + QByteArray(50, '}') + "c")
-            << "a[Arial 12 b]x[Arial 12]b[Arial 12 b]c[Arial 12]";
+        << doc(repeated(R"({\b )", 50) + R"(a{\b0 x}b)" + QByteArray(50, '}') + "c")
+        << "a[Arial 12 b]x[Arial 12]b[Arial 12 b]c[Arial 12]";
 }
 
-void TestRtfReader::nestingBeyondTheLimitStaysContained() {
+void TestRtfReader::nestingBeyondTheLimitStaysContained()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
     const auto result = read(rtf);

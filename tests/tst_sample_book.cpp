@@ -19,12 +19,14 @@ const std::string kArial = "Arial";
 const std::string kBodyFont = "Times New Roman";
 constexpr int kHeadingCount = 1015;
 
-std::u16string toU16(const std::string &ascii) {
+std::u16string toU16(const std::string& ascii)
+{
     return std::u16string(ascii.begin(), ascii.end());
 }
 
 // "1" to "443", "443. a)", "444" to "1014": the entries of the hadith-number list.
-std::vector<std::u16string> headingList() {
+std::vector<std::u16string> headingList()
+{
     std::vector<std::u16string> list;
     for (int n = 1; n <= 1014; ++n) {
         list.push_back(toU16(std::to_string(n)));
@@ -35,18 +37,21 @@ std::vector<std::u16string> headingList() {
 }
 
 // The jump's search ignores letter case.
-std::u16string foldCase(std::u16string s) {
-    for (char16_t &c : s)
+std::u16string foldCase(std::u16string s)
+{
+    for (char16_t& c : s)
         if (c >= u'A' && c <= u'Z')
             c = static_cast<char16_t>(c - u'A' + u'a');
     return s;
 }
 
-bool isDigit(char16_t c) {
+bool isDigit(char16_t c)
+{
     return c >= u'0' && c <= u'9';
 }
 
-QString quoted(const std::u16string &s) {
+QString quoted(const std::u16string& s)
+{
     return QLatin1Char('"') + QString::fromStdU16String(s) + QLatin1Char('"');
 }
 
@@ -55,7 +60,7 @@ QString quoted(const std::u16string &s) {
 class TestSampleBook : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void theFontTableNamesEachFontExactly_data();
     void theFontTableNamesEachFontExactly();
@@ -70,10 +75,10 @@ class TestSampleBook : public QObject {
     void eachHadithHasFiftyToTwoHundredFiftyWords();
     void theTextIsAboutAMillionCharacters();
 
-  private:
+private:
     bool isArial(std::size_t pos) const { return m_fontName[pos] == m_arial; }
     bool allInFont(std::size_t start, std::size_t end, int font) const;
-    int jumpTarget(const std::u16string &number) const;
+    int jumpTarget(const std::u16string& number) const;
     std::size_t paragraphEnd(std::size_t pos) const;
 
     std::string m_bytes;
@@ -85,7 +90,8 @@ class TestSampleBook : public QObject {
     std::vector<std::size_t> m_headings; // starts of the paragraphs that open in "Arial"
 };
 
-void TestSampleBook::initTestCase() {
+void TestSampleBook::initTestCase()
+{
     std::ifstream in(VELMORA_SAMPLE_BOOK, std::ios::binary);
     QVERIFY2(in, "the sample book is missing: build the target sample_book");
     m_bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -97,7 +103,7 @@ void TestSampleBook::initTestCase() {
 
     // Fonts are compared by name, as the jump does: two table entries may share one.
     std::vector<int> nameOfFont;
-    for (const std::string &name : m_book.fontNames) {
+    for (const std::string& name : m_book.fontNames) {
         auto it = std::find(m_names.begin(), m_names.end(), name);
         if (it == m_names.end())
             it = m_names.insert(m_names.end(), name);
@@ -108,7 +114,7 @@ void TestSampleBook::initTestCase() {
     m_arial = static_cast<int>(arial - m_names.begin());
 
     m_fontName.assign(m_book.text.size(), -1);
-    for (const rtf::CharRun &run : m_book.runs)
+    for (const rtf::CharRun& run : m_book.runs)
         std::fill_n(m_fontName.begin() + run.start, run.length,
                     nameOfFont.at(m_book.formatOf(run).font));
     QVERIFY(std::find(m_fontName.begin(), m_fontName.end(), -1) == m_fontName.end());
@@ -120,7 +126,8 @@ void TestSampleBook::initTestCase() {
     }
 }
 
-bool TestSampleBook::allInFont(std::size_t start, std::size_t end, int font) const {
+bool TestSampleBook::allInFont(std::size_t start, std::size_t end, int font) const
+{
     return std::all_of(m_fontName.begin() + static_cast<std::ptrdiff_t>(start),
                        m_fontName.begin() + static_cast<std::ptrdiff_t>(end),
                        [font](int f) { return f == font; });
@@ -129,7 +136,8 @@ bool TestSampleBook::allInFont(std::size_t start, std::size_t end, int font) con
 // Where the jump ends for a number text: the first match from the top whose characters are not
 // all in one font other than "Arial"; after a match in such a font the next search starts at
 // the end of that match. -1 when no such match exists.
-int TestSampleBook::jumpTarget(const std::u16string &number) const {
+int TestSampleBook::jumpTarget(const std::u16string& number) const
+{
     const std::u16string needle = foldCase(number);
     std::size_t p = m_folded.find(needle);
     while (p != std::u16string::npos) {
@@ -141,12 +149,14 @@ int TestSampleBook::jumpTarget(const std::u16string &number) const {
     return -1;
 }
 
-std::size_t TestSampleBook::paragraphEnd(std::size_t pos) const {
+std::size_t TestSampleBook::paragraphEnd(std::size_t pos) const
+{
     const std::size_t end = m_book.text.find(rtf::Document::kParagraphEnd, pos);
     return end == std::u16string::npos ? m_book.text.size() : end;
 }
 
-void TestSampleBook::theFontTableNamesEachFontExactly_data() {
+void TestSampleBook::theFontTableNamesEachFontExactly_data()
+{
     QTest::addColumn<QString>("name");
     QTest::newRow("the body font") << "Times New Roman";
     QTest::newRow("the heading font") << "Arial";
@@ -154,12 +164,14 @@ void TestSampleBook::theFontTableNamesEachFontExactly_data() {
     QTest::newRow("the note font, another font than Arial") << "Arial Narrow";
 }
 
-void TestSampleBook::theFontTableNamesEachFontExactly() {
+void TestSampleBook::theFontTableNamesEachFontExactly()
+{
     QFETCH(QString, name);
     QCOMPARE(std::count(m_book.fontNames.begin(), m_book.fontNames.end(), name.toStdString()), 1);
 }
 
-void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem_data() {
+void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
     QTest::newRow("a header that declares code page 1252")
@@ -178,7 +190,8 @@ void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem_data() {
     QTest::newRow("the default search text") << QByteArray("i D\\'ebrguari") << "i Dërguari";
 }
 
-void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem() {
+void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QVERIFY2(m_bytes.find(rtf.toStdString()) != std::string::npos, rtf.constData());
@@ -186,12 +199,14 @@ void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem() {
         QVERIFY2(m_book.text.find(text.toStdU16String()) != std::u16string::npos, qPrintable(text));
 }
 
-void TestSampleBook::unicodeFallbacksNeverShowInTheText() {
+void TestSampleBook::unicodeFallbacksNeverShowInTheText()
+{
     // The book's own text has no question marks: one would be a \u fallback read as text.
     QCOMPARE(std::count(m_book.text.begin(), m_book.text.end(), u'?'), 0);
 }
 
-void TestSampleBook::theRtfLinesAreWrapped() {
+void TestSampleBook::theRtfLinesAreWrapped()
+{
     std::size_t lines = 0;
     std::size_t longest = 0;
     for (std::size_t start = 0; start < m_bytes.size(); ++lines) {
@@ -205,14 +220,15 @@ void TestSampleBook::theRtfLinesAreWrapped() {
     QVERIFY(lines > m_bytes.size() / 200);
 }
 
-void TestSampleBook::everyHeadingIsWhereTheJumpLandsForItsNumber() {
+void TestSampleBook::everyHeadingIsWhereTheJumpLandsForItsNumber()
+{
     const std::vector<std::u16string> list = headingList();
     QCOMPARE(static_cast<int>(list.size()), kHeadingCount);
     QCOMPARE(static_cast<int>(m_headings.size()), kHeadingCount);
 
     int passedOver = 0; // headings whose number is met earlier in another font
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::u16string &number = list[i];
+        const std::u16string& number = list[i];
         const std::size_t heading = m_headings[i];
         QVERIFY2(m_book.text.compare(heading, number.size(), number) == 0,
                  qPrintable(quoted(number) + " is not the heading in place " + QString::number(i)));
@@ -229,7 +245,8 @@ void TestSampleBook::everyHeadingIsWhereTheJumpLandsForItsNumber() {
     QVERIFY2(passedOver > kHeadingCount / 2, qPrintable(QString::number(passedOver)));
 }
 
-void TestSampleBook::noNumberTextTouchesArialBeforeItsHeading() {
+void TestSampleBook::noNumberTextTouchesArialBeforeItsHeading()
+{
     // Stricter than the jump sees: overlapping occurrences count too.
     std::vector<std::pair<std::size_t, std::size_t>> arialStretches;
     for (std::size_t p = 0; p < m_book.text.size(); ++p) {
@@ -246,7 +263,7 @@ void TestSampleBook::noNumberTextTouchesArialBeforeItsHeading() {
     QCOMPARE(m_headings.size(), list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::u16string needle = foldCase(list[i]);
-        for (const auto &[start, end] : arialStretches) {
+        for (const auto& [start, end] : arialStretches) {
             if (start >= m_headings[i])
                 break;
             // Any occurrence that shares a character with [start, end) lies in this window.
@@ -261,7 +278,8 @@ void TestSampleBook::noNumberTextTouchesArialBeforeItsHeading() {
     }
 }
 
-void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts_data() {
+void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts_data()
+{
     QTest::addColumn<QString>("font");
     QTest::addColumn<QString>("opening");
     QTest::addColumn<int>("atLeast");
@@ -273,7 +291,8 @@ void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts_data() {
                                                  << "nr. " << 300;
 }
 
-void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts() {
+void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts()
+{
     QFETCH(QString, font);
     QFETCH(QString, opening);
     QFETCH(int, atLeast);
@@ -294,7 +313,8 @@ void TestSampleBook::titlesNotesAndBodyCarryNumbersInOtherFonts() {
     QVERIFY2(found >= atLeast, qPrintable(QString::number(found)));
 }
 
-void TestSampleBook::eachHadithHasFiftyToTwoHundredFiftyWords() {
+void TestSampleBook::eachHadithHasFiftyToTwoHundredFiftyWords()
+{
     const auto bodyFont = std::find(m_names.begin(), m_names.end(), kBodyFont);
     QVERIFY(bodyFont != m_names.end());
     const int body = static_cast<int>(bodyFont - m_names.begin());
@@ -320,7 +340,8 @@ void TestSampleBook::eachHadithHasFiftyToTwoHundredFiftyWords() {
     }
 }
 
-void TestSampleBook::theTextIsAboutAMillionCharacters() {
+void TestSampleBook::theTextIsAboutAMillionCharacters()
+{
     QVERIFY2(m_book.text.size() >= 900'000 && m_book.text.size() <= 1'500'000,
              qPrintable(QString::number(m_book.text.size())));
 }

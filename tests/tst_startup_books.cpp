@@ -53,22 +53,14 @@ bool layOut(Book book, const QString& folder)
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     };
     switch (book) {
-    case Book::Missing:
-        return true;
-    case Book::Folder:
-        return QDir(folder).mkdir(MainWindow::kBookDocument);
-    case Book::LinkToItself:
-        return QFile::link(MainWindow::kBookDocument, path);
-    case Book::DanglingLink:
-        return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
-    case Book::Empty:
-        return write({});
-    case Book::NotRtf:
-        return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
-    case Book::Pipe:
-        return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-    case Book::LinkToEndlessDevice:
-        return QFile::link(QStringLiteral("/dev/zero"), path);
+    case Book::Missing: return true;
+    case Book::Folder: return QDir(folder).mkdir(MainWindow::kBookDocument);
+    case Book::LinkToItself: return QFile::link(MainWindow::kBookDocument, path);
+    case Book::DanglingLink: return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
+    case Book::Empty: return write({});
+    case Book::NotRtf: return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
+    case Book::Pipe: return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case Book::LinkToEndlessDevice: return QFile::link(QStringLiteral("/dev/zero"), path);
     case Book::Unreadable:
         return write("{\\rtf1 1}") && QFile::setPermissions(path, QFileDevice::WriteOwner);
     case Book::HugeSparse: {
@@ -80,8 +72,7 @@ bool layOut(Book book, const QString& folder)
         const QByteArray whole = readAll(QStringLiteral(VELMORA_SAMPLE_BOOK));
         return !whole.isEmpty() && write(whole.left(whole.size() / 2));
     }
-    case Book::Big:
-        return QFile::copy(QStringLiteral(VELMORA_BIG_BOOK), path);
+    case Book::Big: return QFile::copy(QStringLiteral(VELMORA_BIG_BOOK), path);
     }
     return false;
 }
@@ -169,7 +160,8 @@ void TestStartupBooks::failingBookIsNamedWithItsReason()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     QVERIFY(layOut(book, folder.path()));
-    if (book == Book::Unreadable && QFileInfo(folder.filePath(MainWindow::kBookDocument)).isReadable())
+    if (book == Book::Unreadable &&
+        QFileInfo(folder.filePath(MainWindow::kBookDocument)).isReadable())
         QSKIP("this user reads files whatever their permissions (root)");
 
     const Start start = startIn(folder.path());
@@ -181,7 +173,8 @@ void TestStartupBooks::failingBookIsNamedWithItsReason()
     QVERIFY2(message.contains(reason), qPrintable(message));
     // The system's own wording (strerror, QFile::errorString) would be English.
     static const QRegularExpression english(
-        QStringLiteral("\\b(no such|denied|directory|too many|not a|unknown|error|cannot|failed)\\b"),
+        QStringLiteral(
+            "\\b(no such|denied|directory|too many|not a|unknown|error|cannot|failed)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     QVERIFY2(!english.match(message).hasMatch(), qPrintable(message));
 }

@@ -37,15 +37,23 @@ void TestTextFinder::agreesWithAPlainSearch_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("needle");
-    QTest::newRow("one character") << "abcdefghijklmnopqrstuvwxyz" << "q";
-    QTest::newRow("a match in the very last place") << "eeeeeeeeeeeeeeeeeeeeezq" << "zq";
+    QTest::newRow("one character") << "abcdefghijklmnopqrstuvwxyz"
+                                   << "q";
+    QTest::newRow("a match in the very last place") << "eeeeeeeeeeeeeeeeeeeeezq"
+                                                    << "zq";
     QTest::newRow("first and last characters agree, the middle does not")
-        << "ezzqexxq ezzq eyyq ezzq" << "ezzq";
-    QTest::newRow("the needle longer than the text") << "abc" << "abcd";
-    QTest::newRow("the needle equal to the text") << "abcdefghijk" << "abcdefghijk";
-    QTest::newRow("an empty needle") << "abc" << "";
-    QTest::newRow("repeated letters") << "aaaaaaaaaaaaaaaaaaab" << "aab";
-    QTest::newRow("characters above the Latin range") << "ëëëëëëëëçëëëëëëëëç" << "ëç";
+        << "ezzqexxq ezzq eyyq ezzq"
+        << "ezzq";
+    QTest::newRow("the needle longer than the text") << "abc"
+                                                     << "abcd";
+    QTest::newRow("the needle equal to the text") << "abcdefghijk"
+                                                  << "abcdefghijk";
+    QTest::newRow("an empty needle") << "abc"
+                                     << "";
+    QTest::newRow("repeated letters") << "aaaaaaaaaaaaaaaaaaab"
+                                      << "aab";
+    QTest::newRow("characters above the Latin range") << "ëëëëëëëëçëëëëëëëëç"
+                                                      << "ëç";
     QTest::newRow("halves of the same code unit value in different bytes")
         << QString::fromUtf16(u"\u0161\u6100\u0061\u0061\u0161\u0061")
         << QString::fromUtf16(u"\u0061\u0161");

@@ -20,7 +20,8 @@ class PromptScript {
 public:
     explicit PromptScript(QString answers = {}) : m_answers(std::move(answers)) {}
 
-    SearchPrompter prompter() {
+    SearchPrompter prompter()
+    {
         return [this](SearchPrompt prompt) {
             m_shown += prompt == SearchPrompt::RestartFromTop ? u'Q'
                        : prompt == SearchPrompt::NotFound     ? u'N'
@@ -51,7 +52,8 @@ private slots:
     void matchOutOfSightIsShownAThirdDown();
 };
 
-void TestTextSearch::step_data() {
+void TestTextSearch::step_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("search");
     QTest::addColumn<int>("selStart");
@@ -75,30 +77,38 @@ void TestTextSearch::step_data() {
     QTest::newRow("a caret inside the last occurrence asks, then finds from the top")
         << abAB << "ab" << 7 << 0 << "O" << 0 << 2 << "Q";
     QTest::newRow("an occurrence that runs past the caret is found from the top")
-        << "xx ab" << "ab" << 4 << 0 << "O" << 3 << 2 << "Q";
+        << "xx ab"
+        << "ab" << 4 << 0 << "O" << 3 << 2 << "Q";
     QTest::newRow("an absent text asks, then says so with the caret at the top")
         << abAB << "xy" << 4 << 0 << "O" << 0 << 0 << "QN";
     QTest::newRow("an absent text from the top asks and says so as well")
         << abAB << "xy" << 0 << 0 << "O" << 0 << 0 << "QN";
     QTest::newRow("the only occurrence selected asks twice at most")
-        << "ab" << "ab" << 0 << 2 << "OO" << 0 << 2 << "Q";
+        << "ab"
+        << "ab" << 0 << 2 << "OO" << 0 << 2 << "Q";
     QTest::newRow("an occurrence inside a longer word is found")
-        << "i Dërguari tha" << "guari" << 0 << 0 << "" << 5 << 5 << "";
+        << "i Dërguari tha"
+        << "guari" << 0 << 0 << "" << 5 << 5 << "";
     QTest::newRow("overlapping occurrences are stepped over")
-        << "aaaa" << "aa" << 0 << 2 << "" << 2 << 2 << "";
+        << "aaaa"
+        << "aa" << 0 << 2 << "" << 2 << 2 << "";
     QTest::newRow("a leading space does not advance past its occurrence")
-        << "x AB" << " ab" << 1 << 3 << "" << 1 << 3 << "";
-    QTest::newRow("a text of spaces is searched for")
-        << "a  b" << "  " << 0 << 0 << "" << 1 << 2 << "";
+        << "x AB"
+        << " ab" << 1 << 3 << "" << 1 << 3 << "";
+    QTest::newRow("a text of spaces is searched for") << "a  b"
+                                                      << "  " << 0 << 0 << "" << 1 << 2 << "";
     QTest::newRow("a heading line selected by a jump resumes after its number")
-        << "1 Hyrja\nab ab" << "ab" << 0 << 7 << "" << 8 << 2 << "";
+        << "1 Hyrja\nab ab"
+        << "ab" << 0 << 7 << "" << 8 << 2 << "";
     QTest::newRow("Cancel after another selection leaves the caret where it moved")
         << abAB << "zz" << 4 << 1 << "C" << 5 << 0 << "Q";
     QTest::newRow("Albanian letters match in either case")
-        << "ÇKA ËSHTË" << "çka ësh" << 0 << 0 << "" << 0 << 7 << "";
+        << "ÇKA ËSHTË"
+        << "çka ësh" << 0 << 0 << "" << 0 << 7 << "";
 }
 
-void TestTextSearch::step() {
+void TestTextSearch::step()
+{
     QFETCH(QString, text);
     QFETCH(QString, search);
     QFETCH(int, selStart);
@@ -120,7 +130,8 @@ void TestTextSearch::step() {
     QCOMPARE(view.SelLength(), expectedLength);
 }
 
-void TestTextSearch::repeatedStepsWalkThroughTheText() {
+void TestTextSearch::repeatedStepsWalkThroughTheText()
+{
     RichTextView view;
     QVERIFY(loadBook(view, QStringLiteral("T:ab AB ab")));
     view.setSelStart(0);
@@ -134,7 +145,8 @@ void TestTextSearch::repeatedStepsWalkThroughTheText() {
     QCOMPARE(script.shown(), QStringLiteral("Q"));
 }
 
-void TestTextSearch::emptySearchTextTellsAndLeavesViewAlone() {
+void TestTextSearch::emptySearchTextTellsAndLeavesViewAlone()
+{
     RichTextView view;
     QVERIFY(loadBook(view, QStringLiteral("T:ab AB ab")));
     view.setSelStart(3);
@@ -146,7 +158,8 @@ void TestTextSearch::emptySearchTextTellsAndLeavesViewAlone() {
     QCOMPARE(view.SelLength(), 2);
 }
 
-void TestTextSearch::absentTextAsksThenTells() {
+void TestTextSearch::absentTextAsksThenTells()
+{
     RichTextView view;
     QVERIFY(loadBook(view, QStringLiteral("T:ab")));
     PromptScript script;
@@ -154,10 +167,13 @@ void TestTextSearch::absentTextAsksThenTells() {
     QCOMPARE(script.shown(), QStringLiteral("QN"));
 }
 
-void TestTextSearch::matchOutOfSightIsShownAThirdDown() {
+void TestTextSearch::matchOutOfSightIsShownAThirdDown()
+{
     QString book = QStringLiteral("T:fillimi gjeje\n");
     for (int line = 0; line < 600; ++line)
-        book += QStringLiteral("|T:Rreshti %1 i librit%2.\n").arg(line).arg(line == 300 ? " gjeje" : "");
+        book += QStringLiteral("|T:Rreshti %1 i librit%2.\n")
+                    .arg(line)
+                    .arg(line == 300 ? " gjeje" : "");
     RichTextView view;
     view.resize(300, 300);
     view.show();

@@ -25,7 +25,8 @@ struct FormatCensus {
     int boldCharacters = 0;
 };
 
-FormatCensus censusOf(const RichTextView& view) {
+FormatCensus censusOf(const RichTextView& view)
+{
     FormatCensus census;
     for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -55,7 +56,8 @@ private slots:
     void copyLeavesSelectionInPlace();
 };
 
-void TestViewCommands::textSizeReachesEveryCharacterAndKeepsFonts() {
+void TestViewCommands::textSizeReachesEveryCharacterAndKeepsFonts()
+{
     RichTextView view;
     QVERIFY(loadBook(view, QStringLiteral("T:hyrje |T:") + kBook));
     const FormatCensus before = censusOf(view);
@@ -70,7 +72,8 @@ void TestViewCommands::textSizeReachesEveryCharacterAndKeepsFonts() {
     QCOMPARE(view.SelFontName(), std::optional<QString>(QStringLiteral("Times New Roman")));
 }
 
-void TestViewCommands::textSizeLeavesCaretAtStart() {
+void TestViewCommands::textSizeLeavesCaretAtStart()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     view.setSelStart(20);
@@ -82,7 +85,8 @@ void TestViewCommands::textSizeLeavesCaretAtStart() {
     QCOMPARE(view.SelText(), QStringLiteral("2"));
 }
 
-void TestViewCommands::caretToStartAndEnd() {
+void TestViewCommands::caretToStartAndEnd()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     caretToEnd(view);
@@ -92,7 +96,8 @@ void TestViewCommands::caretToStartAndEnd() {
     QCOMPARE(view.SelStart(), 0);
 }
 
-void TestViewCommands::selectAllThenCopyGivesWholePlainText() {
+void TestViewCommands::selectAllThenCopyGivesWholePlainText()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     selectAll(view);
@@ -106,7 +111,8 @@ void TestViewCommands::selectAllThenCopyGivesWholePlainText() {
     QVERIFY(!data->hasFormat(QStringLiteral("text/rtf")));
 }
 
-void TestViewCommands::copyAfterJumpGivesHeadingLine() {
+void TestViewCommands::copyAfterJumpGivesHeadingLine()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     jumpToHadith(view, QStringLiteral("1"));
@@ -114,7 +120,8 @@ void TestViewCommands::copyAfterJumpGivesHeadingLine() {
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1 Hyrja"));
 }
 
-void TestViewCommands::copyOfEmptySelectionEmptiesClipboard() {
+void TestViewCommands::copyOfEmptySelectionEmptiesClipboard()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     QApplication::clipboard()->setText(QStringLiteral("e vjetra"));
@@ -123,7 +130,8 @@ void TestViewCommands::copyOfEmptySelectionEmptiesClipboard() {
     QCOMPARE(QApplication::clipboard()->text(), QString());
 }
 
-void TestViewCommands::copyLeavesSelectionInPlace() {
+void TestViewCommands::copyLeavesSelectionInPlace()
+{
     RichTextView view;
     QVERIFY(loadBook(view, kBook));
     view.setSelStart(3);

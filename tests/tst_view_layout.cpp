@@ -128,8 +128,8 @@ void TestViewLayout::pointsAndPositionsAgree()
     view.resize(300, 200);
     view.show();
     view.loadDocument(book(2000));
-    for (const int position : {0, 5, view.TextLength() / 3, view.TextLength() * 2 / 3,
-                               view.TextLength() - 3}) {
+    for (const int position :
+         {0, 5, view.TextLength() / 3, view.TextLength() * 2 / 3, view.TextLength() - 3}) {
         view.setSelStart(position);
         QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
         QCOMPARE(view.cursorForPosition(view.cursorRect().center()).position(), position);

@@ -44,12 +44,13 @@ void TestWording::bookFailureNamesFileAndReason_data()
         << BookFileError::DanglingLink
         << "Skedari «%1» nuk mund të lexohet: lidhja simbolike nuk të çon te asnjë skedar.";
     QTest::newRow("an empty file") << BookFileError::Empty << "Skedari «%1» është i zbrazët.";
-    QTest::newRow("a file that is not RTF") << BookFileError::NotRtf
-                                            << "Skedari «%1» nuk është skedar RTF.";
+    QTest::newRow("a file that is not RTF")
+        << BookFileError::NotRtf << "Skedari «%1» nuk është skedar RTF.";
     QTest::newRow("a device") << BookFileError::NotPlainFile
                               << "Skedari «%1» nuk mund të lexohet: nuk është skedar i zakonshëm.";
-    QTest::newRow("no permission") << BookFileError::NoPermission
-                                   << "Skedari «%1» nuk mund të lexohet: nuk ka leje për ta lexuar.";
+    QTest::newRow("no permission")
+        << BookFileError::NoPermission
+        << "Skedari «%1» nuk mund të lexohet: nuk ka leje për ta lexuar.";
     QTest::newRow("too large") << BookFileError::TooLarge
                                << "Skedari «%1» është tepër i madh për të qenë libër.";
 }
@@ -60,7 +61,8 @@ void TestWording::bookFailureNamesFileAndReason()
     QFETCH(QString, message);
     const QString path = QStringLiteral("/libra/Velmora.rtf");
     // The system's own English detail is never shown.
-    QCOMPARE(bookFailureText({error, QStringLiteral("Permission denied")}, path), message.arg(path));
+    QCOMPARE(bookFailureText({error, QStringLiteral("Permission denied")}, path),
+             message.arg(path));
 }
 
 void TestWording::searchPromptsAreExact()
@@ -107,8 +109,8 @@ void TestWording::editMenuOfABoxIsAlbanian()
 void TestWording::scrollBarMenuIsAlbanian()
 {
     // The scroll bar builds its menu inside its event handler; it asks for these words.
-    for (const char* english : {"Scroll here", "Top", "Bottom", "Page up", "Page down",
-                                "Scroll up", "Scroll down"}) {
+    for (const char* english :
+         {"Scroll here", "Top", "Bottom", "Page up", "Page down", "Scroll up", "Scroll down"}) {
         const QString shown = QCoreApplication::translate("QScrollBar", english);
         QVERIFY2(shown != QLatin1String(english), english);
     }

@@ -154,7 +154,8 @@ constexpr std::string_view kCounts[] = {
     "Në atë mbledhje ishin të pranishëm rreth # veta.",
 };
 
-constexpr bool hasDigit(std::string_view s) {
+constexpr bool hasDigit(std::string_view s)
+{
     return std::any_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
@@ -180,7 +181,7 @@ constexpr std::string_view kAsides[] = {
 // A fixed linear congruential generator: std:: distributions differ between standard libraries,
 // and the book must be the same bytes everywhere.
 class Lcg {
-  public:
+public:
     explicit Lcg(uint64_t seed) : m_state(seed) {}
 
     uint32_t below(uint32_t n) // in [0, n); the modulo bias does not matter for sample text
@@ -189,15 +190,17 @@ class Lcg {
         return static_cast<uint32_t>(m_state >> 33) % n;
     }
     bool oneIn(uint32_t n) { return below(n) == 0; }
-    template <typename T, std::size_t N> const T &pick(const T (&items)[N]) {
+    template <typename T, std::size_t N> const T& pick(const T (&items)[N])
+    {
         return items[below(static_cast<uint32_t>(N))];
     }
 
-  private:
+private:
     uint64_t m_state;
 };
 
-std::u32string decodeUtf8(std::string_view s) {
+std::u32string decodeUtf8(std::string_view s)
+{
     std::u32string out;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
@@ -212,32 +215,25 @@ std::u32string decodeUtf8(std::string_view s) {
 }
 
 // The cp1252 byte of a character, or 0 when cp1252 has none.
-unsigned char toCp1252(char32_t c) {
+unsigned char toCp1252(char32_t c)
+{
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<unsigned char>(c);
     switch (c) {
-    case U'\u20AC':
-        return 0x80;
-    case U'\u2026':
-        return 0x85;
-    case U'\u2018':
-        return 0x91;
-    case U'\u2019':
-        return 0x92;
-    case U'\u201C':
-        return 0x93;
-    case U'\u201D':
-        return 0x94;
-    case U'\u2013':
-        return 0x96;
-    case U'\u2014':
-        return 0x97;
-    default:
-        return 0;
+    case U'\u20AC': return 0x80;
+    case U'\u2026': return 0x85;
+    case U'\u2018': return 0x91;
+    case U'\u2019': return 0x92;
+    case U'\u201C': return 0x93;
+    case U'\u201D': return 0x94;
+    case U'\u2013': return 0x96;
+    case U'\u2014': return 0x97;
+    default: return 0;
     }
 }
 
-int wordCount(std::string_view s) {
+int wordCount(std::string_view s)
+{
     int words = 0;
     bool inWord = false;
     for (char c : s) {
@@ -255,27 +251,30 @@ int wordCount(std::string_view s) {
 // ignore) go only between tokens, never between a control word and the space that ends it,
 // nor between a \u escape and its fallback character.
 class RtfWriter {
-  public:
+public:
     enum class Escapes { Cp1252, Unicode };
 
     void open() { token("{"); }
     void close() { token("}"); }
 
     // word is the control word without its backslash, parameter included ("fs24").
-    void word(std::string_view word) {
+    void word(std::string_view word)
+    {
         token("\\");
         put(word);
         m_needDelimiter = true;
     }
 
-    void par() {
+    void par()
+    {
         word("par");
         m_out += "\r\n";
         m_column = 0;
         m_needDelimiter = false;
     }
 
-    void text(std::string_view utf8, Escapes escapes = Escapes::Cp1252) {
+    void text(std::string_view utf8, Escapes escapes = Escapes::Cp1252)
+    {
         for (char32_t c : decodeUtf8(utf8)) {
             const unsigned char byte = toCp1252(c);
             if (c == '\\' || c == '{' || c == '}') {
@@ -297,22 +296,25 @@ class RtfWriter {
     }
 
     // Ends the file's last line.
-    void finish() {
+    void finish()
+    {
         m_out += "\r\n";
         m_column = 0;
     }
 
-    const std::string &bytes() const { return m_out; }
+    const std::string& bytes() const { return m_out; }
 
-  private:
+private:
     // Starts a token that is not plain text; it ends a pending control word by itself.
-    void token(std::string_view start) {
+    void token(std::string_view start)
+    {
         m_needDelimiter = false;
         wrapIfLong();
         put(start);
     }
 
-    void literal(char c) {
+    void literal(char c)
+    {
         // Only a letter, digit, hyphen or space would run into a pending control word; other
         // characters end it by themselves ("\\blue0;"), as word processors rely on.
         const bool joins = c == ' ' || c == '-' || (c >= '0' && c <= '9') ||
@@ -325,14 +327,16 @@ class RtfWriter {
         put(std::string_view(&c, 1));
     }
 
-    void wrapIfLong() {
+    void wrapIfLong()
+    {
         if (m_column >= kWrapColumn) {
             m_out += "\r\n";
             m_column = 0;
         }
     }
 
-    void put(std::string_view s) {
+    void put(std::string_view s)
+    {
         m_out += s;
         m_column += s.size();
     }
@@ -344,10 +348,11 @@ class RtfWriter {
 
 // Writes the whole book into an RtfWriter.
 class BookWriter {
-  public:
+public:
     explicit BookWriter(int times) : m_times(times), m_rng(kSeed) {}
 
-    std::string write() {
+    std::string write()
+    {
         writeHeader();
         writeFrontMatter();
         const std::vector<std::string> headings = headingTexts();
@@ -361,8 +366,9 @@ class BookWriter {
         return m_rtf.bytes();
     }
 
-  private:
-    static std::vector<std::string> headingTexts() {
+private:
+    static std::vector<std::string> headingTexts()
+    {
         std::vector<std::string> texts;
         for (int n = 1; n <= kLastNumber; ++n) {
             texts.push_back(std::to_string(n));
@@ -372,7 +378,8 @@ class BookWriter {
         return texts;
     }
 
-    void writeHeader() {
+    void writeHeader()
+    {
         m_rtf.open();
         for (std::string_view w : {"rtf1", "ansi", "ansicpg1252", "deff0", "deflang1052"})
             m_rtf.word(w);
@@ -428,7 +435,8 @@ class BookWriter {
         m_rtf.finish();
     }
 
-    void font(std::string_view number, std::string_view family, std::string_view name) {
+    void font(std::string_view number, std::string_view family, std::string_view name)
+    {
         m_rtf.open();
         m_rtf.word(number);
         m_rtf.word(family);
@@ -439,7 +447,8 @@ class BookWriter {
     }
 
     void style(std::string_view number, std::initializer_list<std::string_view> words,
-               std::string_view name) {
+               std::string_view name)
+    {
         m_rtf.open();
         m_rtf.word(number);
         for (std::string_view w : words)
@@ -449,14 +458,16 @@ class BookWriter {
         m_rtf.close();
     }
 
-    void group(std::string_view destination, std::string_view text) {
+    void group(std::string_view destination, std::string_view text)
+    {
         m_rtf.open();
         m_rtf.word(destination);
         m_rtf.text(text);
         m_rtf.close();
     }
 
-    void paragraph(std::initializer_list<std::string_view> words) {
+    void paragraph(std::initializer_list<std::string_view> words)
+    {
         m_rtf.word("pard");
         m_rtf.word("plain");
         for (std::string_view w : words)
@@ -467,7 +478,8 @@ class BookWriter {
 
     // Before the first heading: numbers in body fonts that the jump must pass over, among them
     // "1", "2", "21", "443. a)" and "114" in a book whose heading "14" comes before "114".
-    void writeFrontMatter() {
+    void writeFrontMatter()
+    {
         paragraph({"s2", "qc", "sb240", "sa480", "cf3", "f2", "fs36"});
         m_rtf.text("Përmbledhje hadithesh");
         m_rtf.par();
@@ -487,14 +499,16 @@ class BookWriter {
         m_rtf.par();
     }
 
-    void writeChapterTitle(int chapter) {
+    void writeChapterTitle(int chapter)
+    {
         paragraph({"s2", "qc", "sb480", "sa240", "keepn", "cf3", "f2", "fs32"});
         m_rtf.text("Kapitulli " + std::to_string(chapter) + ": ");
         m_rtf.text(kTopics[static_cast<std::size_t>(chapter - 1) % std::size(kTopics)]);
         m_rtf.par();
     }
 
-    void writeHadith(const std::string &number, const std::string &nextNumber) {
+    void writeHadith(const std::string& number, const std::string& nextNumber)
+    {
         writeHeadingLine(number);
         writeBody(number, nextNumber);
         if (m_rng.oneIn(6))
@@ -503,7 +517,8 @@ class BookWriter {
 
     // The heading opens its paragraph with the number in "Arial". Text after it on the same
     // line is in "Arial" only when it has no digits, so no heading line holds a later number.
-    void writeHeadingLine(const std::string &number) {
+    void writeHeadingLine(const std::string& number)
+    {
         paragraph({"s1", "keepn", "sb240", "sa60", "cf2", "f1", "fs28"});
         m_rtf.word("b");
         m_rtf.text(number);
@@ -522,21 +537,22 @@ class BookWriter {
             m_rtf.text(m_rng.pick(kAsides));
             m_rtf.word("i0");
             break;
-        default:
-            break;
+        default: break;
         }
         m_rtf.par();
     }
 
     // A hadith number for a reference: often one of the next few hadith, which come later in the
     // book, otherwise any number.
-    int referenceNumber(int current) {
+    int referenceNumber(int current)
+    {
         if (m_rng.oneIn(2))
             return std::min(kLastNumber, current + 1 + static_cast<int>(m_rng.below(40)));
         return 1 + static_cast<int>(m_rng.below(kLastNumber));
     }
 
-    std::string fillNumbers(std::string_view pattern, int current, bool hadithNumbers) {
+    std::string fillNumbers(std::string_view pattern, int current, bool hadithNumbers)
+    {
         std::string out;
         for (char c : pattern) {
             if (c != '#') {
@@ -550,7 +566,8 @@ class BookWriter {
         return out;
     }
 
-    std::string nextSentence(int current, const std::string &nextNumber) {
+    std::string nextSentence(int current, const std::string& nextNumber)
+    {
         const uint32_t kind = m_rng.below(12);
         if (kind == 0)
             return fillNumbers(m_rng.pick(kReferences), current, true);
@@ -562,7 +579,8 @@ class BookWriter {
     }
 
     // A sentence not among the last few used, so that no hadith says the same thing twice.
-    std::size_t freshSentence() {
+    std::size_t freshSentence()
+    {
         constexpr std::size_t kRemembered = std::size(kSentences) / 3;
         std::size_t index = 0;
         do {
@@ -577,7 +595,8 @@ class BookWriter {
     // The body holds kMinWords to kMaxWords words (times m_times) in one to a few paragraphs.
     // Most hadith are long, so that the book reaches about a million characters; a sentence that
     // would pass the maximum is drawn again, and the body ends when no draw fits.
-    void writeBody(const std::string &number, const std::string &nextNumber) {
+    void writeBody(const std::string& number, const std::string& nextNumber)
+    {
         const int minWords = kMinWords * m_times;
         const int maxWords = kMaxWords * m_times;
         const int longFrom = minWords + (maxWords - minWords) * 7 / 10;
@@ -635,13 +654,12 @@ class BookWriter {
         m_rtf.par();
     }
 
-    void writeNote() {
+    void writeNote()
+    {
         paragraph({"s3", "li567", "sa120", "f3", "fs20", "i"});
         const int k = 1 + static_cast<int>(m_rng.below(kLastNumber));
         switch (m_rng.below(3)) {
-        case 0:
-            m_rtf.text("Shënim: shih hadithin nr. " + std::to_string(k) + ".");
-            break;
+        case 0: m_rtf.text("Shënim: shih hadithin nr. " + std::to_string(k) + "."); break;
         case 1:
             // № is outside cp1252: a \u escape whatever the paragraph's habit.
             m_rtf.text("Shënim: krahaso me hadithin № " + std::to_string(k) + " dhe nr. " +
@@ -662,7 +680,8 @@ class BookWriter {
     std::vector<std::size_t> m_recent;
 };
 
-int usage(std::string_view problem) {
+int usage(std::string_view problem)
+{
     std::cerr << "make_book: " << problem << "\n"
               << "usage: make_book OUTPUT.rtf [--times N]   (N from 1 to " << kMaxTimes << ")\n";
     return 2;
@@ -670,7 +689,8 @@ int usage(std::string_view problem) {
 
 } // namespace
 
-int makeBook(int argc, char **argv) {
+int makeBook(int argc, char** argv)
+{
     if (argc != 2 && argc != 4)
         return usage("wrong number of arguments");
     int times = 1;
@@ -695,6 +715,7 @@ int makeBook(int argc, char **argv) {
 
 } // namespace velmora
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv)
+{
     return velmora::makeBook(argc, argv);
 }

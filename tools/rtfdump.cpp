@@ -19,7 +19,8 @@ namespace {
 
 using velmora::rtf::Document;
 
-bool readFile(const char* path, std::string& bytes, std::string& reason) {
+bool readFile(const char* path, std::string& bytes, std::string& reason)
+{
     struct stat info {};
     if (stat(path, &info) != 0) {
         reason = std::strerror(errno);
@@ -44,7 +45,8 @@ bool readFile(const char* path, std::string& bytes, std::string& reason) {
     return true;
 }
 
-void printText(const Document& doc) {
+void printText(const Document& doc)
+{
     std::u16string text = doc.text;
     for (char16_t& c : text)
         if (c == Document::kParagraphEnd || c == Document::kLineBreak)
@@ -56,7 +58,8 @@ void printText(const Document& doc) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-void printRuns(const Document& doc) {
+void printRuns(const Document& doc)
+{
     std::string out;
     int32_t start = 0, length = 0;
     const std::string* name = nullptr;
@@ -86,7 +89,8 @@ void printRuns(const Document& doc) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     bool runs = false;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {

@@ -19,7 +19,8 @@ constexpr SingleBytePage kSingleBytePages[] = {
 #include "code_page_tables.inc"
 };
 
-const SingleBytePage* findSingleBytePage(int codePage) {
+const SingleBytePage* findSingleBytePage(int codePage)
+{
     for (const auto& page : kSingleBytePages)
         if (page.codePage == codePage)
             return &page;
@@ -34,21 +35,26 @@ struct DoubleBytePage {
 };
 
 constexpr DoubleBytePage kDoubleBytePages[] = {
-        {932, "CP932"},   {936, "CP936"},     {949, "CP949"},  {950, "CP950"},  {1361, "JOHAB"},
-        {10001, "CP932"}, {10002, "CP950"}, {10003, "CP949"}, {10008, "CP936"},
+    {932, "CP932"},   {936, "CP936"},   {949, "CP949"},   {950, "CP950"},   {1361, "JOHAB"},
+    {10001, "CP932"}, {10002, "CP950"}, {10003, "CP949"}, {10008, "CP936"},
 };
 constexpr std::size_t kDoubleBytePageCount = std::size(kDoubleBytePages);
 
-int doubleByteSlot(int codePage) {
+int doubleByteSlot(int codePage)
+{
     for (std::size_t i = 0; i < kDoubleBytePageCount; ++i)
         if (kDoubleBytePages[i].codePage == codePage)
             return static_cast<int>(i);
     return -1;
 }
 
-bool isJapanese(int codePage) { return codePage == 932 || codePage == 10001; }
+bool isJapanese(int codePage)
+{
+    return codePage == 932 || codePage == 10001;
+}
 
-bool isLeadByte(int codePage, uint8_t byte) {
+bool isLeadByte(int codePage, uint8_t byte)
+{
     if (isJapanese(codePage))
         return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     return byte >= 0x81 && byte <= 0xFE;
@@ -59,7 +65,8 @@ bool isLeadByte(int codePage, uint8_t byte) {
 // no call into the C library per character.
 using DoubleByteTable = std::array<char16_t, 65536>;
 
-char16_t convertOne(iconv_t cd, const char* bytes, std::size_t count) {
+char16_t convertOne(iconv_t cd, const char* bytes, std::size_t count)
+{
     char in[2] = {bytes[0], count > 1 ? bytes[1] : '\0'};
     char out[8] = {};
     char* inPtr = in;
@@ -73,7 +80,8 @@ char16_t convertOne(iconv_t cd, const char* bytes, std::size_t count) {
                                  (static_cast<uint8_t>(out[1]) << 8));
 }
 
-std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page) {
+std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page)
+{
     auto table = std::make_unique<DoubleByteTable>();
     table->fill(kReplacement);
     for (unsigned byte = 0; byte < 0x80; ++byte)
@@ -96,7 +104,8 @@ std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page
     return table;
 }
 
-const DoubleByteTable& doubleByteTable(int slot) {
+const DoubleByteTable& doubleByteTable(int slot)
+{
     static std::once_flag once[kDoubleBytePageCount];
     static std::unique_ptr<DoubleByteTable> tables[kDoubleBytePageCount];
     const auto index = static_cast<std::size_t>(slot);
@@ -105,7 +114,8 @@ const DoubleByteTable& doubleByteTable(int slot) {
     return *tables[index];
 }
 
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
+{
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char16_t x, char16_t y) {
         auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
         return lower(x) == lower(y);
@@ -114,9 +124,10 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
 
 } // namespace
 
-int codePageForCharset(int charset) {
+int codePageForCharset(int charset)
+{
     switch (charset) {
-    case 0: return 1252;   // ANSI
+    case 0: return 1252; // ANSI
     case 2: return kSymbolPrivatePage;
     case 77: return 10000; // Mac Roman
     case 78: return 10001; // Mac Japanese
@@ -148,16 +159,18 @@ int codePageForCharset(int charset) {
     }
 }
 
-bool isSymbolFontName(std::u16string_view name) {
-    for (std::u16string_view known : {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3",
-                                      u"Webdings", u"Zapf Dingbats", u"ZapfDingbats",
-                                      u"Monotype Sorts", u"Marlett"})
+bool isSymbolFontName(std::u16string_view name)
+{
+    for (std::u16string_view known :
+         {u"Symbol", u"Wingdings", u"Wingdings 2", u"Wingdings 3", u"Webdings", u"Zapf Dingbats",
+          u"ZapfDingbats", u"Monotype Sorts", u"Marlett"})
         if (equalsIgnoringCase(name, known))
             return true;
     return false;
 }
 
-int symbolFontPage(std::u16string_view name) {
+int symbolFontPage(std::u16string_view name)
+{
     if (equalsIgnoringCase(name, u"Symbol"))
         return kSymbolFontPage;
     if (equalsIgnoringCase(name, u"Wingdings"))
@@ -165,19 +178,22 @@ int symbolFontPage(std::u16string_view name) {
     return kSymbolPrivatePage;
 }
 
-PageKind pageKind(int codePage) {
+PageKind pageKind(int codePage)
+{
     if (codePage == kUtf8CodePage)
         return PageKind::Utf8;
     return doubleByteSlot(codePage) >= 0 ? PageKind::DoubleByte : PageKind::SingleByte;
 }
 
-const std::array<char16_t, 256>& singleByteTable(int codePage) {
+const std::array<char16_t, 256>& singleByteTable(int codePage)
+{
     static const SingleBytePage* const fallback = findSingleBytePage(kDefaultCodePage);
     const SingleBytePage* page = findSingleBytePage(codePage);
     return (page ? page : fallback)->units;
 }
 
-void ByteDecoder::decode(int codePage, std::string_view bytes, std::u16string& out) {
+void ByteDecoder::decode(int codePage, std::string_view bytes, std::u16string& out)
+{
     if (codePage != m_page) {
         m_pendingCount = 0;
         m_page = codePage;
@@ -193,7 +209,8 @@ void ByteDecoder::decode(int codePage, std::string_view bytes, std::u16string& o
         out += table[static_cast<uint8_t>(c)];
 }
 
-void ByteDecoder::decodeDoubleByte(int codePage, std::string_view bytes, std::u16string& out) {
+void ByteDecoder::decodeDoubleByte(int codePage, std::string_view bytes, std::u16string& out)
+{
     const DoubleByteTable& table = doubleByteTable(doubleByteSlot(codePage));
     for (char c : bytes) {
         const auto byte = static_cast<uint8_t>(c);
@@ -216,7 +233,8 @@ void ByteDecoder::decodeDoubleByte(int codePage, std::string_view bytes, std::u1
     }
 }
 
-void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out) {
+void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out)
+{
     for (char c : bytes) {
         const auto byte = static_cast<uint8_t>(c);
         if (m_pendingCount) {
@@ -256,7 +274,8 @@ void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out) {
     }
 }
 
-void appendUtf8(std::string& out, std::u16string_view text) {
+void appendUtf8(std::string& out, std::u16string_view text)
+{
     auto put = [&out](uint32_t c) {
         if (c < 0x80) {
             out += static_cast<char>(c);

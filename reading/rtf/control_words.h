@@ -8,34 +8,106 @@ namespace velmora::rtf {
 
 // Listed by family, in the order of WordFamily.
 enum class Word : uint8_t {
-    Unknown, EndnoteAlt,
+    Unknown,
+    EndnoteAlt,
     Binary,
-    Unicode, UnicodeSkip,
+    Unicode,
+    UnicodeSkip,
     // Destinations whose text is shown or read
-    FontTable, ColorTable, StyleSheet, FieldResult, ListText, PnText, Result, ShapePicture,
+    FontTable,
+    ColorTable,
+    StyleSheet,
+    FieldResult,
+    ListText,
+    PnText,
+    Result,
+    ShapePicture,
     // Destinations that are skipped (non-text)
-    SkipDestination, FieldInstruction, NonShapePicture, Object, Picture, Footnote,
+    SkipDestination,
+    FieldInstruction,
+    NonShapePicture,
+    Object,
+    Picture,
+    Footnote,
     // Groups that look like destinations but hold ordinary content (\*\nesttableprops), and the
     // two copies of a \upr group
-    Transparent, Upr, UnicodeDest,
+    Transparent,
+    Upr,
+    UnicodeDest,
     // Document
-    Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    AnsiCodePage,
+    DefaultFont,
     // Table entries
-    Red, Green, Blue, CharacterSet, FontCodePage,
+    Red,
+    Green,
+    Blue,
+    CharacterSet,
+    FontCodePage,
     // Styles and notes
-    Style, CharStyle,
-    FootnoteMark, FootnoteStart, EndnoteStart, FootnoteNumbering, EndnoteNumbering,
+    Style,
+    CharStyle,
+    FootnoteMark,
+    FootnoteStart,
+    EndnoteStart,
+    FootnoteNumbering,
+    EndnoteNumbering,
     // Character formatting
-    Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Hidden, Super, Sub,
-    NoSuperSub, ColorFore, Highlight, ColorBack,
+    Plain,
+    Font,
+    FontSize,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Hidden,
+    Super,
+    Sub,
+    NoSuperSub,
+    ColorFore,
+    Highlight,
+    ColorBack,
     // Paragraph formatting
-    Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify, LeftIndent, RightIndent,
-    FirstIndent, SpaceBefore, SpaceAfter, LineSpacing, LineMultiple,
+    Pard,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    AlignJustify,
+    LeftIndent,
+    RightIndent,
+    FirstIndent,
+    SpaceBefore,
+    SpaceAfter,
+    LineSpacing,
+    LineMultiple,
     // Breaks, table cells and rows, special characters
-    Par, Line, Tab, Page, Sect,
-    Cell, Row, NestCell, NestRow,
-    EmDash, EnDash, EmSpace, EnSpace, QmSpace, Bullet, LQuote, RQuote, LDblQuote, RDblQuote,
-    Zwj, Zwnj, LtrMark, RtlMark,
+    Par,
+    Line,
+    Tab,
+    Page,
+    Sect,
+    Cell,
+    Row,
+    NestCell,
+    NestRow,
+    EmDash,
+    EnDash,
+    EmSpace,
+    EnSpace,
+    QmSpace,
+    Bullet,
+    LQuote,
+    RQuote,
+    LDblQuote,
+    RDblQuote,
+    Zwj,
+    Zwnj,
+    LtrMark,
+    RtlMark,
 };
 
 // What a word acts on. The reader hands each family to one function, so a new word needs a
@@ -56,46 +128,99 @@ enum class WordFamily : uint8_t {
     Symbol,      // one character spelled as a word (\emdash, \bullet, ...)
 };
 
-constexpr WordFamily familyOf(Word word) {
+constexpr WordFamily familyOf(Word word)
+{
     switch (word) {
-    case Word::Unknown: case Word::EndnoteAlt: return WordFamily::Ignored;
+    case Word::Unknown:
+    case Word::EndnoteAlt: return WordFamily::Ignored;
     case Word::Binary: return WordFamily::Binary;
-    case Word::Unicode: case Word::UnicodeSkip: return WordFamily::Unicode;
-    case Word::FontTable: case Word::ColorTable: case Word::StyleSheet: case Word::FieldResult:
-    case Word::ListText: case Word::PnText: case Word::Result: case Word::ShapePicture:
-    case Word::SkipDestination: case Word::FieldInstruction: case Word::NonShapePicture:
-    case Word::Object: case Word::Picture: case Word::Footnote: case Word::Transparent:
-    case Word::Upr: case Word::UnicodeDest:
-        return WordFamily::Destination;
-    case Word::Ansi: case Word::Mac: case Word::Pc: case Word::Pca: case Word::AnsiCodePage:
-    case Word::DefaultFont:
-        return WordFamily::Document;
-    case Word::Red: case Word::Green: case Word::Blue: case Word::CharacterSet:
-    case Word::FontCodePage:
-        return WordFamily::TableEntry;
-    case Word::Style: case Word::CharStyle: return WordFamily::Style;
-    case Word::FootnoteMark: case Word::FootnoteStart: case Word::EndnoteStart:
-    case Word::FootnoteNumbering: case Word::EndnoteNumbering:
-        return WordFamily::Note;
-    case Word::Plain: case Word::Font: case Word::FontSize: case Word::Bold: case Word::Italic:
-    case Word::Underline: case Word::UnderlineNone: case Word::Strike: case Word::Hidden:
-    case Word::Super: case Word::Sub: case Word::NoSuperSub: case Word::ColorFore:
-    case Word::Highlight: case Word::ColorBack:
-        return WordFamily::Character;
-    case Word::Pard: case Word::AlignLeft: case Word::AlignCenter: case Word::AlignRight:
-    case Word::AlignJustify: case Word::LeftIndent: case Word::RightIndent:
-    case Word::FirstIndent: case Word::SpaceBefore: case Word::SpaceAfter:
-    case Word::LineSpacing: case Word::LineMultiple:
-        return WordFamily::Paragraph;
-    case Word::Par: case Word::Line: case Word::Tab: case Word::Page: case Word::Sect:
-        return WordFamily::Break;
-    case Word::Cell: case Word::Row: case Word::NestCell: case Word::NestRow:
-        return WordFamily::Table;
-    case Word::EmDash: case Word::EnDash: case Word::EmSpace: case Word::EnSpace:
-    case Word::QmSpace: case Word::Bullet: case Word::LQuote: case Word::RQuote:
-    case Word::LDblQuote: case Word::RDblQuote: case Word::Zwj: case Word::Zwnj:
-    case Word::LtrMark: case Word::RtlMark:
-        return WordFamily::Symbol;
+    case Word::Unicode:
+    case Word::UnicodeSkip: return WordFamily::Unicode;
+    case Word::FontTable:
+    case Word::ColorTable:
+    case Word::StyleSheet:
+    case Word::FieldResult:
+    case Word::ListText:
+    case Word::PnText:
+    case Word::Result:
+    case Word::ShapePicture:
+    case Word::SkipDestination:
+    case Word::FieldInstruction:
+    case Word::NonShapePicture:
+    case Word::Object:
+    case Word::Picture:
+    case Word::Footnote:
+    case Word::Transparent:
+    case Word::Upr:
+    case Word::UnicodeDest: return WordFamily::Destination;
+    case Word::Ansi:
+    case Word::Mac:
+    case Word::Pc:
+    case Word::Pca:
+    case Word::AnsiCodePage:
+    case Word::DefaultFont: return WordFamily::Document;
+    case Word::Red:
+    case Word::Green:
+    case Word::Blue:
+    case Word::CharacterSet:
+    case Word::FontCodePage: return WordFamily::TableEntry;
+    case Word::Style:
+    case Word::CharStyle: return WordFamily::Style;
+    case Word::FootnoteMark:
+    case Word::FootnoteStart:
+    case Word::EndnoteStart:
+    case Word::FootnoteNumbering:
+    case Word::EndnoteNumbering: return WordFamily::Note;
+    case Word::Plain:
+    case Word::Font:
+    case Word::FontSize:
+    case Word::Bold:
+    case Word::Italic:
+    case Word::Underline:
+    case Word::UnderlineNone:
+    case Word::Strike:
+    case Word::Hidden:
+    case Word::Super:
+    case Word::Sub:
+    case Word::NoSuperSub:
+    case Word::ColorFore:
+    case Word::Highlight:
+    case Word::ColorBack: return WordFamily::Character;
+    case Word::Pard:
+    case Word::AlignLeft:
+    case Word::AlignCenter:
+    case Word::AlignRight:
+    case Word::AlignJustify:
+    case Word::LeftIndent:
+    case Word::RightIndent:
+    case Word::FirstIndent:
+    case Word::SpaceBefore:
+    case Word::SpaceAfter:
+    case Word::LineSpacing:
+    case Word::LineMultiple: return WordFamily::Paragraph;
+    case Word::Par:
+    case Word::Line:
+    case Word::Tab:
+    case Word::Page:
+    case Word::Sect: return WordFamily::Break;
+    case Word::Cell:
+    case Word::Row:
+    case Word::NestCell:
+    case Word::NestRow: return WordFamily::Table;
+    case Word::EmDash:
+    case Word::EnDash:
+    case Word::EmSpace:
+    case Word::EnSpace:
+    case Word::QmSpace:
+    case Word::Bullet:
+    case Word::LQuote:
+    case Word::RQuote:
+    case Word::LDblQuote:
+    case Word::RDblQuote:
+    case Word::Zwj:
+    case Word::Zwnj:
+    case Word::LtrMark:
+    case Word::RtlMark: return WordFamily::Symbol;
     }
     return WordFamily::Ignored;
 }

@@ -14,8 +14,8 @@ struct CharFormat {
     static constexpr uint32_t kAutoColor = 0xFF000000u;
     enum class Vertical : uint8_t { Baseline, Super, Sub };
 
-    uint16_t font = 0;          // index into Document::fontNames
-    uint16_t halfPoints = 24;   // size in half points, as RTF counts it (\fs)
+    uint16_t font = 0;        // index into Document::fontNames
+    uint16_t halfPoints = 24; // size in half points, as RTF counts it (\fs)
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -72,10 +72,11 @@ struct Document {
     std::vector<CharRun> runs;
     std::vector<ParagraphFormat> paragraphFormats;
     std::vector<Paragraph> paragraphs;
-    std::vector<uint32_t> colors;        // the colour table, 0xRRGGBB or CharFormat::kAutoColor
+    std::vector<uint32_t> colors; // the colour table, 0xRRGGBB or CharFormat::kAutoColor
 
     const CharFormat& formatOf(const CharRun& run) const { return charFormats[run.format]; }
-    const std::string& fontNameOf(const CharRun& run) const {
+    const std::string& fontNameOf(const CharRun& run) const
+    {
         return fontNames[charFormats[run.format].font];
     }
 };
@@ -83,32 +84,36 @@ struct Document {
 namespace detail {
 // Folds two 64-bit words into one hash value; the odd multipliers carry every input bit into the
 // high bits, and the final shift brings them down to the bits a bucket index uses.
-constexpr std::size_t mixHash(uint64_t a, uint64_t b) {
+constexpr std::size_t mixHash(uint64_t a, uint64_t b)
+{
     const uint64_t h = (a ^ b * 0x9E3779B97F4A7C15ull) * 0xC2B2AE3D27D4EB4Full;
     return static_cast<std::size_t>(h ^ h >> 32);
 }
-constexpr uint64_t bits(int32_t v) { return static_cast<uint32_t>(v); }
+constexpr uint64_t bits(int32_t v)
+{
+    return static_cast<uint32_t>(v);
+}
 } // namespace detail
 
 } // namespace velmora::rtf
 
 // Formats are keys of hash maps wherever a model is built or edited; equality decides, so the
 // hash may collide without two formats ever sharing an index.
-template <>
-struct std::hash<velmora::rtf::CharFormat> {
-    std::size_t operator()(const velmora::rtf::CharFormat& f) const noexcept {
+template <> struct std::hash<velmora::rtf::CharFormat> {
+    std::size_t operator()(const velmora::rtf::CharFormat& f) const noexcept
+    {
         const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
                                uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
                                uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
-        return velmora::rtf::detail::mixHash(
-            uint64_t(f.font) | uint64_t(f.halfPoints) << 16 | flags << 32,
-            uint64_t(f.color) | uint64_t(f.background) << 32);
+        return velmora::rtf::detail::mixHash(uint64_t(f.font) | uint64_t(f.halfPoints) << 16 |
+                                                 flags << 32,
+                                             uint64_t(f.color) | uint64_t(f.background) << 32);
     }
 };
 
-template <>
-struct std::hash<velmora::rtf::ParagraphFormat> {
-    std::size_t operator()(const velmora::rtf::ParagraphFormat& p) const noexcept {
+template <> struct std::hash<velmora::rtf::ParagraphFormat> {
+    std::size_t operator()(const velmora::rtf::ParagraphFormat& p) const noexcept
+    {
         using velmora::rtf::detail::bits;
         using velmora::rtf::detail::mixHash;
         const uint64_t flags = uint64_t(p.align) | uint64_t(p.lineMultiple) << 8;

@@ -11,9 +11,8 @@ void repairRuns(Document& model, int32_t length)
     if (model.charFormats.empty())
         model.charFormats.emplace_back();
     const auto formatCount = static_cast<uint32_t>(model.charFormats.size());
-    std::stable_sort(
-        model.runs.begin(), model.runs.end(),
-        [](const CharRun& a, const CharRun& b) { return a.start < b.start; });
+    std::stable_sort(model.runs.begin(), model.runs.end(),
+                     [](const CharRun& a, const CharRun& b) { return a.start < b.start; });
     std::vector<CharRun> runs;
     runs.reserve(model.runs.size());
     int32_t covered = 0;

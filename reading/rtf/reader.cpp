@@ -48,9 +48,9 @@ constexpr uint16_t kDefaultHalfPoints = 24;
 constexpr int32_t kMaxHalfPoints = 3276;
 
 enum class Destination : uint8_t {
-    Text,        // shown
-    Skip,        // read and dropped
-    ObjectSkip,  // an embedded object: dropped, except its \result
+    Text,       // shown
+    Skip,       // read and dropped
+    ObjectSkip, // an embedded object: dropped, except its \result
     FontTable,
     ColorTable,
     StyleSheet,
@@ -75,13 +75,15 @@ struct DeepGroups {
     std::size_t depth = 0;     // how many are open
     std::size_t skipDepth = 0; // where a destination inside them started skipping (0: none)
     Destination savedDestination = Destination::Text;
-    GroupState base;           // the state to return to when the last one closes
+    GroupState base; // the state to return to when the last one closes
 
-    void open(const GroupState& s) {
+    void open(const GroupState& s)
+    {
         if (depth++ == 0)
             base = s;
     }
-    void close(GroupState& s) {
+    void close(GroupState& s)
+    {
         if (skipDepth == depth) {
             s.destination = savedDestination;
             skipDepth = 0;
@@ -91,7 +93,8 @@ struct DeepGroups {
     }
     // The groups share one state, so a destination cannot be confined to its group: everything
     // up to the end of that group is skipped instead.
-    void skipToEnd(GroupState& s) {
+    void skipToEnd(GroupState& s)
+    {
         if (skipDepth == 0 && s.destination != Destination::Skip) {
             skipDepth = depth;
             savedDestination = s.destination;
@@ -105,11 +108,13 @@ struct Pending {
     bool star = false;    // \*: the next word names a destination that may be ignored
     int32_t fallback = 0; // fallback bytes of a \u still to skip (an escape or word is one)
 
-    void clear() {
+    void clear()
+    {
         star = false;
         fallback = 0;
     }
-    bool consumeFallback() {
+    bool consumeFallback()
+    {
         if (fallback <= 0)
             return false;
         --fallback;
@@ -119,19 +124,21 @@ struct Pending {
 
 struct FontSlot {
     std::u16string name;
-    int charsetPage = 0; // from \fcharset; 0: none given
+    int charsetPage = 0;  // from \fcharset; 0: none given
     int explicitPage = 0; // from \cpg
     int codePage = 0;     // resolved when the entry ends; 0: the document's
     bool hasCharset = false;
     bool defined = false;
 
     // The page the name itself is written in: names of symbol fonts are plain ANSI.
-    int namePage(int documentPage) const {
+    int namePage(int documentPage) const
+    {
         const int page = explicitPage ? explicitPage : charsetPage;
         return page == 0 || page > kMaxCodePage ? documentPage : page;
     }
 
-    void finish() {
+    void finish()
+    {
         defined = true;
         const auto notSpace = [](char16_t c) { return c != u' ' && c != u'\t'; };
         name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
@@ -152,7 +159,8 @@ struct FontTable {
     bool entryOpen = false;    // an entry is being read, into slots[entrySlot]
     uint16_t entrySlot = 0;
 
-    uint16_t slotOf(int32_t number) {
+    uint16_t slotOf(int32_t number)
+    {
         if (auto it = slotByNumber.find(number); it != slotByNumber.end())
             return it->second;
         if (slots.size() >= kMaxFonts)
@@ -165,14 +173,16 @@ struct FontTable {
 
     FontSlot& entry() { return slots[entrySlot]; }
 
-    void beginEntry(int32_t number) {
+    void beginEntry(int32_t number)
+    {
         entryOpen = true;
         entrySlot = slotOf(number);
         slots[entrySlot] = FontSlot{};
     }
 
     // Returns whether an entry was open.
-    bool finishEntry() {
+    bool finishEntry()
+    {
         if (!entryOpen)
             return false;
         entryOpen = false;
@@ -181,7 +191,8 @@ struct FontTable {
     }
 
     // The names in slot order; fonts that the table never defined take the default font's name.
-    std::vector<std::string> names() const {
+    std::vector<std::string> names() const
+    {
         std::u16string fallback;
         if (auto it = slotByNumber.find(defaultNumber); it != slotByNumber.end())
             fallback = slots[it->second].name;
@@ -205,14 +216,19 @@ struct ColorTable {
     int32_t red = 0, green = 0, blue = 0;
     bool set = false;
 
-    void apply(Word word, int32_t value) {
+    void apply(Word word, int32_t value)
+    {
         const int32_t v = std::clamp(value, 0, 255);
-        if (word == Word::Red) red = v, set = true;
-        else if (word == Word::Green) green = v, set = true;
-        else if (word == Word::Blue) blue = v, set = true;
+        if (word == Word::Red)
+            red = v, set = true;
+        else if (word == Word::Green)
+            green = v, set = true;
+        else if (word == Word::Blue)
+            blue = v, set = true;
     }
 
-    void finishEntry() {
+    void finishEntry()
+    {
         if (colors.size() < kMaxColors)
             colors.push_back(set ? uint32_t(red << 16 | green << 8 | blue)
                                  : CharFormat::kAutoColor);
@@ -221,7 +237,8 @@ struct ColorTable {
     }
 
     // \cfN, \cbN, \highlightN: index 0 and indices past the table are the automatic colour.
-    uint32_t colorAt(int32_t index) const {
+    uint32_t colorAt(int32_t index) const
+    {
         if (index > 0 && static_cast<std::size_t>(index) < colors.size())
             return colors[static_cast<std::size_t>(index)];
         return CharFormat::kAutoColor;
@@ -243,14 +260,16 @@ struct StyleSheet {
     bool entryOpen = false;
     std::size_t entryDepth = 0; // the stack depth of the entry's group
 
-    void beginEntry(std::size_t depth) {
+    void beginEntry(std::size_t depth)
+    {
         entryNumber = 0;
         entryIsChar = false;
         entryOpen = true;
         entryDepth = depth;
     }
 
-    void finishEntry(const GroupState& s) {
+    void finishEntry(const GroupState& s)
+    {
         if (!entryOpen)
             return;
         entryOpen = false;
@@ -265,13 +284,19 @@ struct NoteNumbering {
     int32_t next = 1;
 };
 
-NoteStyle noteStyleOf(std::string_view word) {
+NoteStyle noteStyleOf(std::string_view word)
+{
     const std::string_view suffix = word.substr(word.size() >= 3 ? word.size() - 3 : 0);
-    if (suffix == "alc") return NoteStyle::LowerAlpha;
-    if (suffix == "auc") return NoteStyle::UpperAlpha;
-    if (suffix == "rlc") return NoteStyle::LowerRoman;
-    if (suffix == "ruc") return NoteStyle::UpperRoman;
-    if (suffix == "chi") return NoteStyle::Chicago;
+    if (suffix == "alc")
+        return NoteStyle::LowerAlpha;
+    if (suffix == "auc")
+        return NoteStyle::UpperAlpha;
+    if (suffix == "rlc")
+        return NoteStyle::LowerRoman;
+    if (suffix == "ruc")
+        return NoteStyle::UpperRoman;
+    if (suffix == "chi")
+        return NoteStyle::Chicago;
     return NoteStyle::Arabic;
 }
 
@@ -284,7 +309,8 @@ struct NoteMark {
 
 // The mark of note number n as Word numbers notes. Letters, Roman numerals and Chicago signs
 // grow with n, so past a small bound the number is written in digits.
-NoteMark noteMark(NoteStyle style, int32_t n) {
+NoteMark noteMark(NoteStyle style, int32_t n)
+{
     NoteMark mark;
     switch (style) {
     case NoteStyle::LowerAlpha:
@@ -300,9 +326,9 @@ NoteMark noteMark(NoteStyle style, int32_t n) {
     case NoteStyle::UpperRoman:
         if (n >= 1 && n <= 3999) {
             static constexpr std::pair<int, std::u16string_view> kNumerals[] = {
-                    {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
-                    {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
-                    {5, u"v"},    {4, u"iv"},   {1, u"i"}};
+                {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
+                {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
+                {5, u"v"},    {4, u"iv"},   {1, u"i"}};
             const char16_t shift = style == NoteStyle::UpperRoman ? 32 : 0;
             for (const auto& [value, numeral] : kNumerals)
                 for (; n >= value; n -= value)
@@ -333,7 +359,8 @@ struct NoteCounters {
     NoteNumbering footnotes;
     NoteNumbering endnotes;
 
-    NoteMark next(bool endnote) {
+    NoteMark next(bool endnote)
+    {
         NoteNumbering& numbering = endnote ? endnotes : footnotes;
         const NoteMark mark = noteMark(numbering.style, numbering.next);
         if (numbering.next < kMaxNoteNumber)
@@ -349,7 +376,8 @@ struct TextPage {
     PageKind kind = PageKind::SingleByte;
     const std::array<char16_t, 256>* table = nullptr;
 
-    void select(int codePage) {
+    void select(int codePage)
+    {
         if (codePage == page)
             return;
         page = codePage;
@@ -360,12 +388,11 @@ struct TextPage {
 };
 
 // Gives each distinct format one index into the document's list of formats.
-template <typename Format>
-class FormatIndex {
+template <typename Format> class FormatIndex {
 public:
-    uint32_t indexOf(const Format& format, std::vector<Format>& formats) {
-        auto [it, inserted] =
-            m_index.try_emplace(format, static_cast<uint32_t>(formats.size()));
+    uint32_t indexOf(const Format& format, std::vector<Format>& formats)
+    {
+        auto [it, inserted] = m_index.try_emplace(format, static_cast<uint32_t>(formats.size()));
         if (inserted)
             formats.push_back(format);
         return it->second;
@@ -384,23 +411,27 @@ public:
     // every piece of text.
     void formatChanged() { m_formatDirty = true; }
 
-    void append(const char16_t* units, std::size_t count, const CharFormat& format) {
+    void append(const char16_t* units, std::size_t count, const CharFormat& format)
+    {
         beginRun(format);
         std::copy(units, units + count, textSpace(count));
         commitText(count);
     }
     // The fast path of text: a run of the format, room for count units, and then the units
     // written there committed.
-    void beginRun(const CharFormat& format) {
+    void beginRun(const CharFormat& format)
+    {
         if (!m_runOpen || m_formatDirty)
             startRun(format);
     }
-    char16_t* textSpace(std::size_t count) {
+    char16_t* textSpace(std::size_t count)
+    {
         if (m_textLength + count > m_doc.text.size())
             growText(count);
         return m_doc.text.data() + m_textLength;
     }
-    void commitText(std::size_t count) {
+    void commitText(std::size_t count)
+    {
         m_textLength += count;
         m_doc.runs.back().length += static_cast<int32_t>(count);
     }
@@ -408,7 +439,8 @@ public:
     void endParagraph(const ParagraphFormat& para, const CharFormat& format);
     bool paragraphEmpty() const { return static_cast<int32_t>(m_textLength) <= m_paragraphStart; }
     // Whether the paragraph just begun follows a paragraph end and holds nothing yet.
-    bool atParagraphEndOnly() const {
+    bool atParagraphEndOnly() const
+    {
         return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
                m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
     }
@@ -419,7 +451,8 @@ public:
 
 private:
     void startRun(const CharFormat& format);
-    void growText(std::size_t count) {
+    void growText(std::size_t count)
+    {
         m_doc.text.resize(m_textLength + std::max(count, kTextStep));
     }
     uint32_t paragraphFormatIndex(const ParagraphFormat& p);
@@ -434,7 +467,8 @@ private:
     FormatIndex<ParagraphFormat> m_paragraphFormats;
 };
 
-void DocumentBuilder::startRun(const CharFormat& format) {
+void DocumentBuilder::startRun(const CharFormat& format)
+{
     m_formatDirty = false;
     if (m_runOpen && format == m_runFormat)
         return;
@@ -448,16 +482,18 @@ void DocumentBuilder::startRun(const CharFormat& format) {
     m_doc.runs.push_back({static_cast<int32_t>(m_textLength), 0, index});
 }
 
-void DocumentBuilder::endParagraph(const ParagraphFormat& para, const CharFormat& format) {
+void DocumentBuilder::endParagraph(const ParagraphFormat& para, const CharFormat& format)
+{
     const auto end = static_cast<int32_t>(m_textLength);
-    m_doc.paragraphs.push_back({m_paragraphStart, end - m_paragraphStart,
-                                paragraphFormatIndex(para)});
+    m_doc.paragraphs.push_back(
+        {m_paragraphStart, end - m_paragraphStart, paragraphFormatIndex(para)});
     const char16_t paragraphEnd = Document::kParagraphEnd;
     append(&paragraphEnd, 1, format);
     m_paragraphStart = end + 1;
 }
 
-uint32_t DocumentBuilder::paragraphFormatIndex(const ParagraphFormat& p) {
+uint32_t DocumentBuilder::paragraphFormatIndex(const ParagraphFormat& p)
+{
     if (!m_doc.paragraphs.empty()) {
         const uint32_t last = m_doc.paragraphs.back().format;
         if (m_doc.paragraphFormats[last] == p)
@@ -467,7 +503,8 @@ uint32_t DocumentBuilder::paragraphFormatIndex(const ParagraphFormat& p) {
 }
 
 // Cells end in a tab; the row's last one gives way to the row's paragraph end.
-void DocumentBuilder::dropTrailingTab() {
+void DocumentBuilder::dropTrailingTab()
+{
     if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
         static_cast<int32_t>(m_textLength) > m_paragraphStart) {
         --m_textLength;
@@ -478,7 +515,8 @@ void DocumentBuilder::dropTrailingTab() {
     }
 }
 
-Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogatesWritten) {
+Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogatesWritten)
+{
     m_doc.text.resize(m_textLength);
     m_doc.paragraphs.push_back({m_paragraphStart,
                                 static_cast<int32_t>(m_textLength) - m_paragraphStart,
@@ -510,7 +548,8 @@ public:
 
 private:
     GroupState& state() { return m_stack.back(); }
-    CharFormat& editFormat() {
+    CharFormat& editFormat()
+    {
         m_builder.formatChanged();
         return m_stack.back().chr;
     }
@@ -547,7 +586,8 @@ private:
     void appendText(std::string_view bytes);
     void appendSingleByte(uint8_t byte);
     void append(char16_t unit) { append(&unit, 1); }
-    void append(const char16_t* units, std::size_t count) {
+    void append(const char16_t* units, std::size_t count)
+    {
         if (count == 0 || state().chr.hidden)
             return;
         m_builder.append(units, count, state().chr);
@@ -577,7 +617,8 @@ private:
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
 
-ReadResult Reader::run() {
+ReadResult Reader::run()
+{
     ReadResult result;
     std::size_t start = 0;
     if (m_bytes.size() >= 3 && std::memcmp(m_bytes.data(), "\xEF\xBB\xBF", 3) == 0)
@@ -619,8 +660,8 @@ ReadResult Reader::run() {
     result.byteOffset = m_tokens.offset();
     if (!ended) {
         result.status = ReadStatus::Truncated;
-        result.message = "the file ends inside " +
-                         std::to_string(m_stack.size() + m_deep.depth) + " open group(s)";
+        result.message = "the file ends inside " + std::to_string(m_stack.size() + m_deep.depth) +
+                         " open group(s)";
     }
     // The last paragraph's format is the one in force at the end.
     const ParagraphFormat last = m_stack.empty() ? ParagraphFormat{} : state().para;
@@ -630,7 +671,8 @@ ReadResult Reader::run() {
     return result;
 }
 
-void Reader::openGroup() {
+void Reader::openGroup()
+{
     m_pending.clear();
     m_decoder.reset();
     if (m_stack.empty()) {
@@ -661,7 +703,8 @@ void Reader::openGroup() {
     }
 }
 
-void Reader::closeGroup() {
+void Reader::closeGroup()
+{
     m_pending.clear();
     m_builder.formatChanged();
     m_decoder.reset();
@@ -679,14 +722,16 @@ void Reader::closeGroup() {
     m_stack.pop_back();
 }
 
-void Reader::setDestination(Destination destination) {
+void Reader::setDestination(Destination destination)
+{
     if (m_deep.depth == 0)
         state().destination = destination;
     else
         m_deep.skipToEnd(state());
 }
 
-void Reader::onWord(const Token& token) {
+void Reader::onWord(const Token& token)
+{
     const Word word = lookupWord(token.text);
     const WordFamily family = familyOf(word);
     if (family == WordFamily::Binary) {
@@ -727,15 +772,16 @@ void Reader::onWord(const Token& token) {
     }
 }
 
-void Reader::applyUnicode(Word word, const Token& token) {
+void Reader::applyUnicode(Word word, const Token& token)
+{
     if (word == Word::UnicodeSkip)
-        state().unicodeSkip =
-            static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
+        state().unicodeSkip = static_cast<uint8_t>(std::clamp(token.parameter, 0, kMaxUnicodeSkip));
     else if (token.hasParameter)
         onUnicode(token.parameter);
 }
 
-void Reader::applyDestination(Word word) {
+void Reader::applyDestination(Word word)
+{
     GroupState& s = state();
     switch (word) {
     case Word::FontTable: setDestination(Destination::FontTable); return;
@@ -764,14 +810,15 @@ void Reader::applyDestination(Word word) {
     case Word::ShapePicture:
     case Word::Transparent:
     case Word::UnicodeDest: // outside a \upr group: its text is the only copy
-        return; // text, in whatever destination holds it
+        return;             // text, in whatever destination holds it
     case Word::Object: setDestination(Destination::ObjectSkip); return;
     default: setDestination(Destination::Skip); return;
     }
 }
 
 // Every word in the font or colour table; \fN there starts a font entry.
-void Reader::applyTableEntry(Word word, const Token& token) {
+void Reader::applyTableEntry(Word word, const Token& token)
+{
     if (state().destination == Destination::ColorTable) {
         m_colors.apply(word, token.parameter);
         return;
@@ -789,7 +836,8 @@ void Reader::applyTableEntry(Word word, const Token& token) {
     }
 }
 
-void Reader::applyStyleEntry(Word word, WordFamily family, const Token& token) {
+void Reader::applyStyleEntry(Word word, WordFamily family, const Token& token)
+{
     switch (family) {
     case WordFamily::Style:
         m_styles.entryNumber = token.hasParameter ? token.parameter : 0;
@@ -801,7 +849,8 @@ void Reader::applyStyleEntry(Word word, WordFamily family, const Token& token) {
     }
 }
 
-void Reader::applyInText(Word word, WordFamily family, const Token& token) {
+void Reader::applyInText(Word word, WordFamily family, const Token& token)
+{
     switch (family) {
     case WordFamily::Document: applyDocument(word, token); return;
     case WordFamily::Style: applyStyle(word, token); return;
@@ -815,7 +864,8 @@ void Reader::applyInText(Word word, WordFamily family, const Token& token) {
     }
 }
 
-void Reader::applyDocument(Word word, const Token& token) {
+void Reader::applyDocument(Word word, const Token& token)
+{
     switch (word) {
     case Word::Ansi: m_documentCodePage = 1252; return;
     case Word::Mac: m_documentCodePage = 10000; return;
@@ -833,7 +883,8 @@ void Reader::applyDocument(Word word, const Token& token) {
     }
 }
 
-void Reader::applyStyle(Word word, const Token& token) {
+void Reader::applyStyle(Word word, const Token& token)
+{
     if (word == Word::Style) {
         auto it = m_styles.paragraphStyles.find(token.hasParameter ? token.parameter : 0);
         if (it != m_styles.paragraphStyles.end()) {
@@ -847,7 +898,8 @@ void Reader::applyStyle(Word word, const Token& token) {
         editFormat() = it->second.chr;
 }
 
-void Reader::applyNote(Word word, const Token& token) {
+void Reader::applyNote(Word word, const Token& token)
+{
     switch (word) {
     case Word::FootnoteMark: footnoteMark(); return;
     case Word::FootnoteNumbering: m_notes.footnotes.style = noteStyleOf(token.text); return;
@@ -862,7 +914,8 @@ void Reader::applyNote(Word word, const Token& token) {
     }
 }
 
-void Reader::footnoteMark() {
+void Reader::footnoteMark()
+{
     // The mark stands just before its note's group, with nothing but braces between; \ftnalt
     // right after \footnote makes the note an endnote, with its own numbering.
     Tokenizer ahead = m_tokens;
@@ -887,7 +940,8 @@ void Reader::footnoteMark() {
     append(mark.units.data(), mark.length);
 }
 
-void Reader::applyCharacter(Word word, const Token& token) {
+void Reader::applyCharacter(Word word, const Token& token)
+{
     CharFormat& f = editFormat();
     const bool on = !token.hasParameter || token.parameter != 0;
     switch (word) {
@@ -914,7 +968,8 @@ void Reader::applyCharacter(Word word, const Token& token) {
     }
 }
 
-void Reader::applyParagraph(Word word, const Token& token) {
+void Reader::applyParagraph(Word word, const Token& token)
+{
     ParagraphFormat& p = state().para;
     const int32_t v = token.hasParameter ? token.parameter : 0;
     switch (word) {
@@ -934,7 +989,8 @@ void Reader::applyParagraph(Word word, const Token& token) {
     }
 }
 
-void Reader::applyBreak(Word word) {
+void Reader::applyBreak(Word word)
+{
     switch (word) {
     case Word::Par: endParagraph(); return;
     case Word::Page:
@@ -949,7 +1005,8 @@ void Reader::applyBreak(Word word) {
     }
 }
 
-void Reader::applyTable(Word word) {
+void Reader::applyTable(Word word)
+{
     // A cell or row whose text ends with its own \par is already separated from the next one.
     if (m_builder.atParagraphEndOnly())
         return;
@@ -961,7 +1018,8 @@ void Reader::applyTable(Word word) {
     endParagraph();
 }
 
-void Reader::applySymbol(Word word) {
+void Reader::applySymbol(Word word)
+{
     switch (word) {
     case Word::EmDash: append(u'\u2014'); return;
     case Word::EnDash: append(u'\u2013'); return;
@@ -981,7 +1039,8 @@ void Reader::applySymbol(Word word) {
     }
 }
 
-void Reader::onUnicode(int32_t value) {
+void Reader::onUnicode(int32_t value)
+{
     // \uN is a signed 16-bit value; anything outside that range is not a character.
     if (value < -32768 || value > 65535)
         value = kReplacement;
@@ -1006,7 +1065,8 @@ void Reader::onUnicode(int32_t value) {
     m_pending.fallback = s.unicodeSkip;
 }
 
-void Reader::onSymbol(char symbol) {
+void Reader::onSymbol(char symbol)
+{
     if (m_pending.consumeFallback())
         return;
     if (symbol == '*') {
@@ -1014,7 +1074,9 @@ void Reader::onSymbol(char symbol) {
         return;
     }
     switch (symbol) {
-    case '\\': case '{': case '}': {
+    case '\\':
+    case '{':
+    case '}': {
         const char text[1] = {symbol};
         onText(std::string_view(text, 1));
         return;
@@ -1032,7 +1094,8 @@ void Reader::onSymbol(char symbol) {
     }
 }
 
-void Reader::onHexByte(uint8_t byte) {
+void Reader::onHexByte(uint8_t byte)
+{
     if (m_pending.consumeFallback())
         return;
     m_pending.star = false;
@@ -1046,7 +1109,8 @@ void Reader::onHexByte(uint8_t byte) {
     onText(std::string_view(text, 1));
 }
 
-void Reader::onText(std::string_view bytes) {
+void Reader::onText(std::string_view bytes)
+{
     m_pending.star = false;
     if (m_pending.fallback > 0) {
         const std::size_t skip =
@@ -1085,12 +1149,12 @@ void Reader::onText(std::string_view bytes) {
         if (bytes.find(';') != std::string_view::npos)
             m_styles.finishEntry(s);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
-void Reader::appendText(std::string_view bytes) {
+void Reader::appendText(std::string_view bytes)
+{
     const int page = codePage();
     m_page.select(page);
     if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
@@ -1108,7 +1172,8 @@ void Reader::appendText(std::string_view bytes) {
 }
 
 // The common case of \'xx: one byte of a single-byte page in shown text.
-void Reader::appendSingleByte(uint8_t byte) {
+void Reader::appendSingleByte(uint8_t byte)
+{
     const int page = codePage();
     m_page.select(page);
     if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
@@ -1121,20 +1186,23 @@ void Reader::appendSingleByte(uint8_t byte) {
     m_builder.commitText(1);
 }
 
-int Reader::codePage() {
+int Reader::codePage()
+{
     if (m_fonts.slots.empty())
         return m_documentCodePage;
     const FontSlot& slot = m_fonts.slots[state().chr.font];
     return slot.codePage ? slot.codePage : m_documentCodePage;
 }
 
-void Reader::plainCharFormat(CharFormat& f) {
+void Reader::plainCharFormat(CharFormat& f)
+{
     f = CharFormat{};
     f.font = m_fonts.slotOf(m_fonts.defaultNumber);
     f.halfPoints = kDefaultHalfPoints;
 }
 
-void Reader::endParagraph() {
+void Reader::endParagraph()
+{
     // A hidden paragraph mark joins its paragraph to the next, as word processors show it.
     if (state().chr.hidden)
         return;
@@ -1142,7 +1210,8 @@ void Reader::endParagraph() {
     m_listTextInParagraph = false;
 }
 
-void Reader::finishFontEntry() {
+void Reader::finishFontEntry()
+{
     if (!m_fonts.finishEntry())
         return;
     m_decoder.reset();
@@ -1151,7 +1220,8 @@ void Reader::finishFontEntry() {
 
 } // namespace
 
-ReadResult readRtf(std::string_view bytes) {
+ReadResult readRtf(std::string_view bytes)
+{
     return Reader(bytes).run();
 }
 

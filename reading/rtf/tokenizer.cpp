@@ -29,24 +29,30 @@ constexpr std::array<int8_t, 256> kHexValue = [] {
     return table;
 }();
 
-int hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
-bool isLetter(char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; }
-bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+int hexValue(char c)
+{
+    return kHexValue[static_cast<unsigned char>(c)];
+}
+bool isLetter(char c)
+{
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
+}
+bool isDigit(char c)
+{
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 
 } // namespace
 
-Token Tokenizer::next() {
+Token Tokenizer::next()
+{
     const std::size_t size = m_bytes.size();
     while (m_pos < size) {
         const std::size_t start = m_pos;
         const char c = m_bytes[m_pos];
         switch (c) {
-        case '{':
-            ++m_pos;
-            return {.kind = TokenKind::GroupOpen, .offset = start};
-        case '}':
-            ++m_pos;
-            return {.kind = TokenKind::GroupClose, .offset = start};
+        case '{': ++m_pos; return {.kind = TokenKind::GroupOpen, .offset = start};
+        case '}': ++m_pos; return {.kind = TokenKind::GroupClose, .offset = start};
         case '\\':
             if (m_pos + 3 < size && m_bytes[m_pos + 1] == '\'') {
                 const int high = hexValue(m_bytes[m_pos + 2]);
@@ -61,9 +67,7 @@ Token Tokenizer::next() {
             return readControl(start); // a control word or symbol, or a broken \'xx
         case '\r':
         case '\n':
-        case '\0':
-            ++m_pos;
-            continue;
+        case '\0': ++m_pos; continue;
         default: {
             std::size_t end = m_pos + 1;
             while (end < size && !kEndsText[static_cast<unsigned char>(m_bytes[end])])
@@ -78,7 +82,8 @@ Token Tokenizer::next() {
     return {.kind = TokenKind::End, .offset = m_pos};
 }
 
-Token Tokenizer::readControl(std::size_t start) {
+Token Tokenizer::readControl(std::size_t start)
+{
     const std::size_t size = m_bytes.size();
     std::size_t pos = start + 1;
     if (pos >= size) {
@@ -131,7 +136,8 @@ Token Tokenizer::readControl(std::size_t start) {
     return token;
 }
 
-void Tokenizer::skipBytes(std::size_t count) {
+void Tokenizer::skipBytes(std::size_t count)
+{
     const std::size_t left = m_bytes.size() - m_pos;
     m_pos += count < left ? count : left;
 }
