@@ -69,10 +69,12 @@ def main_window():
 
 
 def labels_of(node):
-    return [relation.get_target(i).get_name()
-            for relation in node.get_relation_set()
-            if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY
-            for i in range(relation.get_n_targets())]
+    return [
+        relation.get_target(i).get_name()
+        for relation in node.get_relation_set()
+        if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY
+        for i in range(relation.get_n_targets())
+    ]
 
 
 def describe(node):
@@ -132,8 +134,10 @@ def check_controls(window, book_length):
             print(f"ok   {describe(box)}, read as {named.get_name()!r}")
     exits = [c for c in children(window) if c.get_name() == "Fund"]
     if len(exits) != 1 or exits[0].get_description() != "Mbyll programin":
-        problems.append("the exit button is not described as closing the program: "
-                        + ", ".join(describe(c) for c in exits))
+        problems.append(
+            "the exit button is not described as closing the program: "
+            + ", ".join(describe(c) for c in exits)
+        )
     else:
         print(f"ok   {describe(exits[0])}")
     text_view = view(window)
@@ -169,14 +173,15 @@ def state(window):
     text_view = view(window)
     # The book's first character moves with a scroll and grows with the text size.
     first, corner = text_view.get_character_extents(0, Atspi.CoordType.SCREEN), extents(text_view)
-    return (f"boxes {boxes}, caret {text_view.get_caret_offset()}, "
-            f"selection {selection(text_view)}, first character at "
-            f"{first.x - corner.x},{first.y - corner.y} {first.width}x{first.height}")
+    return (
+        f"boxes {boxes}, caret {text_view.get_caret_offset()}, "
+        f"selection {selection(text_view)}, first character at "
+        f"{first.x - corner.x},{first.y - corner.y} {first.width}x{first.height}"
+    )
 
 
 def distance_from_top(text_view, offset):
-    return (text_view.get_character_extents(offset, Atspi.CoordType.SCREEN).y
-            - extents(text_view).y)
+    return text_view.get_character_extents(offset, Atspi.CoordType.SCREEN).y - extents(text_view).y
 
 
 # The view's frame and the document's margin over the first line. A jump that stops a line short
@@ -186,8 +191,11 @@ TOP_MARGIN = 10
 
 def showing_alert():
     app = application()
-    return next((w for w in children(app) if w.get_role() == Atspi.Role.ALERT and showing(w)),
-                None) if app else None
+    return (
+        next((w for w in children(app) if w.get_role() == Atspi.Role.ALERT and showing(w)), None)
+        if app
+        else None
+    )
 
 
 def push_buttons(node):
@@ -200,7 +208,8 @@ def push_buttons(node):
 def said_for(alert):
     """What a screen reader says for an alert: its name, its description and its labels."""
     return [alert.get_name(), alert.get_description()] + [
-        c.get_name() for c in children(alert) if c.get_role() == Atspi.Role.LABEL]
+        c.get_name() for c in children(alert) if c.get_role() == Atspi.Role.LABEL
+    ]
 
 
 def announced(text, command):
@@ -240,8 +249,10 @@ def main():
         expected = (int(sys.argv[2]), sys.argv[3])
         text_view = view(window)
         if not wait_for(10, lambda: selection(text_view) == expected):
-            fail(f"the view's selection (offset, text) is {selection(text_view)!r}, "
-                 f"not {expected!r}")
+            fail(
+                f"the view's selection (offset, text) is {selection(text_view)!r}, "
+                f"not {expected!r}"
+            )
         print(f"ok   the view's selection: {expected[1]!r} at {expected[0]}")
     elif command == "announced":
         announced(sys.argv[2], sys.argv[3:])
@@ -250,10 +261,14 @@ def main():
     elif command == "at_top":
         text_view, offset = view(window), int(sys.argv[2])
         if not wait_for(10, lambda: 0 <= distance_from_top(text_view, offset) < TOP_MARGIN):
-            fail(f"character {offset} stands {distance_from_top(text_view, offset)} px below "
-                 f"the top of the view, not on its first line")
-        print(f"ok   character {offset} stands {distance_from_top(text_view, offset)} px below "
-              "the top of the view")
+            fail(
+                f"character {offset} stands {distance_from_top(text_view, offset)} px below "
+                f"the top of the view, not on its first line"
+            )
+        print(
+            f"ok   character {offset} stands {distance_from_top(text_view, offset)} px below "
+            "the top of the view"
+        )
     elif command == "buttons":
         expected, run = sys.argv[2].split(","), sys.argv[3:]
         subprocess.run(run, check=True, timeout=20)

@@ -63,9 +63,13 @@ def main():
     def receive(now):
         while d.pending_events():
             e = d.next_event()
-            if (e.type == X.ClientMessage and e.client_type == wm_protocols
-                    and e.window == root and e.data[1][0] == net_wm_ping
-                    and e.data[1][1] in sent):
+            if (
+                e.type == X.ClientMessage
+                and e.client_type == wm_protocols
+                and e.window == root
+                and e.data[1][0] == net_wm_ping
+                and e.data[1][1] in sent
+            ):
                 at = sent.pop(e.data[1][1])
                 replies.append(now - at)
                 if now - at > limit:
@@ -83,8 +87,11 @@ def main():
         if now < end and now >= start + count * interval:
             count += 1
             # The timestamp only has to come back unchanged: a counter tells the pings apart.
-            ping = event.ClientMessage(window=client, client_type=wm_protocols,
-                                       data=(32, [net_wm_ping, count, args.window, 0, 0]))
+            ping = event.ClientMessage(
+                window=client,
+                client_type=wm_protocols,
+                data=(32, [net_wm_ping, count, args.window, 0, 0]),
+            )
             client.send_event(ping, event_mask=0)
             d.flush()
             sent[count] = now
@@ -92,11 +99,15 @@ def main():
 
     over += [at - start for at in sent.values()]
     longest = max(replies, default=0.0)
-    summary = (f"{count} pings in {args.duration:g} s, {len(replies)} answered, "
-               f"longest reply {longest * 1000:.0f} ms")
+    summary = (
+        f"{count} pings in {args.duration:g} s, {len(replies)} answered, "
+        f"longest reply {longest * 1000:.0f} ms"
+    )
     if over:
-        fail(f"{len(over)} of {count} pings not answered within {args.limit:g} ms, the first "
-             f"{min(over):.1f} s in, {len(sent)} never answered; {summary}")
+        fail(
+            f"{len(over)} of {count} pings not answered within {args.limit:g} ms, the first "
+            f"{min(over):.1f} s in, {len(sent)} never answered; {summary}"
+        )
     print(summary)
 
 

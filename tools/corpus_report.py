@@ -23,7 +23,9 @@ def arguments():
     )
     parser.add_argument("rtfdump", help="the rtfdump executable")
     parser.add_argument("corpus", type=pathlib.Path, help="folder with rtf/ and expected/")
-    parser.add_argument("--list", action="store_true", help="the similarity of each file that differs")
+    parser.add_argument(
+        "--list", action="store_true", help="the similarity of each file that differs"
+    )
     parser.add_argument("--diff", action="store_true", help="also the words that differ")
     return parser.parse_args()
 
@@ -66,11 +68,15 @@ def main():
         if diff:
             places = [op for op in matcher.get_opcodes() if op[0] != "equal"]
             for _, a1, a2, b1, b2 in places[:10]:
-                print(f"\treader: {' '.join(got[a1:a2])[:200]!r}"
-                      f"  reference: {' '.join(want[b1:b2])[:200]!r}")
-    print(f"files with reference: {total}, equal after folding white space: {matched}"
-          f" ({100.0 * matched / max(total, 1):.1f}%), mean word similarity:"
-          f" {sum(ratios) / max(len(ratios), 1):.3f}")
+                print(
+                    f"\treader: {' '.join(got[a1:a2])[:200]!r}"
+                    f"  reference: {' '.join(want[b1:b2])[:200]!r}"
+                )
+    print(
+        f"files with reference: {total}, equal after folding white space: {matched}"
+        f" ({100.0 * matched / max(total, 1):.1f}%), mean word similarity:"
+        f" {sum(ratios) / max(len(ratios), 1):.3f}"
+    )
     for name, why in failures:
         print(f"FAILED {name}: {why}")
     for name, secs in slow:

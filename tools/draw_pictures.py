@@ -18,16 +18,42 @@ import zlib
 
 # The standard 16-colour VGA palette, in the order the 4-bit pictures index it.
 VGA = [
-    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
-    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+    (0, 0, 0),
+    (128, 0, 0),
+    (0, 128, 0),
+    (128, 128, 0),
+    (0, 0, 128),
+    (128, 0, 128),
+    (0, 128, 128),
+    (192, 192, 192),
+    (128, 128, 128),
+    (255, 0, 0),
+    (0, 255, 0),
+    (255, 255, 0),
+    (0, 0, 255),
+    (255, 0, 255),
+    (0, 255, 255),
+    (255, 255, 255),
 ]
 
 # Letters used in the pixel grids below; '.' leaves a pixel as it is.
 INK = {
-    'K': 0, 'M': 1, 'E': 2, 'O': 3, 'N': 4, 'P': 5, 'T': 6, 'S': 7,
-    'G': 8, 'R': 9, 'L': 10, 'Y': 11, 'B': 12, 'F': 13, 'C': 14, 'W': 15,
+    "K": 0,
+    "M": 1,
+    "E": 2,
+    "O": 3,
+    "N": 4,
+    "P": 5,
+    "T": 6,
+    "S": 7,
+    "G": 8,
+    "R": 9,
+    "L": 10,
+    "Y": 11,
+    "B": 12,
+    "F": 13,
+    "C": 14,
+    "W": 15,
 }
 BLACK, SILVER, GREY = 0, 7, 8
 RED, YELLOW, BLUE, CYAN, WHITE = 9, 11, 12, 14, 15
@@ -36,10 +62,11 @@ RED, YELLOW, BLUE, CYAN, WHITE = 9, 11, 12, 14, 15
 # ---------------------------------------------------------------------------
 # File formats
 
+
 def ico_bytes(images):
     """An ICO file holding 4-bit images; each image's mask marks its transparent pixels."""
     count = len(images)
-    header = struct.pack('<HHH', 0, 1, count)
+    header = struct.pack("<HHH", 0, 1, count)
     bodies = []
     for img in images:
         w, h = img.width, img.height
@@ -59,17 +86,17 @@ def ico_bytes(images):
                     bits[x // 8] |= 0x80 >> (x % 8)
             xor += row
             mask += bits
-        info = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 4, 0,
-                           len(xor) + len(mask), 0, 0, 16, 0)
-        palette = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in VGA)
+        info = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+        palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
         bodies.append(info + palette + bytes(xor) + bytes(mask))
     offset = 6 + 16 * count
-    entries = b''
+    entries = b""
     for img, body in zip(images, bodies):
-        entries += struct.pack('<BBBBHHII', img.width % 256, img.height % 256, 16, 0,
-                               1, 4, len(body), offset)
+        entries += struct.pack(
+            "<BBBBHHII", img.width % 256, img.height % 256, 16, 0, 1, 4, len(body), offset
+        )
         offset += len(body)
-    return header + entries + b''.join(bodies)
+    return header + entries + b"".join(bodies)
 
 
 def bmp24_bytes(img):
@@ -82,27 +109,36 @@ def bmp24_bytes(img):
         src = img.rows[y]
         for x in range(w):
             r, g, b = src[3 * x], src[3 * x + 1], src[3 * x + 2]
-            row[3 * x:3 * x + 3] = bytes((b, g, r))
+            row[3 * x : 3 * x + 3] = bytes((b, g, r))
         pixels += row
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return head + info + bytes(pixels)
 
 
 def png_bytes(width, height, rgba_rows):
     """A PNG of 8-bit RGBA rows, for looking at the pictures."""
+
     def chunk(kind, data):
-        return (struct.pack('>I', len(data)) + kind + data
-                + struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff))
-    raw = b''.join(b'\x00' + bytes(row) for row in rgba_rows)
-    return (b'\x89PNG\r\n\x1a\n'
-            + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0))
-            + chunk(b'IDAT', zlib.compress(raw, 9))
-            + chunk(b'IEND', b''))
+        return (
+            struct.pack(">I", len(data))
+            + kind
+            + data
+            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+        )
+
+    raw = b"".join(b"\x00" + bytes(row) for row in rgba_rows)
+    return (
+        b"\x89PNG\r\n\x1a\n"
+        + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+        + chunk(b"IDAT", zlib.compress(raw, 9))
+        + chunk(b"IEND", b"")
+    )
 
 
 # ---------------------------------------------------------------------------
 # Rasterising
+
 
 def spans(contours, width, height):
     """Pixel runs (y, x0, x1) whose centres lie inside the contours (even-odd rule)."""
@@ -118,9 +154,11 @@ def spans(contours, width, height):
     bottom = min(height - 1, math.ceil(max(max(e[1], e[3]) for e in edges)))
     for y in range(top, bottom + 1):
         cy = y + 0.5
-        xs = sorted(xa + (cy - ya) * (xb - xa) / (yb - ya)
-                    for xa, ya, xb, yb in edges
-                    if (ya <= cy < yb) or (yb <= cy < ya))
+        xs = sorted(
+            xa + (cy - ya) * (xb - xa) / (yb - ya)
+            for xa, ya, xb, yb in edges
+            if (ya <= cy < yb) or (yb <= cy < ya)
+        )
         for i in range(0, len(xs) - 1, 2):
             x0 = max(0, math.ceil(xs[i] - 0.5))
             x1 = min(width, math.ceil(xs[i + 1] - 0.5))
@@ -134,8 +172,12 @@ def superellipse(cx, cy, rx, ry, n=3.0, steps=120, start=0.0, end=2 * math.pi):
     for i in range(steps + 1):
         t = start + (end - start) * i / steps
         c, s = math.cos(t), math.sin(t)
-        pts.append((cx + rx * math.copysign(abs(c) ** (2 / n), c),
-                    cy + ry * math.copysign(abs(s) ** (2 / n), s)))
+        pts.append(
+            (
+                cx + rx * math.copysign(abs(c) ** (2 / n), c),
+                cy + ry * math.copysign(abs(s) ** (2 / n), s),
+            )
+        )
     if end - start >= 2 * math.pi:
         pts.pop()
     return pts
@@ -177,7 +219,7 @@ class Indexed:
         """Paints a pixel grid whose letters are INK names; '.' leaves the pixel alone."""
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
-                if ch != '.':
+                if ch != ".":
                     self.set(x + dx, y + dy, INK[ch])
 
     def text(self, x, y, font, string, colour, spacing=1):
@@ -185,7 +227,7 @@ class Indexed:
             glyph = font[ch]
             for dy, row in enumerate(glyph):
                 for dx, bit in enumerate(row):
-                    if bit == '#':
+                    if bit == "#":
                         self.set(x + dx, y + dy, colour)
             x += len(glyph[0]) + spacing
         return x
@@ -198,9 +240,14 @@ class Indexed:
         return out
 
     def rgba_rows(self):
-        return [[v for x in range(self.width)
-                 for v in (VGA[self.px[y][x]] + ((0,) if self.clear[y][x] else (255,)))]
-                for y in range(self.height)]
+        return [
+            [
+                v
+                for x in range(self.width)
+                for v in (VGA[self.px[y][x]] + ((0,) if self.clear[y][x] else (255,)))
+            ]
+            for y in range(self.height)
+        ]
 
 
 class Rgb:
@@ -213,7 +260,7 @@ class Rgb:
     def rect(self, x0, y0, x1, y1, colour):
         """Fills x0 <= x < x1, y0 <= y < y1."""
         for y in range(max(0, y0), min(self.height, y1)):
-            self.rows[y][3 * x0:3 * x1] = bytes(colour) * (x1 - x0)
+            self.rows[y][3 * x0 : 3 * x1] = bytes(colour) * (x1 - x0)
 
     def blend(self, x, y, colour, alpha):
         if 0 <= x < self.width and 0 <= y < self.height and alpha > 0:
@@ -226,14 +273,16 @@ class Rgb:
             glyph = font[ch]
             for dy, row in enumerate(glyph):
                 for dx, bit in enumerate(row):
-                    if bit == '#':
+                    if bit == "#":
                         self.blend(x + dx, y + dy, colour, 1.0)
             x += len(glyph[0]) + spacing
         return x
 
     def rgba_rows(self):
-        return [[v for x in range(self.width) for v in (*row[3 * x:3 * x + 3], 255)]
-                for row in self.rows]
+        return [
+            [v for x in range(self.width) for v in (*row[3 * x : 3 * x + 3], 255)]
+            for row in self.rows
+        ]
 
 
 class Coverage:
@@ -245,12 +294,12 @@ class Coverage:
         self.bits = bytearray(self.sw * self.sh)
 
     def paint(self, contours, on=True):
-        value = b'\x01' if on else b'\x00'
+        value = b"\x01" if on else b"\x00"
         f = self.factor
         scaled = [[(x * f, y * f) for x, y in pts] for pts in contours]
         for y, x0, x1 in spans(scaled, self.sw, self.sh):
             start = y * self.sw
-            self.bits[start + x0:start + x1] = value * (x1 - x0)
+            self.bits[start + x0 : start + x1] = value * (x1 - x0)
 
     def apply(self, img, colour):
         """Lays the mask onto the picture in the given colour."""
@@ -260,11 +309,11 @@ class Coverage:
             sums = [0] * self.width
             for sub in range(f):
                 start = (y * f + sub) * self.sw
-                row = self.bits[start:start + self.sw]
+                row = self.bits[start : start + self.sw]
                 if not any(row):
                     continue
                 for x in range(self.width):
-                    sums[x] += sum(row[x * f:x * f + f])
+                    sums[x] += sum(row[x * f : x * f + f])
             for x, s in enumerate(sums):
                 if s:
                     img.blend(x, y, colour, s / full)
@@ -293,12 +342,14 @@ class Vector:
 
     @staticmethod
     def colour(index):
-        return '#%02x%02x%02x' % VGA[index]
+        return "#%02x%02x%02x" % VGA[index]
 
     @staticmethod
     def path(contours):
-        return ' '.join('M' + ' L'.join('%g %g' % (round(x, 3), round(y, 3)) for x, y in pts) + 'Z'
-                        for pts in contours)
+        return " ".join(
+            "M" + " L".join("%g %g" % (round(x, 3), round(y, 3)) for x, y in pts) + "Z"
+            for pts in contours
+        )
 
     def set(self, x, y, colour):
         self.rect(x, y, x, y, colour)
@@ -306,8 +357,10 @@ class Vector:
     def rect(self, x0, y0, x1, y1, colour):
         """As Indexed.rect: both corners' pixels included."""
         if x1 >= x0 and y1 >= y0:
-            self.shapes.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
-                               % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, self.colour(colour)))
+            self.shapes.append(
+                '<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
+                % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, self.colour(colour))
+            )
 
     def frame(self, x0, y0, x1, y1, colour):
         self.rect(x0, y0, x1, y0, colour)
@@ -316,29 +369,33 @@ class Vector:
         self.rect(x1, y0, x1, y1, colour)
 
     def polygon(self, points, colour):
-        self.shapes.append('<path d="%s" fill="%s"/>' % (self.path([points]),
-                                                         self.colour(colour)))
+        self.shapes.append('<path d="%s" fill="%s"/>' % (self.path([points]), self.colour(colour)))
 
     def lettering(self, ops, colour):
         """Paints the outlines in turn, each adding to the letters or cutting from them. A cut
         is painted in the ground colour: lettering is set on the bare ground, and no mask is
         needed, which not every icon renderer understands."""
         for on, contours in ops:
-            self.shapes.append('<path d="%s" fill="%s"/>' % (
-                self.path(contours), self.colour(colour if on else self.ground)))
+            self.shapes.append(
+                '<path d="%s" fill="%s"/>'
+                % (self.path(contours), self.colour(colour if on else self.ground))
+            )
 
     def svg(self):
-        return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
-                'viewBox="0 0 %d %d">\n%s\n</svg>\n'
-                % (self.width, self.height, self.width, self.height,
-                   '\n'.join(self.shapes))).encode()
+        return (
+            '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+            'viewBox="0 0 %d %d">\n%s\n</svg>\n'
+            % (self.width, self.height, self.width, self.height, "\n".join(self.shapes))
+        ).encode()
 
 
 def inset(points, d):
     """The polygon moved d pixels inwards along every edge (mitred corners)."""
     n = len(points)
-    area = sum(points[i][0] * points[(i + 1) % n][1] - points[(i + 1) % n][0] * points[i][1]
-               for i in range(n))
+    area = sum(
+        points[i][0] * points[(i + 1) % n][1] - points[(i + 1) % n][0] * points[i][1]
+        for i in range(n)
+    )
     side = 1 if area > 0 else -1  # which normal points inwards
     lines = []
     for i in range(n):
@@ -401,13 +458,22 @@ class Scaled:
         length = math.hypot(xb - xa, yb - ya)
         h = (width or self.line) / 2
         nx, ny = -(yb - ya) / length * h, (xb - xa) / length * h
-        self.img.polygon([(xa + nx, ya + ny), (xb + nx, yb + ny), (xb - nx, yb - ny),
-                          (xa - nx, ya - ny)], colour)
+        self.img.polygon(
+            [(xa + nx, ya + ny), (xb + nx, yb + ny), (xb - nx, yb - ny), (xa - nx, ya - ny)], colour
+        )
 
     def rounded(self, x0, y0, x1, y1, n=4.0):
-        return [(x / self.s, y / self.s) for x, y in superellipse(
-            (x0 + x1) / 2 * self.s, (y0 + y1) / 2 * self.s,
-            (x1 - x0) / 2 * self.s, (y1 - y0) / 2 * self.s, n, steps=160)]
+        return [
+            (x / self.s, y / self.s)
+            for x, y in superellipse(
+                (x0 + x1) / 2 * self.s,
+                (y0 + y1) / 2 * self.s,
+                (x1 - x0) / 2 * self.s,
+                (y1 - y0) / 2 * self.s,
+                n,
+                steps=160,
+            )
+        ]
 
     def title(self, x, baseline, string, scale, colour, right=False):
         """Sets string in the title face, scale pixels to a glyph unit, in one flat colour."""
@@ -425,9 +491,14 @@ class Scaled:
         f = mask.factor
         for y in range(self.img.height):
             for px in range(self.img.width):
-                covered = sum(sum(mask.bits[(y * f + sub) * mask.sw + px * f:
-                                            (y * f + sub) * mask.sw + px * f + f])
-                              for sub in range(f))
+                covered = sum(
+                    sum(
+                        mask.bits[
+                            (y * f + sub) * mask.sw + px * f : (y * f + sub) * mask.sw + px * f + f
+                        ]
+                    )
+                    for sub in range(f)
+                )
                 if covered * 2 >= f * f:
                     self.img.set(px, y, colour)
 
@@ -437,45 +508,72 @@ class Scaled:
 
 # 3 to 5 pixels wide, 7 rows: caps and ascenders 7 rows, x-height 5. For the 32-pixel icon.
 TINY = {
-    'V': ['#...#', '#...#', '#...#', '#...#', '.#.#.', '.#.#.', '..#..'],
-    'e': ['...', '...', '.#.', '#.#', '###', '#..', '.##'],
-    'l': ['#', '#', '#', '#', '#', '#', '#'],
-    'm': ['.....', '.....', '##.#.', '#.#.#', '#.#.#', '#.#.#', '#.#.#'],
-    'o': ['...', '...', '.#.', '#.#', '#.#', '#.#', '.#.'],
-    'r': ['...', '...', '#.#', '##.', '#..', '#..', '#..'],
-    'a': ['...', '...', '##.', '..#', '.##', '#.#', '.##'],
+    "V": ["#...#", "#...#", "#...#", "#...#", ".#.#.", ".#.#.", "..#.."],
+    "e": ["...", "...", ".#.", "#.#", "###", "#..", ".##"],
+    "l": ["#", "#", "#", "#", "#", "#", "#"],
+    "m": [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"],
+    "o": ["...", "...", ".#.", "#.#", "#.#", "#.#", ".#."],
+    "r": ["...", "...", "#.#", "##.", "#..", "#..", "#.."],
+    "a": ["...", "...", "##.", "..#", ".##", "#.#", ".##"],
 }
 
 # 5 rows, for "2.0" on the icon.
 TINY_FIGURES = {
-    '2': ['##.', '..#', '.#.', '#..', '###'],
-    '.': ['.', '.', '.', '.', '#'],
-    '0': ['.#.', '#.#', '#.#', '#.#', '.#.'],
+    "2": ["##.", "..#", ".#.", "#..", "###"],
+    ".": [".", ".", ".", ".", "#"],
+    "0": [".#.", "#.#", "#.#", "#.#", ".#."],
 }
 
 # A plain face, 9 rows: caps and ascenders 9 rows high, x-height 7, no descenders needed.
 SMALL = {
-    ' ': ['..'] * 9,
-    'B': ['####.', '#...#', '#...#', '#...#', '####.', '#...#', '#...#', '#...#', '####.'],
-    'V': ['#.....#', '#.....#', '.#...#.', '.#...#.', '.#...#.', '..#.#..', '..#.#..',
-          '...#...', '...#...'],
-    'L': ['#....', '#....', '#....', '#....', '#....', '#....', '#....', '#....', '#####'],
-    'M': ['#.....#', '##...##', '#.#.#.#', '#..#..#', '#.....#', '#.....#', '#.....#',
-          '#.....#', '#.....#'],
-    'a': ['....', '....', '.###.', '....#', '.####', '#...#', '#...#', '#..##', '.##.#'],
-    'h': ['#....', '#....', '####.', '#...#', '#...#', '#...#', '#...#', '#...#', '#...#'],
-    'i': ['#', '.', '#', '#', '#', '#', '#', '#', '#'],
-    'k': ['#....', '#....', '#...#', '#..#.', '#.#..', '##...', '#.#..', '#..#.', '#...#'],
-    'm': ['.......', '.......', '###.##.', '#..#..#', '#..#..#', '#..#..#', '#..#..#',
-          '#..#..#', '#..#..#'],
-    'o': ['.....', '.....', '.###.', '#...#', '#...#', '#...#', '#...#', '#...#', '.###.'],
-    'r': ['....', '....', '#.##', '##..', '#...', '#...', '#...', '#...', '#...'],
-    's': ['.....', '.....', '.####', '#....', '#....', '.###.', '....#', '....#', '####.'],
-    't': ['.#..', '.#..', '####', '.#..', '.#..', '.#..', '.#..', '.#..', '..##'],
-    'u': ['.....', '.....', '#...#', '#...#', '#...#', '#...#', '#...#', '#...#', '.####'],
+    " ": [".."] * 9,
+    "B": ["####.", "#...#", "#...#", "#...#", "####.", "#...#", "#...#", "#...#", "####."],
+    "V": [
+        "#.....#",
+        "#.....#",
+        ".#...#.",
+        ".#...#.",
+        ".#...#.",
+        "..#.#..",
+        "..#.#..",
+        "...#...",
+        "...#...",
+    ],
+    "L": ["#....", "#....", "#....", "#....", "#....", "#....", "#....", "#....", "#####"],
+    "M": [
+        "#.....#",
+        "##...##",
+        "#.#.#.#",
+        "#..#..#",
+        "#.....#",
+        "#.....#",
+        "#.....#",
+        "#.....#",
+        "#.....#",
+    ],
+    "a": ["....", "....", ".###.", "....#", ".####", "#...#", "#...#", "#..##", ".##.#"],
+    "h": ["#....", "#....", "####.", "#...#", "#...#", "#...#", "#...#", "#...#", "#...#"],
+    "i": ["#", ".", "#", "#", "#", "#", "#", "#", "#"],
+    "k": ["#....", "#....", "#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"],
+    "m": [
+        ".......",
+        ".......",
+        "###.##.",
+        "#..#..#",
+        "#..#..#",
+        "#..#..#",
+        "#..#..#",
+        "#..#..#",
+        "#..#..#",
+    ],
+    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    "r": ["....", "....", "#.##", "##..", "#...", "#...", "#...", "#...", "#..."],
+    "s": [".....", ".....", ".####", "#....", "#....", ".###.", "....#", "....#", "####."],
+    "t": [".#..", ".#..", "####", ".#..", ".#..", ".#..", ".#..", ".#..", "..##"],
+    "u": [".....", ".....", "#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".####"],
 }
-SMALL['a'] = [r.ljust(5, '.') for r in SMALL['a']]
-SMALL['t'] = [r.ljust(4, '.') for r in SMALL['t']]
+SMALL["a"] = [r.ljust(5, ".") for r in SMALL["a"]]
+SMALL["t"] = [r.ljust(4, ".") for r in SMALL["t"]]
 
 
 def text_width(font, string, spacing=1):
@@ -489,54 +587,63 @@ def text_width(font, string, spacing=1):
 # buttons 17 by 25) and show the centre of the picture, cutting off the rest; so each
 # drawing keeps to the middle of its 32-pixel square.
 
+
 def window_icon():
     img = Indexed(32, 32, ground=YELLOW)
-    x = (32 - text_width(TINY, 'Velmora')) // 2
-    img.text(x, 1, TINY, 'Velmora', BLACK)
+    x = (32 - text_width(TINY, "Velmora")) // 2
+    img.text(x, 1, TINY, "Velmora", BLACK)
     # An open book, its pages rising from the spine, on a maroon cover.
-    img.grid(3, 10, [
-        '...KKKKK..........KKKKK...',
-        '..KWWWWWKKK....KKKWWWWWK..',
-        '.KWWWWWWWWWK..KWWWWWWWWWK.',
-        '.KWGGGGGWWWWKKWWWWGGGGGWK.',
-        '.KWWWWWWWWWWKKWWWWWWWWWWK.',
-        '.KWGGGGGGGGWKKWGGGGGGGGWK.',
-        '.KWWWWWWWWWWKKWWWWWWWWWWK.',
-        '.KWGGGGGGGGWKKWGGGGGGGGWK.',
-        '.KWWWWWWWWWWKKWWWWWWWWWWK.',
-        '.KWGGGGGGGGWKKWGGGGGGGGWK.',
-        '.KWWWWWWWWWWKKWWWWWWWWWWK.',
-        '.KWGGGGGGWWWKKWGGGGGWWWWK.',
-        'MKWWWWWWWWWWKKWWWWWWWWWWKM',
-        'MKKKKKKWWWWWKKWWWWWKKKKKKM',
-        'MMMMMMMKKKKKKKKKKKKMMMMMMM',
-        '.MMMMMMMMMMMMMMMMMMMMMMMM.',
-    ])
-    img.text(32 - text_width(TINY_FIGURES, '2.0') - 1, 26, TINY_FIGURES, '2.0', RED)
+    img.grid(
+        3,
+        10,
+        [
+            "...KKKKK..........KKKKK...",
+            "..KWWWWWKKK....KKKWWWWWK..",
+            ".KWWWWWWWWWK..KWWWWWWWWWK.",
+            ".KWGGGGGWWWWKKWWWWGGGGGWK.",
+            ".KWWWWWWWWWWKKWWWWWWWWWWK.",
+            ".KWGGGGGGGGWKKWGGGGGGGGWK.",
+            ".KWWWWWWWWWWKKWWWWWWWWWWK.",
+            ".KWGGGGGGGGWKKWGGGGGGGGWK.",
+            ".KWWWWWWWWWWKKWWWWWWWWWWK.",
+            ".KWGGGGGGGGWKKWGGGGGGGGWK.",
+            ".KWWWWWWWWWWKKWWWWWWWWWWK.",
+            ".KWGGGGGGWWWKKWGGGGGWWWWK.",
+            "MKWWWWWWWWWWKKWWWWWWWWWWKM",
+            "MKKKKKKWWWWWKKWWWWWKKKKKKM",
+            "MMMMMMMKKKKKKKKKKKKMMMMMMM",
+            ".MMMMMMMMMMMMMMMMMMMMMMMM.",
+        ],
+    )
+    img.text(32 - text_width(TINY_FIGURES, "2.0") - 1, 26, TINY_FIGURES, "2.0", RED)
     return img
 
 
 def exit_picture():
     img = Indexed(16, 16)
     # The door stands open towards us on its left hinge; the arrow leaves through the frame.
-    img.grid(0, 0, [
-        '................',
-        'K..KKKKKKKKK....',
-        'KKKKSSSSSSSK....',
-        'KMMKSWWWWWSK....',
-        'KMMKSWWWWWSK....',
-        'KMMKSWWWWWSKB...',
-        'KMMKSWWWWWSKBB..',
-        'KMMKSWWBBBBBBBBB',
-        'KMOKSWWBBBBBBBBB',
-        'KMMKSWWWWWSKBB..',
-        'KMMKSWWWWWSKB...',
-        'KMMKSWWWWWSK....',
-        'KMMKSWWWWWSK....',
-        'KMKKSWWWWWSK....',
-        'KK.KSWWWWWSK....',
-        '...KKKKKKKKK....',
-    ])
+    img.grid(
+        0,
+        0,
+        [
+            "................",
+            "K..KKKKKKKKK....",
+            "KKKKSSSSSSSK....",
+            "KMMKSWWWWWSK....",
+            "KMMKSWWWWWSK....",
+            "KMMKSWWWWWSKB...",
+            "KMMKSWWWWWSKBB..",
+            "KMMKSWWBBBBBBBBB",
+            "KMOKSWWBBBBBBBBB",
+            "KMMKSWWWWWSKBB..",
+            "KMMKSWWWWWSKB...",
+            "KMMKSWWWWWSK....",
+            "KMMKSWWWWWSK....",
+            "KMKKSWWWWWSK....",
+            "KK.KSWWWWWSK....",
+            "...KKKKKKKKK....",
+        ],
+    )
     return img
 
 
@@ -584,31 +691,39 @@ def arrow_up_picture():
 
 def search_picture():
     img = Indexed(32, 32)
-    img.grid(5, 4, [
-        '...KKKK......KKKK...',
-        '...KSSK......KSSK...',
-        '...KKKK......KKKK...',
-        '..KKKKKK....KKKKKK..',
-        '..KKKKKKKKKKKKKKKK..',
-        '..KKKKKKKSSKKKKKKK..',
-        '.KKKKKKKKKKKKKKKKKK.',
-        '.KKGKKKKKK..KKGKKKKK',
-        '.KKGKKKKKK..KKGKKKKK',
-        '.KKKKKKKKK..KKKKKKKK',
-        '.KKKKKKKKK..KKKKKKKK',
-        '.KGGGGGGKK..KGGGGGGK',
-        '.KGSSWGGKK..KGSSWGGK',
-        '.KKKKKKKKK..KKKKKKKK',
-    ])
-    img.grid(4, 20, [
-        '..................B...',
-        '..................BB..',
-        'BB..BB..BB..BB..BBBBB.',
-        'BB..BB..BB..BB..BBBBBB',
-        '................BBBBB.',
-        '..................BB..',
-        '..................B...',
-    ])
+    img.grid(
+        5,
+        4,
+        [
+            "...KKKK......KKKK...",
+            "...KSSK......KSSK...",
+            "...KKKK......KKKK...",
+            "..KKKKKK....KKKKKK..",
+            "..KKKKKKKKKKKKKKKK..",
+            "..KKKKKKKSSKKKKKKK..",
+            ".KKKKKKKKKKKKKKKKKK.",
+            ".KKGKKKKKK..KKGKKKKK",
+            ".KKGKKKKKK..KKGKKKKK",
+            ".KKKKKKKKK..KKKKKKKK",
+            ".KKKKKKKKK..KKKKKKKK",
+            ".KGGGGGGKK..KGGGGGGK",
+            ".KGSSWGGKK..KGSSWGGK",
+            ".KKKKKKKKK..KKKKKKKK",
+        ],
+    )
+    img.grid(
+        4,
+        20,
+        [
+            "..................B...",
+            "..................BB..",
+            "BB..BB..BB..BB..BBBBB.",
+            "BB..BB..BB..BB..BBBBBB",
+            "................BBBBB.",
+            "..................BB..",
+            "..................B...",
+        ],
+    )
     return img
 
 
@@ -635,20 +750,24 @@ def tick_picture():
 def small_tick_picture():
     # Drawn by hand: the large tick scaled down loses its even stroke.
     img = Indexed(16, 16)
-    img.grid(0, 1, [
-        '.............KK.',
-        '............KKKK',
-        '...........KKKK.',
-        '..........KKKK..',
-        '.........KKKK...',
-        '........KKKK....',
-        '.KK....KKKK.....',
-        'KKKK..KKKK......',
-        '.KKKKKKKK.......',
-        '..KKKKKK........',
-        '...KKKK.........',
-        '....KK..........',
-    ])
+    img.grid(
+        0,
+        1,
+        [
+            ".............KK.",
+            "............KKKK",
+            "...........KKKK.",
+            "..........KKKK..",
+            ".........KKKK...",
+            "........KKKK....",
+            ".KK....KKKK.....",
+            "KKKK..KKKK......",
+            ".KKKKKKKK.......",
+            "..KKKKKK........",
+            "...KKKK.........",
+            "....KK..........",
+        ],
+    )
     return img
 
 
@@ -656,13 +775,25 @@ def small_tick_picture():
 # 16-pixel images of the 32-pixel pictures). The hand-set pixel grids above stay the images
 # at their own sizes; these follow their layout in the grid's units.
 
+
 def open_book(d, left, top):
     """The icon's book, 26 by 16 units from (left, top): two pages on a maroon cover."""
+
     def at(pts):
         return [(left + x, top + y) for x, y in pts]
-    d.polygon(at([(0, 12), (26, 12), (26, 15), (25, 16), (1, 16), (0, 15)]), INK['M'])
-    page = [(1, 1.6), (2.5, 0.3), (5, 0), (7.5, 0.3), (10, 1), (13, 2.4), (13, 15),
-            (9, 14), (1, 14)]
+
+    d.polygon(at([(0, 12), (26, 12), (26, 15), (25, 16), (1, 16), (0, 15)]), INK["M"])
+    page = [
+        (1, 1.6),
+        (2.5, 0.3),
+        (5, 0),
+        (7.5, 0.3),
+        (10, 1),
+        (13, 2.4),
+        (13, 15),
+        (9, 14),
+        (1, 14),
+    ]
     d.outlined(at(page), WHITE, BLACK)
     d.outlined(at([(26 - x, y) for x, y in page]), WHITE, BLACK)
     thin = max(1, d.line // 2)
@@ -683,11 +814,11 @@ def window_icon_at(size, canvas=Indexed):
         return img
     # Glyph units to pixels: the name about as wide as the hand-set one, the figures as tall.
     name, figures = 0.0025 * size, 0.0017 * size
-    d.title(16 - title_advance('Velmora', name) / d.s / 2, 8.5, 'Velmora', name, BLACK)
+    d.title(16 - title_advance("Velmora", name) / d.s / 2, 8.5, "Velmora", name, BLACK)
     open_book(d, 3, 10)
     # Set apart by hand: at this size the face's own spacing would close up on the point.
     x = 31
-    for figure in reversed('2.0'):
+    for figure in reversed("2.0"):
         d.title(x, 31, figure, figures, RED, right=True)
         x -= title_advance(figure, figures) / d.s + 1
     return img
@@ -699,8 +830,8 @@ def exit_picture_at(size):
     d.rect(3, 1, 12, 16, BLACK)
     d.rect(3 + 1, 1 + 1, 12 - 1, 16 - 1, SILVER)
     d.rect(5, 3, 10, 15, WHITE)
-    d.outlined([(0, 1), (4, 2.4), (4, 13.6), (0, 15)], INK['M'], BLACK)
-    d.rect(2, 7.6, 2.8, 8.8, INK['O'])
+    d.outlined([(0, 1), (4, 2.4), (4, 13.6), (0, 15)], INK["M"], BLACK)
+    d.rect(2, 7.6, 2.8, 8.8, INK["O"])
     d.rect(7, 7, 13, 9, BLUE)
     d.polygon([(12, 4.6), (16, 8), (12, 11.4)], BLUE)
     return img
@@ -810,14 +941,17 @@ def bowl(x0, y0, x1, y1, n=ROUND):
 
 def arch(x0, x1, top, join, bottom, n=ROUND):
     """The upper half of a bowl from x0 to x1, with straight sides down to bottom."""
-    half = superellipse((x0 + x1) / 2, join, (x1 - x0) / 2, top - join, n,
-                        steps=60, start=0.0, end=math.pi)
+    half = superellipse(
+        (x0 + x1) / 2, join, (x1 - x0) / 2, top - join, n, steps=60, start=0.0, end=math.pi
+    )
     return half + [(x0, bottom), (x1, bottom)]
 
 
 def ring(x0, y0, x1, y1, stem=STEM, thin=THIN):
-    return [(True, bowl(x0, y0, x1, y1)),
-            (False, bowl(x0 + stem, y0 + thin, x1 - stem, y1 - thin, ROUND + 0.6))]
+    return [
+        (True, bowl(x0, y0, x1, y1)),
+        (False, bowl(x0 + stem, y0 + thin, x1 - stem, y1 - thin, ROUND + 0.6)),
+    ]
 
 
 def glyph_V():
@@ -838,8 +972,10 @@ def glyph_l():
 
 def hump(x0, x1):
     """One arch of n, m and r: the outer bowl top, and the counter under it open to the baseline."""
-    return ((True, arch(x0, x1, XH + OVER, 38, 0)),
-            (False, arch(x0 + STEM, x1 - STEM, XH + OVER - THIN, 38, -1, ROUND + 0.6)))
+    return (
+        (True, arch(x0, x1, XH + OVER, 38, 0)),
+        (False, arch(x0 + STEM, x1 - STEM, XH + OVER - THIN, 38, -1, ROUND + 0.6)),
+    )
 
 
 def glyph_m():
@@ -848,9 +984,15 @@ def glyph_m():
     right = 2 * mid
     # The left stem starts square at the x-height; each arch springs from the stem before it.
     first, second = hump(-4, mid + STEM), hump(mid - 4, right + STEM)
-    return right + STEM, [first[0], second[0], first[1], second[1],
-                          (True, box(mid, 0, mid + STEM, 38)), (True, box(0, 0, STEM, XH)),
-                          (False, box(-5, -5, 0, ASC))]
+    return right + STEM, [
+        first[0],
+        second[0],
+        first[1],
+        second[1],
+        (True, box(mid, 0, mid + STEM, 38)),
+        (True, box(0, 0, STEM, XH)),
+        (False, box(-5, -5, 0, ASC)),
+    ]
 
 
 def glyph_o():
@@ -859,8 +1001,12 @@ def glyph_o():
 
 def glyph_r():
     ops = list(hump(-4, 44))
-    ops += [(False, box(STEM + 6, -1, 50, 48)), (False, box(34, 40, 50, 80)),
-            (True, box(0, 0, STEM, XH)), (False, box(-5, -5, 0, ASC))]
+    ops += [
+        (False, box(STEM + 6, -1, 50, 48)),
+        (False, box(34, 40, 50, 80)),
+        (True, box(0, 0, STEM, XH)),
+        (False, box(-5, -5, 0, ASC)),
+    ]
     return 34, ops
 
 
@@ -896,10 +1042,20 @@ def glyph_dot():
     return STEM + 2, [(True, box(0, 0, STEM + 2, STEM + 2))]
 
 
-TITLE_FACE = {'V': glyph_V, 'e': glyph_e, 'l': glyph_l, 'm': glyph_m, 'o': glyph_o,
-              'r': glyph_r, 'a': glyph_a, '2': glyph_2, '0': glyph_0, '.': glyph_dot}
+TITLE_FACE = {
+    "V": glyph_V,
+    "e": glyph_e,
+    "l": glyph_l,
+    "m": glyph_m,
+    "o": glyph_o,
+    "r": glyph_r,
+    "a": glyph_a,
+    "2": glyph_2,
+    "0": glyph_0,
+    ".": glyph_dot,
+}
 TRACKING = 6  # glyph units between letters: tight, as condensed display type is set
-KERNING = {('V', 'e'): -6, ('V', 'o'): -6, ('V', 'a'): -6}
+KERNING = {("V", "e"): -6, ("V", "o"): -6, ("V", "a"): -6}
 
 
 def title_advances(string):
@@ -923,8 +1079,9 @@ def set_title(mask, x, baseline, string, scale):
     for ch, start in zip(string, starts):
         ops = TITLE_FACE[ch]()[1]
         for on, contour in ops:
-            mask.paint([[(x + (start + gx) * scale, baseline - gy * scale)
-                         for gx, gy in contour]], on)
+            mask.paint(
+                [[(x + (start + gx) * scale, baseline - gy * scale) for gx, gy in contour]], on
+            )
     return x + total * scale
 
 
@@ -948,8 +1105,8 @@ class Lcg:
         self.state = seed
 
     def next(self):
-        self.state = (self.state * 1103515245 + 12345) & 0x7fffffff
-        return self.state / 0x7fffffff
+        self.state = (self.state * 1103515245 + 12345) & 0x7FFFFFFF
+        return self.state / 0x7FFFFFFF
 
     def between(self, lo, hi):
         return lo + (hi - lo) * self.next()
@@ -1006,20 +1163,24 @@ def brush_stroke(img, rnd, x, colour, width, k=1):
 def doubled_glyph(rows):
     """A bitmap glyph at twice its size, its diagonal steps filled in (the EPX rule) rather
     than left as blocks, so the lettering keeps its shape on a finer screen."""
+
     def at(x, y):
-        return 0 <= y < len(rows) and 0 <= x < len(rows[0]) and rows[y][x] == '#'
-    out = [[''] * (2 * len(rows[0])) for _ in range(2 * len(rows))]
+        return 0 <= y < len(rows) and 0 <= x < len(rows[0]) and rows[y][x] == "#"
+
+    out = [[""] * (2 * len(rows[0])) for _ in range(2 * len(rows))]
     for y in range(len(rows)):
         for x in range(len(rows[0])):
             p = at(x, y)
             a, b, c, d = at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
-            quads = [a if c == a and c != d and a != b else p,
-                     b if a == b and a != c and b != d else p,
-                     c if d == c and d != b and c != a else p,
-                     d if b == d and b != a and d != c else p]
+            quads = [
+                a if c == a and c != d and a != b else p,
+                b if a == b and a != c and b != d else p,
+                c if d == c and d != b and c != a else p,
+                d if b == d and b != a and d != c else p,
+            ]
             for i, on in enumerate(quads):
-                out[2 * y + i // 2][2 * x + i % 2] = '#' if on else '.'
-    return [''.join(row) for row in out]
+                out[2 * y + i // 2][2 * x + i % 2] = "#" if on else "."
+    return ["".join(row) for row in out]
 
 
 def splash_picture(k=1):
@@ -1034,21 +1195,26 @@ def splash_picture(k=1):
             brush_stroke(img, rnd, x + rnd.between(-6, 6), colour, rnd.between(18, 30), k)
             x += rnd.between(12, 20)
     img.rect(0, STRIP_TOP * k, SPLASH_W * k, SPLASH_H * k, (0, 0, 0))
-    mark = 'VLM'  # the maker's mark
-    img.text((SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2)) * k, (STRIP_TOP + 8) * k, font,
-             mark, (255, 255, 255), 2 * k)
+    mark = "VLM"  # the maker's mark
+    img.text(
+        (SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2)) * k,
+        (STRIP_TOP + 8) * k,
+        font,
+        mark,
+        (255, 255, 255),
+        2 * k,
+    )
 
     scale, small = 0.8, 0.6
-    title_w = (title_advance('Velmora', scale) + 16 * scale
-               + title_advance('2.0', scale * small))
+    title_w = title_advance("Velmora", scale) + 16 * scale + title_advance("2.0", scale * small)
     left = round((SPLASH_W - 1 - title_w) / 2)
     baseline = 124
     mask = Coverage(SPLASH_W * k, SPLASH_H * k)
-    end = set_title(mask, left * k, baseline * k, 'Velmora', scale * k)
-    set_title(mask, end + 16 * scale * k, baseline * k, '2.0', scale * small * k)
+    end = set_title(mask, left * k, baseline * k, "Velmora", scale * k)
+    set_title(mask, end + 16 * scale * k, baseline * k, "2.0", scale * small * k)
     mask.apply(img, TITLE_INK)
 
-    subtitle = 'Botim i shkurtuar'
+    subtitle = "Botim i shkurtuar"
     img.text((left + 2) * k, (baseline + 20) * k, font, subtitle, SUBTITLE_INK, k)
     return img
 
@@ -1056,8 +1222,9 @@ def splash_picture(k=1):
 # ---------------------------------------------------------------------------
 # Writing
 
+
 def write(path, data):
-    with open(path, 'wb') as f:
+    with open(path, "wb") as f:
         f.write(data)
 
 
@@ -1068,7 +1235,7 @@ def preview_rows(img, scale):
     for y in range(img.height * scale):
         row = []
         for x in range(img.width * scale):
-            r, g, b, a = src[y // scale][4 * (x // scale):4 * (x // scale) + 4]
+            r, g, b, a = src[y // scale][4 * (x // scale) : 4 * (x // scale) + 4]
             if a == 0:
                 r = g = b = 204 if ((x // 4 + y // 4) % 2) else 238
             row += (r, g, b, 255)
@@ -1079,51 +1246,55 @@ def preview_rows(img, scale):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--out', default=os.path.join(here, '..', 'resources'))
-    parser.add_argument('--preview', metavar='DIR', help='also write enlarged PNGs here')
+    parser.add_argument("--out", default=os.path.join(here, "..", "resources"))
+    parser.add_argument("--preview", metavar="DIR", help="also write enlarged PNGs here")
     args = parser.parse_args()
 
     # Each file keeps its hand-set images first, as before (a plain image read takes the first),
     # then holds the drawing at the other sizes, for scaled screens.
     def sizes(first, draw, flip=False):
-        images = first + [draw(n) for n in (16, 32, 48, 64)
-                          if n not in [img.width for img in first]]
+        images = first + [
+            draw(n) for n in (16, 32, 48, 64) if n not in [img.width for img in first]
+        ]
         return [img.flipped() for img in images] if flip else images
 
     icons = {
-        'velmora.ico': sizes([window_icon()], window_icon_at),
-        'exit.ico': sizes([exit_picture()], exit_picture_at),
-        'about.ico': sizes([about_picture()], about_picture_at),
-        'arrow_up.ico': sizes([arrow_up_picture()], arrow_up_picture_at),
-        'arrow_down.ico': sizes([arrow_up_picture()], arrow_up_picture_at, flip=True),
-        'search.ico': sizes([search_picture()], search_picture_at),
-        'copy.ico': sizes([copy_picture()], copy_picture_at),
-        'tick.ico': sizes([tick_picture(), small_tick_picture()], tick_picture_at),
+        "velmora.ico": sizes([window_icon()], window_icon_at),
+        "exit.ico": sizes([exit_picture()], exit_picture_at),
+        "about.ico": sizes([about_picture()], about_picture_at),
+        "arrow_up.ico": sizes([arrow_up_picture()], arrow_up_picture_at),
+        "arrow_down.ico": sizes([arrow_up_picture()], arrow_up_picture_at, flip=True),
+        "search.ico": sizes([search_picture()], search_picture_at),
+        "copy.ico": sizes([copy_picture()], copy_picture_at),
+        "tick.ico": sizes([tick_picture(), small_tick_picture()], tick_picture_at),
     }
     for name, images in icons.items():
         write(os.path.join(args.out, name), ico_bytes(images))
     splash = splash_picture()
-    write(os.path.join(args.out, 'splash.bmp'), bmp24_bytes(splash))
+    write(os.path.join(args.out, "splash.bmp"), bmp24_bytes(splash))
     # Qt reads a device pixel ratio of 2 from the "@2x" in the name.
-    write(os.path.join(args.out, 'splash@2x.bmp'), bmp24_bytes(splash_picture(2)))
+    write(os.path.join(args.out, "splash@2x.bmp"), bmp24_bytes(splash_picture(2)))
 
     # The program's icon for the desktop's menus (hicolor theme), the window icon's drawings.
-    icon_dir = os.path.join(args.out, 'icons')
+    icon_dir = os.path.join(args.out, "icons")
     os.makedirs(icon_dir, exist_ok=True)
     for n in (16, 32, 48, 64, 128, 256):
         img = window_icon() if n == 32 else window_icon_at(n)
-        write(os.path.join(icon_dir, 'velmora-%d.png' % n), png_bytes(n, n, img.rgba_rows()))
-    write(os.path.join(icon_dir, 'velmora.svg'), window_icon_at(256, Vector).svg())
+        write(os.path.join(icon_dir, "velmora-%d.png" % n), png_bytes(n, n, img.rgba_rows()))
+    write(os.path.join(icon_dir, "velmora.svg"), window_icon_at(256, Vector).svg())
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         # Every image at about 256 pixels, one icon file a row, from small to large.
-        tiles = [preview_rows(img, 256 // img.width) for images in icons.values()
-                 for img in sorted(images, key=lambda i: i.width)]
+        tiles = [
+            preview_rows(img, 256 // img.width)
+            for images in icons.values()
+            for img in sorted(images, key=lambda i: i.width)
+        ]
         per_row, gap = 4, 8
         sheet = []
         for first in range(0, len(tiles), per_row):
-            group = tiles[first:first + per_row]
+            group = tiles[first : first + per_row]
             for y in range(256):
                 row = []
                 for tile in group:  # a 48-pixel image fills only 240 of the 256
@@ -1131,11 +1302,15 @@ def main():
                     row += [255] * 4 * (256 - len(tile[0]) // 4 + gap)
                 sheet.append(row + [255] * (4 * (256 + gap) * per_row - len(row)))
             sheet += [[255] * 4 * (256 + gap) * per_row for _ in range(gap)]
-        write(os.path.join(args.preview, 'icons.png'),
-              png_bytes((256 + gap) * per_row, len(sheet), sheet))
-        write(os.path.join(args.preview, 'splash.png'),
-              png_bytes(splash.width, splash.height, splash.rgba_rows()))
+        write(
+            os.path.join(args.preview, "icons.png"),
+            png_bytes((256 + gap) * per_row, len(sheet), sheet),
+        )
+        write(
+            os.path.join(args.preview, "splash.png"),
+            png_bytes(splash.width, splash.height, splash.rgba_rows()),
+        )
 
 
-if __name__ == '__main__':
+if __name__ == "__main__":
     main()

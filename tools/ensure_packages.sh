@@ -16,6 +16,7 @@ velmora_test_packages=(
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   fontconfig fonts-dejavu-core fonts-liberation
   dpkg-dev lintian desktop-file-utils appstream
+  clang-format black
 )
 
 # velmora_missing_packages [test]
