@@ -50,6 +50,14 @@ int depthOf(const RichTextView& view, int position)
     return view.cursorRect(cursor).top();
 }
 
+// A view of the given size on the screen, showing paragraphs of the book above.
+void showBook(RichTextView& view, QSize size, int paragraphs)
+{
+    view.resize(size);
+    view.show();
+    view.loadDocument(book(paragraphs));
+}
+
 } // namespace
 
 class TestViewLayout : public QObject {
@@ -105,9 +113,7 @@ void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
 void TestViewLayout::narrowViewAtLargeSizeLaysOutOnlyWhatItShows()
 {
     RichTextView view;
-    view.resize(40, 300);
-    view.show();
-    view.loadDocument(book(3000));
+    showBook(view, QSize(40, 300), 3000);
     view.setSelStart(0);
     view.setSelLength(view.TextLength());
     view.setSelFontSize(QStringLiteral("26"));
@@ -125,9 +131,7 @@ void TestViewLayout::narrowViewAtLargeSizeLaysOutOnlyWhatItShows()
 void TestViewLayout::pointsAndPositionsAgree()
 {
     RichTextView view;
-    view.resize(300, 200);
-    view.show();
-    view.loadDocument(book(2000));
+    showBook(view, QSize(300, 200), 2000);
     for (const int position :
          {0, 5, view.TextLength() / 3, view.TextLength() * 2 / 3, view.TextLength() - 3}) {
         view.setSelStart(position);
@@ -139,9 +143,7 @@ void TestViewLayout::pointsAndPositionsAgree()
 void TestViewLayout::readersLineStaysWhileHeightsSettle()
 {
     RichTextView view;
-    view.resize(300, 400);
-    view.show();
-    view.loadDocument(book(6000));
+    showBook(view, QSize(300, 400), 6000);
     QVERIFY(!layoutOf(view).allMeasured()); // otherwise nothing would settle later
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(bar->maximum() * 3 / 5);
@@ -154,9 +156,7 @@ void TestViewLayout::readersLineStaysWhileHeightsSettle()
 void TestViewLayout::newWidthKeepsTheTopLine()
 {
     RichTextView view;
-    view.resize(400, 400);
-    view.show();
-    view.loadDocument(book(2000));
+    showBook(view, QSize(400, 400), 2000);
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
     const int position = view.cursorForPosition(QPoint(5, 5)).position();
@@ -168,9 +168,7 @@ void TestViewLayout::newWidthKeepsTheTopLine()
 void TestViewLayout::scrollBarReachesTheLastLine()
 {
     RichTextView view;
-    view.resize(300, 300);
-    view.show();
-    view.loadDocument(book(4000));
+    showBook(view, QSize(300, 300), 4000);
     QScrollBar* bar = view.verticalScrollBar();
     // As a reader drags the bar to the bottom again while the heights there come in.
     for (int drag = 0; drag < 3; ++drag) {
