@@ -51,10 +51,14 @@ QTextBlockFormat toTextBlockFormat(const rtf::ParagraphFormat& format)
 {
     using Align = rtf::ParagraphFormat::Align;
     QTextBlockFormat result;
+    // RTF's alignment is physical, \qr ends the lines at the right margin in either direction,
+    // so Qt must not mirror it for a right-to-left block; a paragraph without \rtlpar is
+    // left-to-right even when it begins with Arabic, where Qt would guess from the text.
+    result.setLayoutDirection(format.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     switch (format.align) {
-    case Align::Left: break;
+    case Align::Left: result.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); break;
     case Align::Center: result.setAlignment(Qt::AlignHCenter); break;
-    case Align::Right: result.setAlignment(Qt::AlignRight); break;
+    case Align::Right: result.setAlignment(Qt::AlignRight | Qt::AlignAbsolute); break;
     case Align::Justify: result.setAlignment(Qt::AlignJustify); break;
     }
     if (format.leftIndent != 0)

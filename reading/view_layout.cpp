@@ -98,8 +98,12 @@ double ViewLayout::layOutLines(const QTextBlock& block, double top) const
         if (!line.isValid())
             break;
         line.setLeadingIncluded(true);
-        const double left = format.leftMargin() + (first ? format.textIndent() : 0);
-        line.setLineWidth(std::max(width - left - format.rightMargin(), 0.0));
+        // The first line's indent is at the paragraph's start: the right in a right-to-left one.
+        const double indent = first ? format.textIndent() : 0;
+        const bool rightToLeft = direction == Qt::RightToLeft;
+        const double left = format.leftMargin() + (rightToLeft ? 0 : indent);
+        const double right = format.rightMargin() + (rightToLeft ? indent : 0);
+        line.setLineWidth(std::max(width - left - right, 0.0));
         const double natural = std::ceil(line.ascent() + line.descent() + line.leading());
         const double advance = format.lineHeight(natural, 1.0);
         line.setPosition(QPointF(left, exact ? y + advance * kExactBaseline - line.ascent() : y));

@@ -2,6 +2,7 @@
 
 #include "rich_text_view.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -124,6 +125,9 @@ private slots:
     void mouseUp_data();
     void mouseUp();
     void placementInTwips();
+    void alignmentIsPhysicalInEitherDirection_data();
+    void alignmentIsPhysicalInEitherDirection();
+    void arabicTextTakesItsAssociatedFont();
 };
 
 void TestRichTextView::textKeepsOnePositionPerCharacter_data()
@@ -737,6 +741,74 @@ void TestRichTextView::placementInTwips()
     QVERIFY(!view.setHeight(-1));
     QCOMPARE(view.Width(), 5055);
     QCOMPARE(view.Height(), 0);
+}
+
+void TestRichTextView::alignmentIsPhysicalInEitherDirection_data()
+{
+    QTest::addColumn<QByteArray>("paragraph");
+    QTest::addColumn<int>("edge");  // where the first line's ink is flush: -1 left, 1 right
+    QTest::addColumn<int>("inset"); // pixels between that edge and the margin
+    const QByteArray arabic = "\\u1576?\\u1587?\\u1605? \\u1575?\\u1604?\\u1604?\\u1607?";
+    QTest::newRow("right-to-left, qr: flush right") << "\\rtlpar\\qr " + arabic << 1 << 0;
+    QTest::newRow("right-to-left, ql: flush left") << "\\rtlpar\\ql " + arabic << -1 << 0;
+    QTest::newRow("right-to-left without an alignment word: left, as ql")
+        << "\\rtlpar " + arabic << -1 << 0;
+    QTest::newRow("right-to-left, the first line's indent at the right")
+        << "\\rtlpar\\qr\\ri360\\fi360 " + arabic << 1 << 48;
+    QTest::newRow("right-to-left, lin (the start) is the right indent")
+        << "\\rtlpar\\qr\\ri0\\lin360 " + arabic << 1 << 24;
+}
+
+void TestRichTextView::alignmentIsPhysicalInEitherDirection()
+{
+    QFETCH(QByteArray, paragraph);
+    QFETCH(int, edge);
+    QFETCH(int, inset);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("drejtimi.rtf");
+    writeFile(path, "{\\rtf1\\ansi" + kFontTable + "\\pard\\f0 " + paragraph + "\\par}");
+    RichTextView view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(view.setFileName(path));
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QTextDocument* document = view.document();
+    const QTextBlock block = document->firstBlock();
+    document->documentLayout()->blockBoundingRect(block); // lays the block out
+    const QTextLayout* layout = block.layout();
+    QVERIFY(layout->lineCount() > 0);
+    const QRectF ink = layout->lineAt(0).naturalTextRect().translated(layout->position());
+    const double margin = document->documentMargin();
+    if (edge > 0)
+        QVERIFY2(std::abs(document->pageSize().width() - margin - inset - ink.right()) <= 2,
+                 qPrintable(QString::number(ink.right())));
+    else
+        QVERIFY2(std::abs(margin + inset - ink.left()) <= 2,
+                 qPrintable(QString::number(ink.left())));
+}
+
+void TestRichTextView::arabicTextTakesItsAssociatedFont()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("arabisht.rtf");
+    // Word's idiom: the associated font is Arabic, the run itself left-to-right in Arial.
+    writeFile(path, "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 Arial;}"
+                    "{\\f5\\fcharset178 Traditional Arabic;}}\\pard\\f1 Fjala "
+                    "{\\rtlch\\fcs1\\af5\\afs36\\ltrch\\fcs0\\f1\\fs24 "
+                    "\\u1575?\\u1604?\\u1585?\\u1581?\\u1605?\\u1606?} e fundit\\par}");
+    RichTextView view;
+    QVERIFY(view.setFileName(path));
+    const QString word = QString::fromUtf16(u"الرحمن");
+    QCOMPARE(view.Text(), "Fjala " + word + " e fundit\r");
+    QCOMPARE(view.Find(word), 6);
+    QCOMPARE(fontName(view), QStringLiteral("Traditional Arabic"));
+    QCOMPARE(shownFormat(view, 6).fontFamilies().toStringList(), QStringList("Traditional Arabic"));
+    QCOMPARE(shownFormat(view, 6).fontPointSize(), 18.0);
+    // Across the change of direction the selection is in the order the text is stored.
+    view.setSelStart(4);
+    view.setSelLength(6);
+    QCOMPARE(view.SelText(), "a " + word.left(4));
 }
 
 QTEST_MAIN(TestRichTextView)

@@ -83,6 +83,8 @@ QString describe(const rtf::ParagraphFormat& p)
     add("sl", p.lineSpacing);
     if (p.lineMultiple)
         d += QLatin1String(" mult");
+    if (p.rightToLeft)
+        d += QLatin1String(" rtl");
     return d;
 }
 
@@ -127,10 +129,14 @@ private slots:
     void destinations() { checkText(); }
     void fieldsListsAndNotes_data();
     void fieldsListsAndNotes() { checkText(); }
+    void listLabels_data();
+    void listLabels() { checkText(); }
     void tables_data();
     void tables() { checkText(); }
     void characterFormatting_data();
     void characterFormatting();
+    void complexScriptRuns_data();
+    void complexScriptRuns();
     void paragraphFormatting_data();
     void paragraphFormatting();
     void paragraphsCoverTheText();
@@ -232,6 +238,13 @@ void TestRtfReader::codePages_data()
         << QByteArray(R"({\rtf1{\fonttbl{\f1\fcharset134 A;}{\f2\fcharset129 B;})"
                       R"({\f3\fcharset136 C;}}\f1\'c4\'e3\f2\'c7\'d1\f3\'a4\'a4})")
         << u"你한中"_s;
+    QTest::newRow("hebrew and arabic charsets, with their direction marks")
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f1\fcharset177 H;}{\f2\fcharset178 A;}{\f3\fcharset180 U;}})"
+               R"(\f1\'f9\'fd\f2\'c8\'fe\f3\'e3})")
+        << u"ש\u200Eب\u200Fم"_s;
+    QTest::newRow("arabic presentation forms stay as written")
+        << doc(R"(\u-400?\u-387?)") << u"\uFE70\uFE7D"_s;
     QTest::newRow("mac japanese charset is shift-jis")
         << QByteArray(R"({\rtf1\mac{\fonttbl{\f0\fcharset78 H;}}\f0\'82\'a0})") << u"あ"_s;
     QTest::newRow("a lead byte cut off by a group end is dropped")
@@ -332,8 +345,8 @@ void TestRtfReader::fieldsListsAndNotes_data()
         << doc(R"({\listtext 1.\tab}{\pntext 1.\tab}Item\par{\pntext 2.\tab}{\listtext 2.\tab}Next)")
         << "1.\tItem\n2.\tNext";
     QTest::newRow("pntext alone is shown") << doc(R"({\pntext\f1 a)\tab}x)") << "a)\tx";
-    QTest::newRow("the old list definition is not text")
-        << doc(R"({\*\pn\pnlvlblt{\pntxtb B}}x)") << "x";
+    QTest::newRow("the old list definition is not text, but gives the label")
+        << doc(R"({\*\pn\pnlvlblt{\pntxtb B}}x)") << "B\tx";
     QTest::newRow("a footnote shows its number, not its text")
         << doc(R"(Text\chftn {\footnote\pard {\chftn} Note.} more\chftn{\footnote N2})")
         << "Text1 more2";
@@ -345,6 +358,92 @@ void TestRtfReader::fieldsListsAndNotes_data()
     QTest::newRow("footnote letters and chicago signs")
         << doc(R"(\ftnnalc\ftnstart27 a\chftn{\footnote x}\ftnnchi\ftnstart2 b\chftn{\footnote y})")
         << u"aaab\u2020"_s;
+}
+
+// A document with one list (\listid1, used by \ls1) whose levels are given as "\listlevel..."
+// groups; the body follows the tables.
+QByteArray listDoc(const QByteArray& levels, const QByteArray& body,
+                   const QByteArray& overrides = {})
+{
+    return doc(R"({\*\listtable{\list)" + levels + R"(\listid1}})" +
+               R"({\*\listoverridetable{\listoverride\listid1)" + overrides + R"(\ls1}})" + body);
+}
+
+void TestRtfReader::listLabels_data()
+{
+    addTextColumns();
+    const QByteArray decimal =
+        R"({\listlevel\levelnfc0{\leveltext\'02\'00.;}{\levelnumbers\'01;}})";
+    const QByteArray outline =
+        decimal + R"({\listlevel\levelnfc4{\leveltext\'04\'00.\'01.;}{\levelnumbers\'01\'03;}})";
+    QTest::newRow("computed numbers replace the written listtext")
+        << listDoc(decimal, R"(\ls1{\listtext 9.\tab}a\par{\listtext 9.\tab}b)") << "1.\ta\n2.\tb";
+    QTest::newRow("listtext written before the paragraph's list words")
+        << listDoc(decimal, R"({\listtext 7.\tab}\pard\ls1 a\par)") << "1.\ta\n";
+    QTest::newRow("an empty list paragraph still counts")
+        << listDoc(decimal, R"(\ls1 a\par\par b)") << "1.\ta\n2.\t\n3.\tb";
+    QTest::newRow("placeholders of higher levels; the lower level restarts")
+        << listDoc(outline, R"(\ls1 a\par\ilvl1 b\par c\par\ilvl0 d\par\ilvl1 e)")
+        << "1.\ta\n1.a.\tb\n1.b.\tc\n2.\td\n2.a.\te";
+    QTest::newRow("legal numbering writes higher levels in digits")
+        << listDoc(
+               R"({\listlevel\levelnfc1{\leveltext\'02\'00.;}{\levelnumbers\'01;}})"
+               R"({\listlevel\levelnfc0\levellegal{\leveltext\'03\'00.\'01;}{\levelnumbers\'01\'03;}})",
+               R"(\ls1 a\par\ilvl1 b)")
+        << "I.\ta\n1.1\tb";
+    QTest::newRow("no restart keeps counting under a new parent")
+        << listDoc(decimal +
+                       R"({\listlevel\levelnorestart{\leveltext\'02\'01);}{\levelnumbers\'01;}})",
+                   R"(\ls1\ilvl1 a\par\ilvl0 b\par\ilvl1 c)")
+        << "1)\ta\n1.\tb\n2)\tc";
+    QTest::newRow("formats, start values and what follows the label")
+        << listDoc(
+               R"({\listlevel\levelnfc2\levelstartat4\levelfollow1{\leveltext\'01\'00;}{\levelnumbers\'01;}})"
+               R"({\listlevel\levelnfc3\levelstartat27\levelfollow2{\leveltext\'02\'01.;}{\levelnumbers\'01;}})"
+               R"({\listlevel\levelnfc5\levelstartat12{\leveltext\'01\'02;}{\levelnumbers\'01;}})"
+               R"({\listlevel\levelnfc255{\leveltext\'02\'03-;}{\levelnumbers\'01;}})",
+               R"(\ls1 a\par\ilvl1 b\par\ilvl2 c\par\ilvl3 d)")
+        << "iv a\nAA.b\n12th\tc\n-\td";
+    QTest::newRow("an override starts the list again")
+        << listDoc(decimal, R"(\ls1 a\par\ls1 b)",
+                   R"(\listoverridecount1{\lfolevel\listoverridestartat\levelstartat5})")
+        << "5.\ta\n6.\tb";
+    QTest::newRow("an override may define the level anew")
+        << listDoc(
+               decimal, R"(\ls1 a)",
+               R"({\lfolevel\listoverrideformat{\listlevel\levelnfc23{\leveltext\'01\u-3913 ?;}{\levelnumbers;}}})")
+        << u"\u2022\ta"_s;
+    QTest::newRow("symbol bullets become the characters they draw, whatever the font")
+        << listDoc(R"({\listlevel\levelnfc23{\leveltext\'01\u-3929 ?;}{\levelnumbers;}\f1})",
+                   R"(\ls1 a)")
+        << u"\u25AA\ta"_s;
+    QTest::newRow("a bullet byte in a level drawn in the symbol font")
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f0 Arial;}{\f3\fcharset2 Symbol;}})"
+               R"({\*\listtable{\list{\listlevel\levelnfc23{\leveltext\'01\'b7;}{\levelnumbers;}\f3}\listid1}})"
+               R"({\*\listoverridetable{\listoverride\listid1\ls1}}\ls1 a})")
+        << u"\u2022\ta"_s;
+    QTest::newRow("a bullet level whose text asks for a number shows a bullet")
+        << listDoc(R"({\listlevel\levelnfc23{\leveltext\'02\'05.;}{\levelnumbers\'01;}})",
+                   R"(\ls1 a)")
+        << u"\u2022\ta"_s;
+    QTest::newRow("an unknown list or level keeps the listtext")
+        << listDoc(decimal, R"(\ls7{\listtext x)\tab}a\par\ls1\ilvl4{\listtext y)\tab}b)")
+        << "x)\ta\ny)\tb";
+    QTest::newRow("old numbering counts paragraphs in a row, in its own font")
+        << QByteArray(R"({\rtf1\ansicpg936{\fonttbl{\f0 A;}{\f3\fcharset2 Symbol;}})"
+                      R"({\pntext 9\tab}{\*\pn\pnlvlbody\pnucrm\pnstart2{\pntxta )}}a\par b\par)"
+                      R"(\pard c\par{\*\pn\pnlvlblt\pnf3{\pntxtb\'b7}}d})")
+        << u"II)\ta\nIII)\tb\nc\n\u2022\td"_s;
+    QTest::newRow("old numbering gives way to a list table")
+        << listDoc(decimal, R"({\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}a)") << "1.\ta";
+    QTest::newRow("hostile values stay bounded")
+        << listDoc(
+               R"({\listlevel\levelstartat2147483647{\leveltext\'02\'00.;}{\levelnumbers\'01;}})",
+               R"(\ls1 a\par\ilvl200 b)")
+        << "32767.\ta\nb";
+    QTest::newRow("a text box shows once, where it is anchored")
+        << doc(R"(a{\shp{\*\shpinst{\sp{\sn x}{\sv 1}}{\shptxt box}}{\shprslt copy}}b)") << "aboxb";
 }
 
 void TestRtfReader::tables_data()
@@ -416,6 +515,40 @@ void TestRtfReader::characterFormatting_data()
     QTest::newRow("hidden runs leave no run behind") << doc(R"(a{\v\b x}b)") << "ab[Arial 12]";
 }
 
+// The associated properties, as Word writes them and as hand-written files leave them out.
+void TestRtfReader::complexScriptRuns_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("runs");
+    const QByteArray fonts = R"({\rtf1\ansi\deff0{\fonttbl{\f0\froman Times New Roman;})"
+                             R"({\f1\fnil\fcharset178 Traditional Arabic;}{\f2\fnil David;}})";
+    // Word: the run is left-to-right, so its space and digits keep \f and \fs.
+    QTest::newRow("Arabic letters take af and afs, neutrals of an ltrch run do not")
+        << fonts + R"({\rtlch\fcs1\af1\afs36\ltrch\fcs0\f0\fs24 Ab \u1576?\u1587? 12\u1605?}})"
+        << u"Ab [Times New Roman 12]بس[Traditional Arabic 18] 12[Times New Roman 12]"
+           u"م[Traditional Arabic 18]"_s;
+    QTest::newRow("neutrals of an rtlch run take them too, Latin letters never")
+        << fonts + R"({\ltrch\f0\fs24\rtlch\af1\afs36\ab \u1576? 12 x\u1605?}})"
+        << u"ب 12 [Traditional Arabic 18 b]x[Times New Roman 12]م[Traditional Arabic 18 b]"_s;
+    QTest::newRow("cp1256 bytes in an rtlch run without af keep f and fs")
+        << fonts + R"(\pard\rtlpar\qr\plain\f1\fs32 \rtlch \'c8\'d3\'e3 1}})"
+        << u"بسم 1[Traditional Arabic 16]"_s;
+    QTest::newRow("a harakah in its own escape stays with its letter")
+        << fonts + R"({\rtlch\af1\afs36\ltrch\f0 \u1576?\u1614? x}})"
+        << u"بَ[Traditional Arabic 18] x[Times New Roman 12]"_s;
+    QTest::newRow("Hebrew by its script, ai and plain resetting")
+        << fonts + R"(\af2\ai\afs20 a\u1513?\plain\u1513?})"
+        << u"a[Times New Roman 12]ש[David 10 i]ש[Times New Roman 12]"_s;
+    QTest::newRow("a style carries associated properties")
+        << fonts + R"({\stylesheet{\s0\rtlch\af1\afs40\ltrch\f0 Normal;}}\s0 a\u1576?})"
+        << u"a[Times New Roman 12]ب[Traditional Arabic 20]"_s;
+}
+
+void TestRtfReader::complexScriptRuns()
+{
+    characterFormatting();
+}
+
 void TestRtfReader::characterFormatting()
 {
     QFETCH(QByteArray, rtf);
@@ -447,6 +580,15 @@ void TestRtfReader::paragraphFormatting_data()
     // One twip of right indent and 65536 twips of space before are the same bits once shifted
     // into a 64-bit word, and together they cancel out: a key that packs the fields would give
     // these paragraphs each other's formats.
+    QTest::newRow("direction from rtlpar and styles, ltrpar and pard reset it")
+        << QByteArray(R"({\rtf1{\stylesheet{\s0 Normal;}{\s5\rtlpar\qr Arabic;}})"
+                      R"(\rtlpar a\par\ltrpar b\par\rtlpar\pard c\par\s5 d})")
+        << QStringList{"left rtl", "left", "left", "right rtl"};
+    QTest::newRow("li and ri are physical, lin and rin logical and preferred")
+        << doc(R"(\rtlpar\li100\ri200 a\par\li100\ri200\lin300\rin400 b\par\ltrpar c)"
+               R"(\par\pard\li100\lin300 d)")
+        << QStringList{"left li100 ri200 rtl", "left li400 ri300 rtl", "left li300 ri400",
+                       "left li300"};
     QTest::newRow("formats whose fields pack to the same bits stay apart")
         << doc(R"(a\par\ri1 b\par\pard\sb65536 c\par\pard\ri1\sb65536 d)")
         << QStringList{"left", "left ri1", "left sb65536", "left ri1 sb65536"};

@@ -162,6 +162,7 @@ void TestSampleBook::theFontTableNamesEachFontExactly_data()
     QTest::newRow("the heading font") << "Arial";
     QTest::newRow("the chapter title font, another font than Arial") << "Arial Black";
     QTest::newRow("the note font, another font than Arial") << "Arial Narrow";
+    QTest::newRow("the Arabic font of the complex-script properties") << "Traditional Arabic";
 }
 
 void TestSampleBook::theFontTableNamesEachFontExactly()
@@ -188,6 +189,12 @@ void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem_data()
         << QByteArray("\\u235?") << "ë";
     QTest::newRow("№, outside cp1252, as a Unicode escape") << QByteArray("\\u8470?") << "№";
     QTest::newRow("the default search text") << QByteArray("i D\\'ebrguari") << "i Dërguari";
+    QTest::newRow("an Arabic font of the Arabic charset")
+        << QByteArray("\\fcharset178 Traditional Arabic;") << QString();
+    QTest::newRow("the basmala in a right-to-left paragraph, in Word's idiom")
+        << QByteArray(
+               "\\rtlpar\\qr\\sa120{\\ltrch\\fcs0\\f0\\fs24\\rtlch\\fcs1\\af4\\afs32\\u1576?")
+        << QString::fromUtf16(u"بسم الله الرحمن الرحيم");
 }
 
 void TestSampleBook::charactersAreWrittenAsAWordProcessorWritesThem()

@@ -14,7 +14,7 @@ velmora_test_packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils strace xdotool imagemagick openbox wmctrl python3-xlib
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
-  fontconfig fonts-dejavu-core fonts-liberation
+  fontconfig fonts-dejavu-core fonts-liberation fonts-hosny-amiri
   dpkg-dev lintian desktop-file-utils appstream
   clang-format black
 )

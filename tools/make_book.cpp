@@ -38,6 +38,11 @@ constexpr int kMaxTimes = 100;
 // Word processors wrap their RTF near this column; a break costs nothing to readers.
 constexpr std::size_t kWrapColumn = 120;
 constexpr uint64_t kSeed = 0x56656c6d6f7261; // "Velmora"
+// Some hadith open with a line of Arabic, as books of this kind carry the original; chosen by
+// number rather than by the random sequence, so the Albanian text stays as it was.
+constexpr int kArabicEvery = 10;
+constexpr int kArabicAt = 7;             // hadith 7, 17, 27, ...
+constexpr int kArabicHeadingEvery = 100; // and hadith 7, 107, ... end their heading in Arabic
 
 // ---------------------------------------------------------------------------------------------
 // The text. Each string is one sentence; '#' in a reference is replaced by a number.
@@ -168,6 +173,14 @@ constexpr std::string_view kTopics[] = {
     "Për të sëmurët",     "Për bujarinë",
 };
 static_assert(std::none_of(std::begin(kTopics), std::end(kTopics), hasDigit));
+
+// Well-known phrases: the basmala, the formula that opens a saying, and a saying's first words.
+constexpr std::string_view kArabicLines[] = {
+    "بسم الله الرحمن الرحيم",
+    "قال رسول الله صلى الله عليه وسلم",
+    "إنما الأعمال بالنيات",
+};
+constexpr std::string_view kArabicHeading = "الحديث";
 
 constexpr std::string_view kAsides[] = {
     "transmetim i shkurtër",
@@ -389,6 +402,7 @@ private:
         font("f1", "fswiss", "Arial");
         font("f2", "fswiss", "Arial Black");
         font("f3", "fswiss", "Arial Narrow");
+        font("f4", "fnil", "Traditional Arabic", "fcharset178");
         m_rtf.close();
         m_rtf.finish();
 
@@ -435,12 +449,13 @@ private:
         m_rtf.finish();
     }
 
-    void font(std::string_view number, std::string_view family, std::string_view name)
+    void font(std::string_view number, std::string_view family, std::string_view name,
+              std::string_view charset = "fcharset0")
     {
         m_rtf.open();
         m_rtf.word(number);
         m_rtf.word(family);
-        m_rtf.word("fcharset0");
+        m_rtf.word(charset);
         m_rtf.text(name);
         m_rtf.text(";");
         m_rtf.close();
@@ -510,6 +525,9 @@ private:
     void writeHadith(const std::string& number, const std::string& nextNumber)
     {
         writeHeadingLine(number);
+        const int n = std::stoi(number);
+        if (n % kArabicEvery == kArabicAt)
+            writeArabicLine(n);
         writeBody(number, nextNumber);
         if (m_rng.oneIn(6))
             writeNote();
@@ -539,7 +557,35 @@ private:
             break;
         default: break;
         }
+        if (std::stoi(number) % kArabicHeadingEvery == kArabicAt && number != kExtraHeading) {
+            m_rtf.text(" — ");
+            arabicRun(kArabicHeading, "f1", "fs28", "afs28");
+        }
         m_rtf.par();
+    }
+
+    // Word's idiom: a right-to-left paragraph aligned right, and runs whose complex-script
+    // properties (\af, \afs) name the Arabic font while the ordinary ones stay on the body font.
+    void writeArabicLine(int number)
+    {
+        paragraph({"s0", "rtlpar", "qr", "sa120"});
+        arabicRun(
+            kArabicLines[static_cast<std::size_t>(number / kArabicEvery) % std::size(kArabicLines)],
+            "f0", "fs24", "afs32");
+        m_rtf.par();
+    }
+
+    void arabicRun(std::string_view text, std::string_view font, std::string_view size,
+                   std::string_view arabicSize)
+    {
+        m_rtf.open();
+        for (std::string_view w : {std::string_view("ltrch"), std::string_view("fcs0"), font, size})
+            m_rtf.word(w);
+        for (std::string_view w : {"rtlch", "fcs1", "af4"})
+            m_rtf.word(w);
+        m_rtf.word(arabicSize);
+        m_rtf.text(text, RtfWriter::Escapes::Unicode);
+        m_rtf.close();
     }
 
     // A hadith number for a reference: often one of the next few hadith, which come later in the

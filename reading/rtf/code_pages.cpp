@@ -149,6 +149,9 @@ int codePageForCharset(int charset)
     case 163: return 1258; // Vietnamese
     case 177: return 1255; // Hebrew
     case 178: return 1256; // Arabic
+    case 179: return 1256; // Arabic Traditional
+    case 180: return 1256; // Arabic user
+    case 181: return 1255; // Hebrew user
     case 186: return 1257; // Baltic
     case 204: return 1251; // Cyrillic
     case 222: return 874;  // Thai

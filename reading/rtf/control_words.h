@@ -22,6 +22,17 @@ enum class Word : uint8_t {
     PnText,
     Result,
     ShapePicture,
+    ListTable,
+    ListOverrideTable,
+    LevelText,
+    LevelNumbers,
+    PnDef,
+    PnTextBefore,
+    PnTextAfter,
+    Shape,
+    ShapeInstructions,
+    ShapeText,
+    ShapeResult,
     // Destinations that are skipped (non-text)
     SkipDestination,
     FieldInstruction,
@@ -71,6 +82,13 @@ enum class Word : uint8_t {
     ColorFore,
     Highlight,
     ColorBack,
+    // Associated (complex-script) character formatting and the run's direction
+    AssocFont,
+    AssocFontSize,
+    AssocBold,
+    AssocItalic,
+    RtlChar,
+    LtrChar,
     // Paragraph formatting
     Pard,
     AlignLeft,
@@ -84,6 +102,29 @@ enum class Word : uint8_t {
     SpaceAfter,
     LineSpacing,
     LineMultiple,
+    RtlPar,
+    LtrPar,
+    StartIndent,
+    EndIndent,
+    // Lists: the list tables, a paragraph's list, old-style paragraph numbering
+    ListDef,
+    ListLevel,
+    ListId,
+    LevelFormat,
+    LevelStartAt,
+    LevelNoRestart,
+    LevelFollow,
+    LevelLegal,
+    ListOverride,
+    LfoLevel,
+    OverrideStartAt,
+    ListStyle,
+    ListLevelIndex,
+    PnBody,
+    PnBullet,
+    PnStart,
+    PnFormat,
+    PnFont,
     // Breaks, table cells and rows, special characters
     Par,
     Line,
@@ -123,6 +164,7 @@ enum class WordFamily : uint8_t {
     Note,        // footnote marks and their numbering
     Character,   // character formatting
     Paragraph,   // paragraph formatting
+    List,        // list definitions, and the list and level of a paragraph
     Break,       // paragraph and line ends, tabs
     Table,       // the ends of table cells and rows
     Symbol,      // one character spelled as a word (\emdash, \bullet, ...)
@@ -144,6 +186,17 @@ constexpr WordFamily familyOf(Word word)
     case Word::PnText:
     case Word::Result:
     case Word::ShapePicture:
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+    case Word::LevelText:
+    case Word::LevelNumbers:
+    case Word::PnDef:
+    case Word::PnTextBefore:
+    case Word::PnTextAfter:
+    case Word::Shape:
+    case Word::ShapeInstructions:
+    case Word::ShapeText:
+    case Word::ShapeResult:
     case Word::SkipDestination:
     case Word::FieldInstruction:
     case Word::NonShapePicture:
@@ -185,7 +238,13 @@ constexpr WordFamily familyOf(Word word)
     case Word::NoSuperSub:
     case Word::ColorFore:
     case Word::Highlight:
-    case Word::ColorBack: return WordFamily::Character;
+    case Word::ColorBack:
+    case Word::AssocFont:
+    case Word::AssocFontSize:
+    case Word::AssocBold:
+    case Word::AssocItalic:
+    case Word::RtlChar:
+    case Word::LtrChar: return WordFamily::Character;
     case Word::Pard:
     case Word::AlignLeft:
     case Word::AlignCenter:
@@ -197,7 +256,29 @@ constexpr WordFamily familyOf(Word word)
     case Word::SpaceBefore:
     case Word::SpaceAfter:
     case Word::LineSpacing:
-    case Word::LineMultiple: return WordFamily::Paragraph;
+    case Word::LineMultiple:
+    case Word::RtlPar:
+    case Word::LtrPar:
+    case Word::StartIndent:
+    case Word::EndIndent: return WordFamily::Paragraph;
+    case Word::ListDef:
+    case Word::ListLevel:
+    case Word::ListId:
+    case Word::LevelFormat:
+    case Word::LevelStartAt:
+    case Word::LevelNoRestart:
+    case Word::LevelFollow:
+    case Word::LevelLegal:
+    case Word::ListOverride:
+    case Word::LfoLevel:
+    case Word::OverrideStartAt:
+    case Word::ListStyle:
+    case Word::ListLevelIndex:
+    case Word::PnBody:
+    case Word::PnBullet:
+    case Word::PnStart:
+    case Word::PnFormat:
+    case Word::PnFont: return WordFamily::List;
     case Word::Par:
     case Word::Line:
     case Word::Tab:

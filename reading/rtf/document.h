@@ -43,6 +43,9 @@ struct ParagraphFormat {
     // With lineMultiple the value is in 240ths of a line instead.
     int32_t lineSpacing = 0;
     bool lineMultiple = false;
+    // \rtlpar: the paragraph's base direction for the bidirectional algorithm. Alignment and the
+    // indents above stay physical, as RTF writes them.
+    bool rightToLeft = false;
 
     bool operator==(const ParagraphFormat&) const = default;
 };
@@ -116,7 +119,9 @@ template <> struct std::hash<velmora::rtf::ParagraphFormat> {
     {
         using velmora::rtf::detail::bits;
         using velmora::rtf::detail::mixHash;
-        const uint64_t flags = uint64_t(p.align) | uint64_t(p.lineMultiple) << 8;
+        // Shifted into the top byte below, so they stay within its eight bits.
+        const uint64_t flags =
+            uint64_t(p.align) | uint64_t(p.lineMultiple) << 2 | uint64_t(p.rightToLeft) << 3;
         const std::size_t h = mixHash(bits(p.leftIndent) | bits(p.rightIndent) << 32,
                                       bits(p.firstLineIndent) | bits(p.spaceBefore) << 32);
         return mixHash(h, (bits(p.spaceAfter) | bits(p.lineSpacing) << 32) ^ flags << 56);

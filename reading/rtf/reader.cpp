@@ -2,6 +2,8 @@
 
 #include "code_pages.h"
 #include "control_words.h"
+#include "lists.h"
+#include "scripts.h"
 #include "tokenizer.h"
 
 #include <algorithm>
@@ -55,11 +57,68 @@ enum class Destination : uint8_t {
     ColorTable,
     StyleSheet,
     StyleEntry,
+    ListTable,   // \listtable, \listoverridetable, \pn: read into ListTable
+    ListCapture, // text of a level or \pn group, captured by ListTable
+    ShapeSkip,   // a shape's instructions: dropped, except its text box (\shptxt)
+};
+
+// The associated character properties (\af, \afs, \ab, \ai) that complex-script characters
+// take, and the run's direction (\rtlch), which gives them to the neutral characters too. A
+// property the file leaves unset follows its ordinary counterpart, so "\f1\fs32 \rtlch" with
+// no \af still draws the Arabic of font 1 at 16 points, as its writer meant.
+struct ComplexScript {
+    int32_t font = -1;       // a font slot; -1: the one of \f
+    uint16_t halfPoints = 0; // 0: the size of \fs
+    int8_t bold = -1;        // -1: as \b
+    int8_t italic = -1;      // -1: as \i
+    bool rightToLeftRun = false;
+
+    CharFormat apply(CharFormat f) const
+    {
+        if (font >= 0)
+            f.font = static_cast<uint16_t>(font);
+        if (halfPoints > 0)
+            f.halfPoints = halfPoints;
+        if (bold >= 0)
+            f.bold = bold != 0;
+        if (italic >= 0)
+            f.italic = italic != 0;
+        return f;
+    }
+};
+
+// \lin and \rin, the indents at the paragraph's start and end. Word writes them beside the
+// physical \li and \ri; they are resolved when the paragraph ends, once its direction is known.
+struct LogicalIndents {
+    int32_t start = 0;
+    int32_t end = 0;
+    bool hasStart = false;
+    bool hasEnd = false;
+
+    ParagraphFormat resolve(ParagraphFormat p) const
+    {
+        if (hasStart)
+            (p.rightToLeft ? p.rightIndent : p.leftIndent) = start;
+        if (hasEnd)
+            (p.rightToLeft ? p.leftIndent : p.rightIndent) = end;
+        return p;
+    }
+};
+
+// The format of the complex-script characters in the current group, worked out again only after a
+// character format word or a group boundary. Most text has no associated properties, or the
+// same as the ordinary ones, and then keeps the fast paths of one format.
+struct ScriptFormats {
+    CharFormat complex;
+    bool differ = false; // from the ordinary format: the text is split by script
+    bool dirty = true;
 };
 
 struct GroupState {
     CharFormat chr;
     ParagraphFormat para;
+    ComplexScript complex;
+    LogicalIndents logical;
     Destination destination = Destination::Text;
     // A \upr group holds the same text twice: an ANSI group for old readers and \*\ud with
     // Unicode. Its child groups are skipped unless they turn out to be \ud, which then shows in
@@ -68,6 +127,7 @@ struct GroupState {
     bool uprAlternative = false;
     Destination uprResume = Destination::Text;
     uint8_t unicodeSkip = 1;
+    ListRef list; // a paragraph property; the model has no lists, so it is not in ParagraphFormat
 };
 
 // Groups beyond kMaxGroupDepth share the state of the deepest stored group.
@@ -248,6 +308,8 @@ struct ColorTable {
 struct Style {
     CharFormat chr;
     ParagraphFormat para;
+    ComplexScript complex;
+    LogicalIndents logical;
 };
 
 // Styles by number, paragraph and character styles apart, and the entry being read: each entry
@@ -273,7 +335,8 @@ struct StyleSheet {
         if (!entryOpen)
             return;
         entryOpen = false;
-        (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para};
+        (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para, s.complex,
+                                                                     s.logical};
     }
 };
 
@@ -445,6 +508,9 @@ public:
                m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
     }
     void dropTrailingTab();
+    std::size_t length() const { return m_textLength; }
+    // Drops the text from start on, within the open paragraph.
+    void truncate(std::size_t start);
     // The last paragraph has no paragraph end; lone surrogates are replaced when \u may have
     // written any.
     Document finish(const ParagraphFormat& lastPara, bool surrogatesWritten);
@@ -515,6 +581,24 @@ void DocumentBuilder::dropTrailingTab()
     }
 }
 
+void DocumentBuilder::truncate(std::size_t start)
+{
+    start = std::max(start, static_cast<std::size_t>(m_paragraphStart));
+    if (start >= m_textLength)
+        return;
+    m_textLength = start;
+    const auto end = static_cast<int32_t>(start);
+    while (m_doc.runs.size() > 1 && m_doc.runs.back().start >= end)
+        m_doc.runs.pop_back();
+    if (!m_doc.runs.empty()) {
+        CharRun& last = m_doc.runs.back();
+        last.length = std::max(0, end - last.start);
+        m_runFormat = m_doc.charFormats[last.format];
+        m_runOpen = true;
+    }
+    m_formatDirty = true;
+}
+
 Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogatesWritten)
 {
     m_doc.text.resize(m_textLength);
@@ -551,6 +635,7 @@ private:
     CharFormat& editFormat()
     {
         m_builder.formatChanged();
+        m_scriptFormats.dirty = true;
         return m_stack.back().chr;
     }
 
@@ -575,10 +660,15 @@ private:
     void applyNote(Word word, const Token& token);
     void applyCharacter(Word word, const Token& token);
     void applyParagraph(Word word, const Token& token);
+    void applyComplexScript(Word word, const Token& token);
+    void applyDirection(Word word, const Token& token);
     void applyBreak(Word word);
     void applyTable(Word word);
     void applySymbol(Word word);
+    void applyList(Word word, const Token& token);
     void footnoteMark();
+    void listLabel();
+    void applyListTable(Word word, const Token& token);
 
     // Text, by code page
     int codePage();
@@ -590,8 +680,15 @@ private:
     {
         if (count == 0 || state().chr.hidden)
             return;
-        m_builder.append(units, count, state().chr);
+        if (m_labelPending)
+            listLabel();
+        if (scriptFormats().differ)
+            appendByScript(units, count);
+        else
+            m_builder.append(units, count, state().chr);
     }
+    const ScriptFormats& scriptFormats();
+    void appendByScript(const char16_t* units, std::size_t count);
     void endParagraph();
 
     void finishFontEntry();
@@ -613,7 +710,18 @@ private:
     NoteCounters m_notes;
 
     DocumentBuilder m_builder;
+    ScriptFormats m_scriptFormats;
+    bool m_lastUnitComplex = false; // the last unit appended took the associated properties
     bool m_listTextInParagraph = false;
+    // A list paragraph's label goes before its first text, or at its end when it has none; the
+    // \listtext written in the paragraph stays only when the list cannot be resolved.
+    ListTable m_lists;
+    bool m_labelPending = true;
+    std::size_t m_listTextDepth = 0; // the stack depth of an open \listtext group; 0: none
+    std::size_t m_listTextStart = 0; // where the paragraph's \listtext begins in the text
+    bool m_listTextWritten = false;
+    bool m_shapeTextShown = false; // a text box shown, so the shape's \shprslt copy is not
+    std::u16string m_label;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
 
@@ -664,7 +772,8 @@ ReadResult Reader::run()
                          " open group(s)";
     }
     // The last paragraph's format is the one in force at the end.
-    const ParagraphFormat last = m_stack.empty() ? ParagraphFormat{} : state().para;
+    const ParagraphFormat last =
+        m_stack.empty() ? ParagraphFormat{} : state().logical.resolve(state().para);
     result.document = m_builder.finish(last, m_surrogateWritten);
     result.document.fontNames = m_fonts.names();
     result.document.colors = std::move(m_colors.colors);
@@ -699,6 +808,8 @@ void Reader::openGroup()
         s.destination = Destination::StyleEntry;
         plainCharFormat(editFormat());
         s.para = {};
+        s.complex = {};
+        s.logical = {};
         m_styles.beginEntry(m_stack.size());
     }
 }
@@ -707,6 +818,7 @@ void Reader::closeGroup()
 {
     m_pending.clear();
     m_builder.formatChanged();
+    m_scriptFormats.dirty = true;
     m_decoder.reset();
     if (m_deep.depth > 0) {
         m_deep.close(state());
@@ -715,6 +827,11 @@ void Reader::closeGroup()
     if (m_stack.size() <= 1)
         return; // a stray '}' inside the root group
     const Destination closing = state().destination;
+    if (m_listTextDepth == m_stack.size())
+        m_listTextDepth = 0;
+    if (closing == Destination::ListCapture &&
+        m_stack[m_stack.size() - 2].destination != Destination::ListCapture)
+        m_lists.endCapture();
     if (closing == Destination::FontTable)
         finishFontEntry();
     else if (closing == Destination::StyleEntry && m_stack.size() == m_styles.entryDepth)
@@ -767,6 +884,7 @@ void Reader::onWord(const Token& token)
     case Destination::FontTable:
     case Destination::ColorTable: applyTableEntry(word, token); return;
     case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
+    case Destination::ListTable: applyListTable(word, token); return;
     case Destination::Text: applyInText(word, family, token); return;
     default: return;
     }
@@ -798,9 +916,60 @@ void Reader::applyDestination(Word word)
     case Word::PnText:
         // Word writes the number of a list item both as \listtext and, for old readers, as
         // \pntext; it is shown once.
-        if (s.destination != Destination::Text || m_listTextInParagraph)
+        if (s.destination != Destination::Text || m_listTextInParagraph) {
             setDestination(Destination::Skip);
+        } else if (m_deep.depth == 0) {
+            m_listTextDepth = m_stack.size();
+            m_listTextStart = m_builder.length();
+            m_listTextWritten = true;
+        }
         m_listTextInParagraph = true;
+        return;
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+        m_lists.setTable(word == Word::ListTable ? ListTable::Table::Lists
+                                                 : ListTable::Table::Overrides);
+        setDestination(Destination::ListTable);
+        return;
+    case Word::PnDef:
+        // The numbering of old files: a paragraph property written as a group inside the
+        // paragraph, so it is stored in the paragraph's (enclosing) group.
+        if (s.destination != Destination::Text || m_deep.depth > 0 || m_stack.size() < 2) {
+            setDestination(Destination::Skip);
+            return;
+        }
+        m_lists.setTable(ListTable::Table::Pn);
+        m_stack[m_stack.size() - 2].list.pn = m_lists.beginPn();
+        setDestination(Destination::ListTable);
+        return;
+    case Word::LevelText:
+    case Word::LevelNumbers:
+    case Word::PnTextBefore:
+    case Word::PnTextAfter:
+        if (s.destination != Destination::ListTable) {
+            setDestination(Destination::Skip);
+            return;
+        }
+        m_lists.beginCapture(word == Word::LevelText      ? ListTable::Capture::LevelText
+                             : word == Word::LevelNumbers ? ListTable::Capture::LevelNumbers
+                             : word == Word::PnTextBefore ? ListTable::Capture::PnBefore
+                                                          : ListTable::Capture::PnAfter);
+        setDestination(Destination::ListCapture);
+        return;
+    case Word::Shape: m_shapeTextShown = false; return;
+    case Word::ShapeInstructions:
+        setDestination(s.destination == Destination::Text ? Destination::ShapeSkip
+                                                          : Destination::Skip);
+        return;
+    case Word::ShapeText:
+        if (s.destination == Destination::ShapeSkip) {
+            setDestination(Destination::Text);
+            m_shapeTextShown = true;
+        }
+        return;
+    case Word::ShapeResult:
+        if (m_shapeTextShown)
+            setDestination(Destination::Skip);
         return;
     case Word::Upr:
         if (m_deep.depth == 0)
@@ -857,6 +1026,7 @@ void Reader::applyInText(Word word, WordFamily family, const Token& token)
     case WordFamily::Note: applyNote(word, token); return;
     case WordFamily::Character: applyCharacter(word, token); return;
     case WordFamily::Paragraph: applyParagraph(word, token); return;
+    case WordFamily::List: applyList(word, token); return;
     case WordFamily::Break: applyBreak(word); return;
     case WordFamily::Table: applyTable(word); return;
     case WordFamily::Symbol: applySymbol(word); return;
@@ -889,13 +1059,17 @@ void Reader::applyStyle(Word word, const Token& token)
         auto it = m_styles.paragraphStyles.find(token.hasParameter ? token.parameter : 0);
         if (it != m_styles.paragraphStyles.end()) {
             state().para = it->second.para;
+            state().logical = it->second.logical;
             editFormat() = it->second.chr;
+            state().complex = it->second.complex;
         }
         return;
     }
     auto it = m_styles.charStyles.find(token.parameter);
-    if (it != m_styles.charStyles.end())
+    if (it != m_styles.charStyles.end()) {
         editFormat() = it->second.chr;
+        state().complex = it->second.complex;
+    }
 }
 
 void Reader::applyNote(Word word, const Token& token)
@@ -945,7 +1119,10 @@ void Reader::applyCharacter(Word word, const Token& token)
     CharFormat& f = editFormat();
     const bool on = !token.hasParameter || token.parameter != 0;
     switch (word) {
-    case Word::Plain: plainCharFormat(f); return;
+    case Word::Plain:
+        plainCharFormat(f);
+        state().complex = {};
+        return;
     case Word::Font: f.font = m_fonts.slotOf(token.parameter); return;
     case Word::FontSize:
         // \fs0 is not a size; keep the one in force.
@@ -964,7 +1141,7 @@ void Reader::applyCharacter(Word word, const Token& token)
     case Word::ColorFore: f.color = m_colors.colorAt(token.parameter); return;
     case Word::Highlight:
     case Word::ColorBack: f.background = m_colors.colorAt(token.parameter); return;
-    default: return;
+    default: applyComplexScript(word, token); return;
     }
 }
 
@@ -973,7 +1150,11 @@ void Reader::applyParagraph(Word word, const Token& token)
     ParagraphFormat& p = state().para;
     const int32_t v = token.hasParameter ? token.parameter : 0;
     switch (word) {
-    case Word::Pard: p = {}; return;
+    case Word::Pard:
+        p = {};
+        state().logical = {};
+        state().list = {};
+        return;
     case Word::AlignLeft: p.align = ParagraphFormat::Align::Left; return;
     case Word::AlignCenter: p.align = ParagraphFormat::Align::Center; return;
     case Word::AlignRight: p.align = ParagraphFormat::Align::Right; return;
@@ -985,7 +1166,7 @@ void Reader::applyParagraph(Word word, const Token& token)
     case Word::SpaceAfter: p.spaceAfter = v; return;
     case Word::LineSpacing: p.lineSpacing = v; return;
     case Word::LineMultiple: p.lineMultiple = v != 0; return;
-    default: return;
+    default: applyDirection(word, token); return;
     }
 }
 
@@ -1061,6 +1242,9 @@ void Reader::onUnicode(int32_t value)
         append(unit);
     } else if (s.destination == Destination::FontTable && m_fonts.entryOpen) {
         m_fonts.entry().name += static_cast<char16_t>(value);
+    } else if (s.destination == Destination::ListCapture) {
+        const auto unit = static_cast<char16_t>(value);
+        m_lists.captureText(std::u16string_view(&unit, 1));
     }
     m_pending.fallback = s.unicodeSkip;
 }
@@ -1149,15 +1333,27 @@ void Reader::onText(std::string_view bytes)
         if (bytes.find(';') != std::string_view::npos)
             m_styles.finishEntry(s);
         return;
+    case Destination::ListCapture:
+        if (m_lists.capture() == ListTable::Capture::LevelNumbers) {
+            for (char c : bytes)
+                m_lists.captureByte(static_cast<uint8_t>(c));
+        } else {
+            m_scratch.clear();
+            m_decoder.decode(codePage(), bytes, m_scratch);
+            m_lists.captureText(m_scratch);
+        }
+        return;
     default: return;
     }
 }
 
 void Reader::appendText(std::string_view bytes)
 {
+    if (m_labelPending)
+        listLabel();
     const int page = codePage();
     m_page.select(page);
-    if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
+    if (m_page.kind != PageKind::SingleByte || m_decoder.pending() || scriptFormats().differ) {
         m_scratch.clear();
         m_decoder.decode(page, bytes, m_scratch);
         append(m_scratch.data(), m_scratch.size());
@@ -1174,9 +1370,11 @@ void Reader::appendText(std::string_view bytes)
 // The common case of \'xx: one byte of a single-byte page in shown text.
 void Reader::appendSingleByte(uint8_t byte)
 {
+    if (m_labelPending)
+        listLabel();
     const int page = codePage();
     m_page.select(page);
-    if (m_page.kind != PageKind::SingleByte || m_decoder.pending()) {
+    if (m_page.kind != PageKind::SingleByte || m_decoder.pending() || scriptFormats().differ) {
         const char text[1] = {static_cast<char>(byte)};
         appendText(std::string_view(text, 1));
         return;
@@ -1206,8 +1404,146 @@ void Reader::endParagraph()
     // A hidden paragraph mark joins its paragraph to the next, as word processors show it.
     if (state().chr.hidden)
         return;
-    m_builder.endParagraph(state().para, state().chr);
+    if (m_labelPending)
+        listLabel();
+    m_listTextWritten = false;
+    m_labelPending = true;
+    const GroupState& s = state();
+    // The paragraph mark is neutral: it takes the format of the run's direction.
+    const bool complexMark = scriptFormats().differ && s.complex.rightToLeftRun;
+    if (scriptFormats().differ)
+        m_builder.formatChanged();
+    m_builder.endParagraph(s.logical.resolve(s.para),
+                           complexMark ? m_scriptFormats.complex : s.chr);
     m_listTextInParagraph = false;
+}
+
+void Reader::applyList(Word word, const Token& token)
+{
+    ListRef& list = state().list;
+    if (word == Word::ListStyle)
+        list.override = token.hasParameter ? token.parameter : 0;
+    else if (word == Word::ListLevelIndex)
+        list.level = static_cast<uint8_t>(std::clamp(token.parameter, 0, 255));
+}
+
+void Reader::applyListTable(Word word, const Token& token)
+{
+    // A label's font matters only where it is a symbol font, whose bytes are glyph numbers: \pnf
+    // decodes the \pn texts that follow it; a level names its font after its text.
+    if (word == Word::PnFont || word == Word::Font) {
+        const FontSlot& slot = m_fonts.slots[m_fonts.slotOf(token.parameter)];
+        if (word == Word::PnFont) {
+            editFormat().font = m_fonts.slotOf(token.parameter);
+        } else if (slot.codePage >= kSymbolFontPage && slot.codePage <= kSymbolPrivatePage) {
+            m_lists.setLevelSymbolPage(slot.codePage);
+        }
+        return;
+    }
+    m_lists.applyWord(word, token.parameter, token.hasParameter, token.text);
+}
+
+// The label of a list paragraph, computed where its list resolves; the paragraph's \listtext
+// then gives way to it, since word processors show the computed label.
+void Reader::listLabel()
+{
+    if (m_listTextDepth != 0)
+        return; // the \listtext group's own text
+    m_labelPending = false;
+    const ListRef& list = state().list;
+    if (list.pn < 0)
+        m_lists.paragraphWithoutPn();
+    if (list.override == 0 && list.pn < 0)
+        return;
+    m_label.clear();
+    if (!m_lists.nextLabel(list, m_label))
+        return;
+    if (m_listTextWritten)
+        m_builder.truncate(m_listTextStart);
+    m_listTextWritten = false;
+    m_builder.append(m_label.data(), m_label.size(), state().chr);
+}
+
+// \af, \afs, \ab, \ai and the run's direction; in the text and in style entries alike.
+void Reader::applyComplexScript(Word word, const Token& token)
+{
+    ComplexScript& c = state().complex;
+    const bool on = !token.hasParameter || token.parameter != 0;
+    switch (word) {
+    case Word::AssocFont: c.font = m_fonts.slotOf(token.parameter); return;
+    case Word::AssocFontSize:
+        if (token.hasParameter && token.parameter > 0)
+            c.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
+        return;
+    case Word::AssocBold: c.bold = on; return;
+    case Word::AssocItalic: c.italic = on; return;
+    case Word::RtlChar: c.rightToLeftRun = true; return;
+    case Word::LtrChar: c.rightToLeftRun = false; return;
+    default: return;
+    }
+}
+
+void Reader::applyDirection(Word word, const Token& token)
+{
+    GroupState& s = state();
+    const int32_t v = token.hasParameter ? token.parameter : 0;
+    switch (word) {
+    case Word::RtlPar: s.para.rightToLeft = true; return;
+    case Word::LtrPar: s.para.rightToLeft = false; return;
+    case Word::StartIndent:
+        s.logical.start = v;
+        s.logical.hasStart = true;
+        return;
+    case Word::EndIndent:
+        s.logical.end = v;
+        s.logical.hasEnd = true;
+        return;
+    default: return;
+    }
+}
+
+const ScriptFormats& Reader::scriptFormats()
+{
+    if (m_scriptFormats.dirty) {
+        const GroupState& s = state();
+        m_scriptFormats.complex = s.complex.apply(s.chr);
+        m_scriptFormats.differ = !(m_scriptFormats.complex == s.chr);
+        m_scriptFormats.dirty = false;
+    }
+    return m_scriptFormats;
+}
+
+// Text whose complex-script characters are drawn in another format than the rest: split into
+// runs by the script of each character. A combining mark stays with its letter, even when the
+// two arrive in separate \u escapes.
+void Reader::appendByScript(const char16_t* units, std::size_t count)
+{
+    const GroupState& s = state();
+    const bool neutralComplex = s.complex.rightToLeftRun;
+    bool runComplex = m_lastUnitComplex;
+    std::size_t begin = 0;
+    const auto flush = [&](std::size_t end) {
+        if (end == begin)
+            return;
+        m_builder.formatChanged();
+        m_builder.append(units + begin, end - begin, runComplex ? m_scriptFormats.complex : s.chr);
+        begin = end;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        bool complex = runComplex;
+        switch (scriptClassOf(units[i])) {
+        case ScriptClass::Other: complex = false; break;
+        case ScriptClass::Complex: complex = true; break;
+        case ScriptClass::Neutral: complex = neutralComplex; break;
+        case ScriptClass::Inherited: break;
+        }
+        if (complex != runComplex) {
+            flush(i);
+            runComplex = complex;
+        }
+    }
+    flush(count);
+    m_lastUnitComplex = runComplex;
 }
 
 void Reader::finishFontEntry()
