@@ -442,6 +442,14 @@ void TestRtfReader::listLabels_data()
                R"({\listlevel\levelstartat2147483647{\leveltext\'02\'00.;}{\levelnumbers\'01;}})",
                R"(\ls1 a\par\ilvl200 b)")
         << "32767.\ta\nb";
+    QTest::newRow("a paragraph style names the list of its paragraphs")
+        << listDoc(outline, R"({\stylesheet{\s2\ls1\ilvl1 Item;}{\s3 Plain;}})"
+                            R"(\pard\ls1 a\par\pard\s2 b\par\pard\s3\ls1 c)")
+        << "1.\ta\n1.a.\tb\n2.\tc";
+    QTest::newRow("every cell of a list counts, each with its own listtext")
+        << listDoc(decimal, R"(\ls1 a\par\trowd\cellx1\cellx2\intbl{\listtext 2.\tab}b\cell)"
+                            R"({\listtext 3.\tab}c\cell\row\pard\ls1 d)")
+        << "1.\ta\n2.\tb\t3.\tc\n4.\td";
     QTest::newRow("a text box shows once, where it is anchored")
         << doc(R"(a{\shp{\*\shpinst{\sp{\sn x}{\sv 1}}{\shptxt box}}{\shprslt copy}}b)") << "aboxb";
 }

@@ -310,6 +310,7 @@ struct Style {
     ParagraphFormat para;
     ComplexScript complex;
     LogicalIndents logical;
+    ListRef list; // a paragraph style may name the list its paragraphs belong to
 };
 
 // Styles by number, paragraph and character styles apart, and the entry being read: each entry
@@ -336,7 +337,7 @@ struct StyleSheet {
             return;
         entryOpen = false;
         (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para, s.complex,
-                                                                     s.logical};
+                                                                     s.logical, s.list};
     }
 };
 
@@ -1014,6 +1015,7 @@ void Reader::applyStyleEntry(Word word, WordFamily family, const Token& token)
         return;
     case WordFamily::Character: applyCharacter(word, token); return;
     case WordFamily::Paragraph: applyParagraph(word, token); return;
+    case WordFamily::List: applyList(word, token); return;
     default: return;
     }
 }
@@ -1062,6 +1064,11 @@ void Reader::applyStyle(Word word, const Token& token)
             state().logical = it->second.logical;
             editFormat() = it->second.chr;
             state().complex = it->second.complex;
+            // A style without a list leaves the paragraph's own \ls alone.
+            if (it->second.list.override != 0) {
+                state().list.override = it->second.list.override;
+                state().list.level = it->second.list.level;
+            }
         }
         return;
     }
@@ -1193,8 +1200,15 @@ void Reader::applyTable(Word word)
         return;
     if (word == Word::Cell || word == Word::NestCell) {
         append(u'\t');
+        // Each cell is a paragraph of its own to a word processor: a list numbers every cell, and
+        // each cell may bring its own \listtext.
+        m_labelPending = true;
+        m_listTextInParagraph = false;
+        m_listTextWritten = false;
         return;
     }
+    // The row's end is no paragraph of the list: the label the last cell left pending goes.
+    m_labelPending = false;
     m_builder.dropTrailingTab();
     endParagraph();
 }
