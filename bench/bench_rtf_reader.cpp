@@ -69,6 +69,19 @@ std::string controlWords()
                   "{\\*\\bkmkend x}\\ldblquote a\\rdblquote\\emdash b.");
 }
 
+// LibreOffice's habit: every run of a few words in a group of its own, opened with the whole set
+// of script and font words, most of which change nothing.
+std::string libreOfficeRuns()
+{
+    const char* const run = "{\\rtlch\\fcs1\\af0\\afs24\\ltrch\\fcs0\\lang1052\\langfe1052"
+                            "\\loch\\f0\\hich\\af0\\dbch\\af0 ";
+    std::string paragraph;
+    for (const char* words : {"Tregohet se nj\\'eb", " dit\\'eb i D\\'ebrguari", " u ul me",
+                              " shok\\'ebt e tij", " dhe u foli."})
+        paragraph += std::string(run) + words + "}";
+    return sample(paragraph);
+}
+
 void readsBytes(benchmark::State& state, const std::string& bytes)
 {
     if (bytes.empty()) {
@@ -113,6 +126,12 @@ void controlWordSample(benchmark::State& state)
     readsBytes(state, bytes);
 }
 
+void libreOfficeRunSample(benchmark::State& state)
+{
+    static const std::string bytes = libreOfficeRuns();
+    readsBytes(state, bytes);
+}
+
 #define VELMORA_READER_BENCHMARK(function)                                                         \
     BENCHMARK(function)                                                                            \
         ->Unit(benchmark::kMillisecond)                                                            \
@@ -125,6 +144,7 @@ VELMORA_READER_BENCHMARK(plainTextSample);
 VELMORA_READER_BENCHMARK(hexEscapeSample);
 VELMORA_READER_BENCHMARK(unicodeEscapeSample);
 VELMORA_READER_BENCHMARK(controlWordSample);
+VELMORA_READER_BENCHMARK(libreOfficeRunSample);
 
 } // namespace
 

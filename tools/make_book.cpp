@@ -3,12 +3,16 @@
 // lines), so that the reader and the jump meet the same kinds of bytes as in a real book.
 // The text is sample text written for this program; it is no translation of any book.
 //
-// Usage: make_book OUTPUT.rtf [--times N]
+// Usage: make_book OUTPUT.rtf [--times N] [--libreoffice]
 //
 // --times N makes the body of every hadith N times longer, so the book is about N times as large
 // for benchmarks. Headings, chapter titles and notes are written once each: every heading stays
 // unique and in ascending order. Repeating the whole sequence of hadith instead would repeat the
 // headings, and a jump would then land in the first copy only.
+//
+// --libreoffice writes the body text as LibreOffice does: a group of a few words at a time, each
+// opened with the full set of script and font words (\rtlch, \ltrch, \loch, \hich, \dbch), so
+// that reading speed can be measured on the many short runs of such books.
 //
 // The same arguments give the same bytes on every machine: the text is chosen by a fixed-seed
 // generator of our own, never by the standard library's distributions.
@@ -38,6 +42,9 @@ constexpr int kMaxTimes = 100;
 // Word processors wrap their RTF near this column; a break costs nothing to readers.
 constexpr std::size_t kWrapColumn = 120;
 constexpr uint64_t kSeed = 0x56656c6d6f7261; // "Velmora"
+// LibreOffice starts a new run at every change of language or script, which in real books comes
+// every few words.
+constexpr int kWordsPerLibreOfficeRun = 4;
 // Some hadith open with a line of Arabic, as books of this kind carry the original; chosen by
 // number rather than by the random sequence, so the Albanian text stays as it was.
 constexpr int kArabicEvery = 10;
@@ -362,7 +369,10 @@ private:
 // Writes the whole book into an RtfWriter.
 class BookWriter {
 public:
-    explicit BookWriter(int times) : m_times(times), m_rng(kSeed) {}
+    BookWriter(int times, bool libreOffice)
+        : m_times(times), m_libreOffice(libreOffice), m_rng(kSeed)
+    {
+    }
 
     std::string write()
     {
@@ -661,10 +671,10 @@ private:
         int words = wordCount(opener);
         if (m_rng.oneIn(5)) {
             m_rtf.word("b");
-            m_rtf.text(opener, escapes());
+            bodyText(opener, escapes());
             m_rtf.word("b0");
         } else {
-            m_rtf.text(opener, escapes());
+            bodyText(opener, escapes());
         }
         int paragraphWords = words;
         constexpr int kDrawsToFit = 20;
@@ -685,19 +695,45 @@ private:
                 unicode = m_rng.oneIn(8);
                 paragraphWords = 0;
             } else {
-                m_rtf.text(" ");
+                bodyText(" ", escapes());
             }
             if (sentence.find("«") != std::string::npos && m_rng.oneIn(3)) {
                 m_rtf.word("i");
-                m_rtf.text(sentence, escapes());
+                bodyText(sentence, escapes());
                 m_rtf.word("i0");
             } else {
-                m_rtf.text(sentence, escapes());
+                bodyText(sentence, escapes());
             }
             words += n;
             paragraphWords += n;
         }
         m_rtf.par();
+    }
+
+    void bodyText(std::string_view utf8, RtfWriter::Escapes escapes)
+    {
+        if (!m_libreOffice) {
+            m_rtf.text(utf8, escapes);
+            return;
+        }
+        while (!utf8.empty()) {
+            std::size_t end = 0;
+            for (int w = 0; w < kWordsPerLibreOfficeRun && end != std::string_view::npos; ++w)
+                end = utf8.find(' ', end + 1);
+            const std::string_view run = utf8.substr(0, end);
+            libreOfficeRun(run, escapes);
+            utf8.remove_prefix(run.size());
+        }
+    }
+
+    void libreOfficeRun(std::string_view utf8, RtfWriter::Escapes escapes)
+    {
+        m_rtf.open();
+        for (std::string_view w : {"rtlch", "fcs1", "af0", "afs24", "ltrch", "fcs0", "lang1052",
+                                   "langfe1052", "loch", "f0", "hich", "af0", "dbch", "af0"})
+            m_rtf.word(w);
+        m_rtf.text(utf8, escapes);
+        m_rtf.close();
     }
 
     void writeNote()
@@ -721,6 +757,7 @@ private:
     }
 
     int m_times;
+    bool m_libreOffice;
     Lcg m_rng;
     RtfWriter m_rtf;
     std::vector<std::size_t> m_recent;
@@ -729,7 +766,8 @@ private:
 int usage(std::string_view problem)
 {
     std::cerr << "make_book: " << problem << "\n"
-              << "usage: make_book OUTPUT.rtf [--times N]   (N from 1 to " << kMaxTimes << ")\n";
+              << "usage: make_book OUTPUT.rtf [--times N] [--libreoffice]   (N from 1 to "
+              << kMaxTimes << ")\n";
     return 2;
 }
 
@@ -737,18 +775,25 @@ int usage(std::string_view problem)
 
 int makeBook(int argc, char** argv)
 {
-    if (argc != 2 && argc != 4)
-        return usage("wrong number of arguments");
+    if (argc < 2)
+        return usage("no output file");
     int times = 1;
-    if (argc == 4) {
-        const std::string_view flag = argv[2];
-        const std::string_view value = argv[3];
+    bool libreOffice = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view flag = argv[i];
+        if (flag == "--libreoffice") {
+            libreOffice = true;
+            continue;
+        }
+        if (flag != "--times" || i + 1 == argc)
+            return usage("unknown argument");
+        const std::string_view value = argv[++i];
         const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), times);
-        if (flag != "--times" || error != std::errc{} || end != value.data() + value.size() ||
-            times < 1 || times > kMaxTimes)
+        if (error != std::errc{} || end != value.data() + value.size() || times < 1 ||
+            times > kMaxTimes)
             return usage("bad --times");
     }
-    const std::string book = BookWriter(times).write();
+    const std::string book = BookWriter(times, libreOffice).write();
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out.write(book.data(), static_cast<std::streamsize>(book.size()));
     out.close();

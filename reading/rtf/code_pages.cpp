@@ -277,37 +277,58 @@ void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out)
     }
 }
 
+namespace {
+
+// Writes one code point as UTF-8 at dst and returns the end of what it wrote.
+char* putUtf8(char* dst, uint32_t c)
+{
+    if (c < 0x80) {
+        *dst++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *dst++ = static_cast<char>(0xC0 | (c >> 6));
+        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *dst++ = static_cast<char>(0xE0 | (c >> 12));
+        *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *dst++ = static_cast<char>(0xF0 | (c >> 18));
+        *dst++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return dst;
+}
+
+// Characters are encoded into a small local buffer and appended a block at a time: appending
+// byte by byte to the string checks its capacity for every byte, which made conversion the
+// slowest part of printing a book.
+constexpr std::size_t kUtf8BlockBytes = 4096;
+constexpr std::size_t kMaxUtf8Bytes = 4; // one code point
+
+} // namespace
+
 void appendUtf8(std::string& out, std::u16string_view text)
 {
-    auto put = [&out](uint32_t c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
+    char block[kUtf8BlockBytes];
+    char* end = block;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (end > block + kUtf8BlockBytes - kMaxUtf8Bytes) {
+            out.append(block, end);
+            end = block;
+        }
         const uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            put(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
+        if (c < 0xD800 || c > 0xDFFF) {
+            end = putUtf8(end, c);
+        } else if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            put(kReplacement);
         } else {
-            put(c);
+            end = putUtf8(end, kReplacement);
         }
     }
+    out.append(block, end);
 }
 
 } // namespace velmora::rtf

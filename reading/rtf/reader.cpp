@@ -45,6 +45,9 @@ constexpr int32_t kMaxNoteNumber = 99999;
 // per-call resize; the capacity reserved up front (one unit per input byte) is only touched as
 // far as the text really reaches.
 constexpr std::size_t kTextStep = 1 << 16;
+// How often a progress callback hears how far reading has got: often enough that a caller can
+// give back the bytes behind the reader while the text grows, seldom enough to cost nothing.
+constexpr std::size_t kProgressStep = 1 << 20;
 constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
@@ -628,7 +631,11 @@ Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogate
 
 class Reader {
 public:
-    explicit Reader(std::string_view bytes) : m_bytes(bytes), m_tokens(bytes) {}
+    Reader(std::string_view bytes, const ReadProgress& progress)
+        : m_bytes(bytes), m_tokens(bytes), m_progress(progress),
+          m_nextProgress(progress ? kProgressStep : SIZE_MAX)
+    {
+    }
     ReadResult run();
 
 private:
@@ -694,8 +701,16 @@ private:
 
     void finishFontEntry();
 
+    void reportProgress()
+    {
+        m_progress(m_tokens.offset());
+        m_nextProgress = m_tokens.offset() + kProgressStep;
+    }
+
     std::string_view m_bytes;
     Tokenizer m_tokens;
+    const ReadProgress& m_progress;
+    std::size_t m_nextProgress;
     std::vector<GroupState> m_stack;
     DeepGroups m_deep;
     Pending m_pending;
@@ -763,6 +778,8 @@ ReadResult Reader::run()
         }
         if (ended)
             break;
+        if (m_tokens.offset() >= m_nextProgress)
+            reportProgress();
     }
 
     finishFontEntry();
@@ -1570,9 +1587,9 @@ void Reader::finishFontEntry()
 
 } // namespace
 
-ReadResult readRtf(std::string_view bytes)
+ReadResult readRtf(std::string_view bytes, const ReadProgress& progress)
 {
-    return Reader(bytes).run();
+    return Reader(bytes, progress).run();
 }
 
 } // namespace velmora::rtf

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,10 @@ struct ReadResult {
 //   \tab and \cell are '\t', and \row turns its last cell's tab into the paragraph end;
 // - text in symbol fonts (\fcharset2) becomes the Unicode characters the Symbol font draws, the
 //   usual Wingdings bullets as their Unicode look-alikes, anything else Windows' U+F000 + byte.
-ReadResult readRtf(std::string_view bytes);
+// progress, when given, hears now and then (about every megabyte) how many bytes from the start
+// have been read: the reader does not need them again, so a caller reading a file near the
+// machine's memory may give their pages back while the text grows.
+using ReadProgress = std::function<void(std::size_t bytesRead)>;
+ReadResult readRtf(std::string_view bytes, const ReadProgress& progress = {});
 
 } // namespace velmora::rtf
