@@ -31,7 +31,7 @@ using namespace std::chrono_literals;
 constexpr auto kSynchronousWork = 40ms;
 // Of that, what measuring may take: a small book is measured whole, so its scroll bar is exact
 // at once; a long one is measured while idle.
-constexpr auto kSynchronousMeasure = 10ms;
+constexpr auto kSynchronousMeasure = 4ms;
 // One slice of idle work: short enough that a click or a key waits no longer than this.
 constexpr auto kIdleSlice = 8ms;
 // Characters added to the document per building step; about a millisecond's work, so a slice
