@@ -32,6 +32,11 @@ constexpr auto kSynchronousWork = 40ms;
 // Of that, what measuring may take: a small book is measured whole, so its scroll bar is exact
 // at once; a long one is measured while idle.
 constexpr auto kSynchronousMeasure = 4ms;
+// From this size on a book is read on a worker thread: parsing it would hold the window longer
+// than a stall may last. The sample book (under 2 MB) is read at once, a ten-times book is not.
+constexpr qsizetype kReadInBackgroundBytes = 4 * 1024 * 1024;
+// How often the window looks whether the worker has finished.
+constexpr auto kReadingPoll = 5ms;
 // One slice of idle work: short enough that a click or a key waits no longer than this.
 constexpr auto kIdleSlice = 8ms;
 // Characters added to the document per building step; about a millisecond's work, so a slice
@@ -91,6 +96,12 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
 
     m_idleWork.setInterval(0);
     m_idleWork.setSingleShot(true);
+    m_readingDone.setInterval(kReadingPoll);
+    connect(&m_readingDone, &QTimer::timeout, this, [this] {
+        if (m_reading.valid() &&
+            m_reading.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            finishReading();
+    });
     connect(&m_idleWork, &QTimer::timeout, this, [this] {
         if (doIdleWork(QDeadlineTimer(kIdleSlice)))
             m_idleWork.start();
@@ -98,35 +109,59 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
     showModel();
 }
 
-RichTextView::~RichTextView() = default;
+// A book still being read is waited for: the worker must not outlive the view it reads for.
+RichTextView::~RichTextView()
+{
+    if (m_reading.valid())
+        m_reading.wait();
+}
 
 bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
 {
     QElapsedTimer clock;
     clock.start();
+    finishReading();
     QByteArray bytes;
     BookFileOutcome read = readBookFile(path, bytes);
-    if (read.ok()) {
-        rtf::ReadResult result = rtf::readRtf(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        if (result.status == rtf::ReadStatus::NotRtf) {
-            read.error = BookFileError::NotRtf;
-        } else {
-            bytes = QByteArray(); // the reader's model holds all that is needed
-            // Reading a long book already took most of what the window may wait.
-            showDocument(
-                std::move(result.document),
-                std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
-            m_fileName = path;
-        }
-    }
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (read.ok() && !rtf::rtfStart(view))
+        read.error = BookFileError::NotRtf;
     if (outcome)
         *outcome = read;
-    return read.ok();
+    if (!read.ok())
+        return false;
+    m_fileName = path;
+    if (bytes.size() >= kReadInBackgroundBytes) {
+        // The window goes on painting and answering meanwhile; whatever needs the book first
+        // waits for the rest of the reading (finishReading).
+        m_reading = std::async(std::launch::async, [bytes = std::move(bytes)] {
+            return rtf::readRtf(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        });
+        m_readingDone.start();
+        return true;
+    }
+    rtf::ReadResult result = rtf::readRtf(view);
+    bytes = QByteArray(); // the reader's model holds all that is needed
+    // Reading took part of what the window may wait.
+    showDocument(std::move(result.document),
+                 std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
+    return true;
+}
+
+void RichTextView::finishReading() const
+{
+    if (!m_reading.valid())
+        return;
+    auto* self = const_cast<RichTextView*>(this);
+    self->m_readingDone.stop();
+    rtf::ReadResult result = self->m_reading.get();
+    self->showDocument(std::move(result.document), kSynchronousMeasure);
 }
 
 void RichTextView::loadDocument(rtf::Document document)
 {
+    finishReading();
     showDocument(std::move(document), kSynchronousWork);
     m_fileName.clear();
 }
@@ -240,6 +275,7 @@ void RichTextView::settle(std::chrono::milliseconds budget)
 
 void RichTextView::ensureBuilt(int position)
 {
+    finishReading();
     while (m_builder && m_builder->builtLength() <= position) {
         if (m_builder->buildSome(position + 1 - m_builder->builtLength()))
             m_builder.reset();
@@ -286,12 +322,14 @@ bool RichTextView::isShown(int position) const
 
 RichTextView::Selection RichTextView::selection() const
 {
+    finishReading();
     const QTextCursor cursor = textCursor();
     return {cursor.anchor(), cursor.position()};
 }
 
 void RichTextView::select(int anchor, int position)
 {
+    finishReading();
     const int length = TextLength();
     anchor = std::clamp(anchor, 0, length);
     position = std::clamp(position, 0, length);
@@ -343,6 +381,7 @@ std::optional<QString> RichTextView::SelFontName() const
 
 std::optional<QString> RichTextView::fontNameOf(int start, int length) const
 {
+    finishReading();
     if (m_text.isEmpty())
         return std::nullopt;
     int at = start;

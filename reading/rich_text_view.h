@@ -11,6 +11,7 @@
 
 #include "book_file.h"
 #include "rtf/document.h"
+#include "rtf/reader.h"
 
 #include <QDeadlineTimer>
 #include <QString>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -51,8 +53,17 @@ public:
     // Runs that leave gaps or overlap are repaired, so any model can be shown.
     void loadDocument(rtf::Document document);
 
-    QString Text() const { return m_text; } // plain text; paragraph ends are '\r'
-    int TextLength() const { return static_cast<int>(m_text.size()); }
+    // Plain text; paragraph ends are '\r'.
+    QString Text() const
+    {
+        finishReading();
+        return m_text;
+    }
+    int TextLength() const
+    {
+        finishReading();
+        return static_cast<int>(m_text.size());
+    }
 
     int SelStart() const;
     void setSelStart(int position); // caret there, nothing selected, brought into view
@@ -125,6 +136,8 @@ private:
 
     void showDocument(rtf::Document document, std::chrono::milliseconds budget);
     void showModel();
+    // Shows a book read on a worker thread, waiting for the worker if it has not finished.
+    void finishReading() const;
     void select(int anchor, int position);
     Selection selection() const;
     void ensureBuilt(int position);
@@ -151,6 +164,9 @@ private:
     std::unique_ptr<DocumentBuilder> m_builder;
     ViewLayout* m_layout = nullptr; // owned by the document
     QTimer m_idleWork;
+    // A long book being read on a worker thread, and the timer that looks for its end.
+    std::future<rtf::ReadResult> m_reading;
+    QTimer m_readingDone;
     bool m_keepingPlace = false; // the scroll bar follows heights above the view, not the reader
 };
 

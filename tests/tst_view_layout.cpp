@@ -5,8 +5,10 @@
 #include "rich_text_view.h"
 #include "view_layout.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QtTest>
@@ -70,6 +72,7 @@ private slots:
     void readersLineStaysWhileHeightsSettle();
     void newWidthKeepsTheTopLine();
     void scrollBarReachesTheLastLine();
+    void longBookIsReadWhileTheWindowRuns();
 };
 
 void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
@@ -179,6 +182,35 @@ void TestViewLayout::scrollBarReachesTheLastLine()
     const int last = view.TextLength() - 1;
     QVERIFY(view.viewport()->rect().contains(
         QPoint(10, depthOf(view, last) + 5))); // the last line shows
+}
+
+void TestViewLayout::longBookIsReadWhileTheWindowRuns()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Velmora.rtf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray paragraph = "Fjala e librit, e gjat\\'eb dhe e qet\\'eb.\\par\n";
+    const int paragraphs = 6 * 1024 * 1024 / int(paragraph.size()); // past the size read aside
+    file.write("{\\rtf1\\ansi\\ansicpg1252 ");
+    for (int i = 0; i < paragraphs; ++i)
+        file.write(paragraph);
+    file.write("}");
+    file.close();
+    const int length =
+        paragraphs * int(QStringLiteral("Fjala e librit, e gjatë dhe e qetë.\r").size());
+
+    RichTextView waited;
+    QVERIFY(waited.setFileName(path));
+    QCOMPARE(waited.TextLength(), length); // a question waits for the reading to end
+    QCOMPARE(waited.Find(QStringLiteral("QETË."), length - 10), length - 6);
+
+    RichTextView shown;
+    QVERIFY(shown.setFileName(path));
+    QTRY_COMPARE(shown.document()->characterCount(), length + 1); // shown once read, unasked
+
+    RichTextView dropped; // gone while its book is read: the reading is waited for, not cut
+    QVERIFY(dropped.setFileName(path));
 }
 
 QTEST_MAIN(TestViewLayout)

@@ -741,21 +741,29 @@ private:
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
 
+// Past a UTF-8 byte-order mark and white space, which some writers put before the document.
+std::size_t preambleEnd(std::string_view bytes)
+{
+    std::size_t start = 0;
+    if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0)
+        start = 3;
+    while (start < bytes.size() && (bytes[start] == ' ' || bytes[start] == '\t' ||
+                                    bytes[start] == '\r' || bytes[start] == '\n'))
+        ++start;
+    return start;
+}
+
 ReadResult Reader::run()
 {
     ReadResult result;
-    std::size_t start = 0;
-    if (m_bytes.size() >= 3 && std::memcmp(m_bytes.data(), "\xEF\xBB\xBF", 3) == 0)
-        start = 3;
-    while (start < m_bytes.size() && (m_bytes[start] == ' ' || m_bytes[start] == '\t' ||
-                                      m_bytes[start] == '\r' || m_bytes[start] == '\n'))
-        ++start;
-    if (m_bytes.substr(start, 5) != "{\\rtf") {
+    const std::optional<std::size_t> begin = rtfStart(m_bytes);
+    if (!begin) {
         result.status = ReadStatus::NotRtf;
-        result.byteOffset = start;
+        result.byteOffset = preambleEnd(m_bytes);
         result.message = "not an RTF file: it does not start with {\\rtf";
         return result;
     }
+    const std::size_t start = *begin;
     m_tokens.skipBytes(start);
     m_builder.reserve(m_bytes.size());
     m_stack.reserve(64);
@@ -1586,6 +1594,14 @@ void Reader::finishFontEntry()
 }
 
 } // namespace
+
+std::optional<std::size_t> rtfStart(std::string_view bytes)
+{
+    const std::size_t start = preambleEnd(bytes);
+    if (bytes.substr(start, 5) != "{\\rtf")
+        return std::nullopt;
+    return start;
+}
 
 ReadResult readRtf(std::string_view bytes, const ReadProgress& progress)
 {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,5 +51,9 @@ struct ReadResult {
 // machine's memory may give their pages back while the text grows.
 using ReadProgress = std::function<void(std::size_t bytesRead)>;
 ReadResult readRtf(std::string_view bytes, const ReadProgress& progress = {});
+
+// Where the document starts: past a UTF-8 byte-order mark and white space, at "{\rtf"; nullopt
+// when the bytes do not start so, and readRtf would say NotRtf.
+std::optional<std::size_t> rtfStart(std::string_view bytes);
 
 } // namespace velmora::rtf
