@@ -234,19 +234,24 @@ void RichTextView::showModel()
         m_builder = std::move(builder);
 }
 
-bool RichTextView::doIdleWork(QDeadlineTimer deadline)
+void RichTextView::buildUntil(QDeadlineTimer deadline)
 {
     while (m_builder && !deadline.hasExpired()) {
         if (m_builder->buildSome(kBuildStep))
             m_builder.reset();
     }
+}
+
+bool RichTextView::doIdleWork(QDeadlineTimer deadline)
+{
+    buildUntil(deadline);
     if (m_builder)
         return true;
     // Heights measured above the view would push its text down; the scroll bar moves with
     // them, so the reader's line stays where it is. A drag keeps its place under the pointer.
-    if (verticalScrollBar()->isSliderDown())
-        return !m_layout->allMeasured();
     QScrollBar* bar = verticalScrollBar();
+    if (bar->isSliderDown())
+        return !m_layout->allMeasured();
     const ViewLayout::Anchor anchor = m_layout->anchorAt(bar->value());
     const bool more = m_layout->measureSome(deadline);
     const int kept = qRound(m_layout->yOf(anchor));
@@ -261,10 +266,7 @@ bool RichTextView::doIdleWork(QDeadlineTimer deadline)
 void RichTextView::settle(std::chrono::milliseconds budget)
 {
     const QDeadlineTimer deadline(budget);
-    while (m_builder && !deadline.hasExpired()) {
-        if (m_builder->buildSome(kBuildStep))
-            m_builder.reset();
-    }
+    buildUntil(deadline);
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration());
     if (doIdleWork(QDeadlineTimer(std::min(left, kSynchronousMeasure))))

@@ -141,6 +141,7 @@ private:
     void select(int anchor, int position);
     Selection selection() const;
     void ensureBuilt(int position);
+    void buildUntil(QDeadlineTimer deadline);
     void settle(std::chrono::milliseconds budget);
     bool doIdleWork(QDeadlineTimer deadline);
     bool isShown(int position) const;
