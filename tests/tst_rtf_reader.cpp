@@ -378,6 +378,8 @@ void TestRtfReader::listLabels_data()
         decimal + R"({\listlevel\levelnfc4{\leveltext\'04\'00.\'01.;}{\levelnumbers\'01\'03;}})";
     QTest::newRow("computed numbers replace the written listtext")
         << listDoc(decimal, R"(\ls1{\listtext 9.\tab}a\par{\listtext 9.\tab}b)") << "1.\ta\n2.\tb";
+    QTest::newRow("listtext after the paragraph's first text")
+        << listDoc(decimal, R"(\pard\ls1  {\listtext\pard\plain 7.\tab}a\par)") << "1.\t a\n";
     QTest::newRow("listtext written before the paragraph's list words")
         << listDoc(decimal, R"({\listtext 7.\tab}\pard\ls1 a\par)") << "1.\ta\n";
     QTest::newRow("an empty list paragraph still counts")

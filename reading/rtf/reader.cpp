@@ -1500,6 +1500,9 @@ void Reader::listLabel()
     if (m_listTextWritten)
         m_builder.truncate(m_listTextStart);
     m_listTextWritten = false;
+    // Text may come before the paragraph's \listtext (Google Docs writes spaces there): the
+    // label already stands, so that \listtext is not shown as well.
+    m_listTextInParagraph = true;
     m_builder.append(m_label.data(), m_label.size(), state().chr);
 }
 
