@@ -341,6 +341,14 @@ void TestRtfReader::fieldsListsAndNotes_data()
     QTest::newRow("nested fields")
         << doc(R"({\field{\*\fldinst IF {\field{\*\fldinst X}{\fldrslt 1}}}{\fldrslt a{\field{\*\fldinst Y}{\fldrslt b}}}})")
         << "ab";
+    // A word processor computes a SYMBOL field whose result the file leaves out.
+    QTest::newRow("a SYMBOL field's missing result")
+        << doc(R"(({\field{\*\fldinst SYMBOL 74 \\f "Wingdings" \\s 12}{\fldrslt\f1}}))"
+               R"({\field{\*\fldinst SYMBOL 0x61 \\f Symbol}}{\field{\*\fldinst SYMBOL 8364 \\u}})")
+        << u"(\u263A)\u03B1\u20AC"_s;
+    QTest::newRow("a SYMBOL field's written result, or a code that names nothing")
+        << doc(R"({\field{\*\fldinst SYMBOL 65}{\fldrslt B}}{\field{\*\fldinst SYMBOL 999}}.)")
+        << "B.";
     QTest::newRow("listtext and pntext are shown once")
         << doc(R"({\listtext 1.\tab}{\pntext 1.\tab}Item\par{\pntext 2.\tab}{\listtext 2.\tab}Next)")
         << "1.\tItem\n2.\tNext";

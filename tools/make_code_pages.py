@@ -217,6 +217,8 @@ for b in (
 # Wingdings: the list bullets word processors use, as Unicode has them; the rest stays in the
 # private-use form, which a Wingdings font shows and nothing else would show better.
 WINGDINGS = {
+    0x4A: 0x263A,  # the smileys of SYMBOL fields
+    0x4C: 0x2639,
     0x6C: 0x25CF,
     0x6E: 0x25A0,
     0x6F: 0x25A1,

@@ -2,6 +2,7 @@
 
 #include "code_pages.h"
 #include "control_words.h"
+#include "fields.h"
 #include "lists.h"
 #include "scripts.h"
 #include "tokenizer.h"
@@ -60,9 +61,10 @@ enum class Destination : uint8_t {
     ColorTable,
     StyleSheet,
     StyleEntry,
-    ListTable,   // \listtable, \listoverridetable, \pn: read into ListTable
-    ListCapture, // text of a level or \pn group, captured by ListTable
-    ShapeSkip,   // a shape's instructions: dropped, except its text box (\shptxt)
+    ListTable,        // \listtable, \listoverridetable, \pn: read into ListTable
+    ListCapture,      // text of a level or \pn group, captured by ListTable
+    ShapeSkip,        // a shape's instructions: dropped, except its text box (\shptxt)
+    FieldInstruction, // \fldinst of a field in the text: kept to compute a missing result
 };
 
 // The associated character properties (\af, \afs, \ab, \ai) that complex-script characters
@@ -675,6 +677,8 @@ private:
     void applySymbol(Word word);
     void applyList(Word word, const Token& token);
     void footnoteMark();
+    void endFieldInstruction();
+    void endField();
     void listLabel();
     void applyListTable(Word word, const Token& token);
 
@@ -737,6 +741,12 @@ private:
     std::size_t m_listTextStart = 0; // where the paragraph's \listtext begins in the text
     bool m_listTextWritten = false;
     bool m_shapeTextShown = false; // a text box shown, so the shape's \shprslt copy is not
+    // A field whose result the file may leave out, as writers do for SYMBOL fields: its
+    // instruction, and once read, what it shows if the field group ends with nothing shown.
+    std::string m_fieldInstruction;
+    std::u16string m_fieldText;
+    std::size_t m_fieldDepth = 0; // the stack depth of that field's group; 0: none
+    std::size_t m_fieldStart = 0; // the text's length when its instruction ended
     std::u16string m_label;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
@@ -858,6 +868,11 @@ void Reader::closeGroup()
     if (closing == Destination::ListCapture &&
         m_stack[m_stack.size() - 2].destination != Destination::ListCapture)
         m_lists.endCapture();
+    if (closing == Destination::FieldInstruction &&
+        m_stack[m_stack.size() - 2].destination != Destination::FieldInstruction)
+        endFieldInstruction();
+    else if (m_fieldDepth == m_stack.size())
+        endField();
     if (closing == Destination::FontTable)
         finishFontEntry();
     else if (closing == Destination::StyleEntry && m_stack.size() == m_styles.entryDepth)
@@ -1007,6 +1022,14 @@ void Reader::applyDestination(Word word)
     case Word::UnicodeDest: // outside a \upr group: its text is the only copy
         return;             // text, in whatever destination holds it
     case Word::Object: setDestination(Destination::ObjectSkip); return;
+    case Word::FieldInstruction:
+        if (s.destination == Destination::Text && m_deep.depth == 0) {
+            setDestination(Destination::FieldInstruction);
+            m_fieldInstruction.clear();
+        } else {
+            setDestination(Destination::Skip);
+        }
+        return;
     default: setDestination(Destination::Skip); return;
     }
 }
@@ -1363,6 +1386,10 @@ void Reader::onText(std::string_view bytes)
             bytes.remove_prefix(semicolon + 1);
         }
         return;
+    case Destination::FieldInstruction:
+        m_fieldInstruction.append(bytes.substr(
+            0, kMaxFieldInstruction - std::min(kMaxFieldInstruction, m_fieldInstruction.size())));
+        return;
     case Destination::ColorTable:
         for (char c : bytes)
             if (c == ';')
@@ -1504,6 +1531,23 @@ void Reader::listLabel()
     // label already stands, so that \listtext is not shown as well.
     m_listTextInParagraph = true;
     m_builder.append(m_label.data(), m_label.size(), state().chr);
+}
+
+// Called as the instruction's group closes, in the field's group.
+void Reader::endFieldInstruction()
+{
+    m_fieldText = symbolFieldText(m_fieldInstruction, m_documentCodePage);
+    m_fieldDepth = m_fieldText.empty() ? 0 : m_stack.size() - 1;
+    m_fieldStart = m_builder.length();
+}
+
+// Called as the field's group closes: a result the file wrote stays as it is, as word
+// processors show it until the field is updated; a missing one is computed.
+void Reader::endField()
+{
+    if (m_builder.length() == m_fieldStart)
+        append(m_fieldText.data(), m_fieldText.size());
+    m_fieldDepth = 0;
 }
 
 // \af, \afs, \ab, \ai and the run's direction; in the text and in style entries alike.
