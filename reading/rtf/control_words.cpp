@@ -1,6 +1,7 @@
 #include "control_words.h"
 
 #include <array>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -251,34 +252,20 @@ constexpr Entry kList[] = {
     {"zwnj", Word::Zwnj},
 };
 
-// An open-addressing hash table built at compile time: a lookup hashes the word once and
-// compares it with one entry, rarely two, where a sorted list needs eight string comparisons.
-constexpr std::size_t kTableSize = 1024; // a power of two, over four times the number of words
-
-constexpr uint32_t hashWord(std::string_view word)
+constexpr auto buildWordTable()
 {
-    uint32_t hash = 2166136261u; // FNV-1a
-    for (char c : word)
-        hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
-    return hash;
-}
-
-constexpr auto kTable = [] {
-    std::array<Entry, kTableSize> table{};
+    std::array<WordSlot, kWordTableSize> table{};
     for (const Entry& entry : kList) {
-        std::size_t i = hashWord(entry.first) & (kTableSize - 1);
-        while (!table[i].first.empty())
-            i = (i + 1) & (kTableSize - 1);
-        table[i] = entry;
+        std::size_t i = wordSlotFor(packWord(entry.first), entry.first.size());
+        while (table[i].key != 0)
+            i = (i + 1) & (kWordTableSize - 1);
+        table[i] = {packWord(entry.first), entry.first, entry.second};
     }
     return table;
-}();
-static_assert(std::size(kList) * 4 <= kTableSize);
+}
+static_assert(std::size(kList) * 4 <= kWordTableSize);
 
 // Underline has many spellings (\uld, \uldb, \ulwave, ...); all draw a line, \ulnone removes it.
-// Every word missing from the table passes here, and LibreOffice writes several of them (\loch,
-// \hich, \dbch) before every run: the first two letters are tested by hand, since a library
-// string comparison per word showed in profiles.
 Word lookupUnderline(std::string_view word)
 {
     if (word.size() <= 2 || word[0] != 'u' || word[1] != 'l')
@@ -290,13 +277,15 @@ Word lookupUnderline(std::string_view word)
 
 } // namespace
 
-Word lookupWord(std::string_view word)
+constexpr std::array<WordSlot, kWordTableSize> kWordTable = buildWordTable();
+
+Word lookupLongWord(std::string_view word, uint64_t key)
 {
-    std::size_t i = hashWord(word) & (kTableSize - 1);
-    while (!kTable[i].first.empty()) {
-        if (kTable[i].first == word)
-            return kTable[i].second;
-        i = (i + 1) & (kTableSize - 1);
+    for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
+         i = (i + 1) & (kWordTableSize - 1)) {
+        const WordSlot& slot = kWordTable[i];
+        if (slot.key == key && slot.word == word)
+            return slot.value;
     }
     return lookupUnderline(word);
 }

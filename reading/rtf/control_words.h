@@ -1,6 +1,7 @@
 #pragma once
 // The control words the reader acts on. Every other word is ignored, as RTF readers must.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -306,6 +307,54 @@ constexpr WordFamily familyOf(Word word)
     return WordFamily::Ignored;
 }
 
-Word lookupWord(std::string_view word);
+// The first eight letters of a word, the first in the lowest byte, zero-padded (Token::wordKey).
+constexpr uint64_t packWord(std::string_view word)
+{
+    uint64_t key = 0;
+    const std::size_t n = word.size() < 8 ? word.size() : 8;
+    for (std::size_t i = 0; i < n; ++i)
+        key |= uint64_t(static_cast<uint8_t>(word[i])) << (8 * i);
+    return key;
+}
+
+// The control words this reader knows, in an open-addressing hash table built at compile time.
+// A word's key (packWord) decides for every word of eight letters or fewer, so most lookups hash
+// once and compare one integer. LibreOffice writes a dozen control words before every few words
+// of text, so this lookup is inlined into the reader's loop.
+constexpr std::size_t kWordTableSize = 1024; // a power of two, over four times the number of words
+
+constexpr std::size_t wordSlotFor(uint64_t key, std::size_t length)
+{
+    return static_cast<std::size_t>(((key ^ length) * 0x9E3779B97F4A7C15ull) >> 54) &
+           (kWordTableSize - 1);
+}
+
+struct WordSlot {
+    uint64_t key = 0; // 0: empty, since no word is empty
+    std::string_view word;
+    Word value = Word::Unknown;
+};
+extern const std::array<WordSlot, kWordTableSize> kWordTable;
+
+// Words over eight letters, and the spellings of underline (\uld, \ulwave, ...), which all draw
+// a line; \ulnone removes it.
+Word lookupLongWord(std::string_view word, uint64_t key);
+
+inline Word lookupWord(std::string_view word, uint64_t key)
+{
+    if (word.size() > 8)
+        return lookupLongWord(word, key);
+    for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
+         i = (i + 1) & (kWordTableSize - 1))
+        if (kWordTable[i].key == key && kWordTable[i].word.size() == word.size())
+            return kWordTable[i].value;
+    if (word.size() > 2 && word[0] == 'u' && word[1] == 'l')
+        return lookupLongWord(word, key);
+    return Word::Unknown;
+}
+inline Word lookupWord(std::string_view word)
+{
+    return lookupWord(word, packWord(word));
+}
 
 } // namespace velmora::rtf

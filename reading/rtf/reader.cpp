@@ -218,21 +218,42 @@ struct FontSlot {
 // Font numbers take slots in the order the file first uses them, defined in the table or not,
 // so character formats refer to a dense list whatever numbers the file picks.
 struct FontTable {
+    // Writers number their fonts from 0, and LibreOffice names a font before every run: the
+    // small numbers are looked up in an array, the rest in a map.
+    static constexpr int32_t kDirectNumbers = 256;
+    static constexpr uint16_t kNoSlot = UINT16_MAX;
+
     std::vector<FontSlot> slots;
+    std::array<uint16_t, kDirectNumbers> slotBySmallNumber = [] {
+        std::array<uint16_t, kDirectNumbers> none{};
+        none.fill(kNoSlot);
+        return none;
+    }();
     std::unordered_map<int32_t, uint16_t> slotByNumber;
     int32_t defaultNumber = 0; // \deff
     bool entryOpen = false;    // an entry is being read, into slots[entrySlot]
     uint16_t entrySlot = 0;
 
+    uint16_t findSlot(int32_t number) const
+    {
+        if (number >= 0 && number < kDirectNumbers)
+            return slotBySmallNumber[std::size_t(number)];
+        const auto it = slotByNumber.find(number);
+        return it == slotByNumber.end() ? kNoSlot : it->second;
+    }
+
     uint16_t slotOf(int32_t number)
     {
-        if (auto it = slotByNumber.find(number); it != slotByNumber.end())
-            return it->second;
+        if (const uint16_t found = findSlot(number); found != kNoSlot)
+            return found;
         if (slots.size() >= kMaxFonts)
             return 0;
         const auto slot = static_cast<uint16_t>(slots.size());
         slots.emplace_back();
-        slotByNumber.emplace(number, slot);
+        if (number >= 0 && number < kDirectNumbers)
+            slotBySmallNumber[std::size_t(number)] = slot;
+        else
+            slotByNumber.emplace(number, slot);
         return slot;
     }
 
@@ -259,8 +280,8 @@ struct FontTable {
     std::vector<std::string> names() const
     {
         std::u16string fallback;
-        if (auto it = slotByNumber.find(defaultNumber); it != slotByNumber.end())
-            fallback = slots[it->second].name;
+        if (const uint16_t slot = findSlot(defaultNumber); slot != kNoSlot)
+            fallback = slots[slot].name;
         std::vector<std::string> out;
         out.reserve(slots.size());
         for (const FontSlot& slot : slots) {
@@ -890,7 +911,7 @@ void Reader::setDestination(Destination destination)
 
 void Reader::onWord(const Token& token)
 {
-    const Word word = lookupWord(token.text);
+    const Word word = lookupWord(token.text, token.wordKey);
     const WordFamily family = familyOf(word);
     if (family == WordFamily::Binary) {
         // The bytes are data of whatever destination holds them; none of ours shows them.
