@@ -1,6 +1,7 @@
 // The RTF reader on small documents, one feature per test function: what text it shows, which
 // formatting each run carries, and that broken or hostile input ends cleanly with the text read.
 
+#include "rtf/code_pages.h"
 #include "rtf/reader.h"
 
 #include <QtTest>
@@ -146,6 +147,7 @@ private slots:
     void nonRtfIsRejectedWithAReason();
     void nestingBeyondTheLimitStaysContained_data();
     void nestingBeyondTheLimitStaysContained();
+    void utf8AtEveryOffset();
 
 private:
     void addTextColumns();
@@ -757,6 +759,27 @@ void TestRtfReader::nestingBeyondTheLimitStaysContained()
     const auto result = read(rtf);
     QCOMPARE(result.status, ReadStatus::Ok);
     QCOMPARE(describeRuns(result.document), runs);
+}
+
+// ASCII is converted in blocks of four units: each kind of character, at each place in a block.
+void TestRtfReader::utf8AtEveryOffset()
+{
+    const QString others[] = {u"\u00EB"_s, u"\u20AC"_s, u"\U0001F600"_s, u"\u007F"_s};
+    for (const QString& other : others) {
+        for (int at = 0; at < 9; ++at) {
+            QString text = u"abcdefgh"_s;
+            text.insert(at, other);
+            std::string out;
+            rtf::appendUtf8(out,
+                            std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                std::size_t(text.size())));
+            QCOMPARE(QByteArray::fromStdString(out), text.toUtf8());
+        }
+    }
+    std::string lone;
+    rtf::appendUtf8(lone, u"abcd\xD800"
+                          u"efgh");
+    QCOMPARE(QByteArray::fromStdString(lone), u"abcd\uFFFDefgh"_s.toUtf8());
 }
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -317,6 +318,19 @@ void appendUtf8(std::string& out, std::u16string_view text)
             out.append(block, end);
             end = block;
         }
+        // Most of a book is ASCII: four units at a time while they are.
+        while (i + 4 <= text.size() && end + 4 <= block + kUtf8BlockBytes - kMaxUtf8Bytes) {
+            uint64_t units = 0;
+            std::memcpy(&units, text.data() + i, sizeof units);
+            if (units & 0xFF80FF80FF80FF80ull)
+                break;
+            for (int k = 0; k < 4; ++k)
+                end[k] = static_cast<char>(text[i + std::size_t(k)]);
+            end += 4;
+            i += 4;
+        }
+        if (i == text.size())
+            break;
         const uint32_t c = text[i];
         if (c < 0xD800 || c > 0xDFFF) {
             end = putUtf8(end, c);

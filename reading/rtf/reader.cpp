@@ -947,7 +947,11 @@ void Reader::onWord(const Token& token)
     case Destination::ColorTable: applyTableEntry(word, token); return;
     case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
     case Destination::ListTable: applyListTable(word, token); return;
-    case Destination::Text: applyInText(word, family, token); return;
+    case Destination::Text:
+        // Half the words LibreOffice writes (\fcs, \loch, \hich, \langfe, ...) are ignored.
+        if (family != WordFamily::Ignored)
+            applyInText(word, family, token);
+        return;
     default: return;
     }
 }
