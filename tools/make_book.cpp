@@ -775,7 +775,8 @@ int usage(std::string_view problem)
 
 int makeBook(int argc, char** argv)
 {
-    if (argc < 2)
+    // An option in the file's place (make_book --help) would otherwise become a file's name.
+    if (argc < 2 || argv[1][0] == '-')
         return usage("no output file");
     int times = 1;
     bool libreOffice = false;
