@@ -305,6 +305,9 @@ void TestRtfReader::unicodeEscapes_data()
 void TestRtfReader::destinations_data()
 {
     addTextColumns();
+    // A word is looked up by its first eight letters; the rest must still tell words apart.
+    QTest::newRow("words sharing their first eight letters with a destination")
+        << doc(R"({\listover a}{\listoverridetables b}{\pnlvlbod c}d)") << "abcd";
     QTest::newRow("an unknown starred destination is skipped")
         << doc(R"(a{\*\unknownthing b{c}d}e)") << "ae";
     QTest::newRow("info, header, footer and comments are skipped")
