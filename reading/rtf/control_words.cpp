@@ -279,7 +279,7 @@ Word lookupUnderline(std::string_view word)
 
 constexpr std::array<WordSlot, kWordTableSize> kWordTable = buildWordTable();
 
-Word lookupLongWord(std::string_view word, uint64_t key)
+Word lookupRareWord(std::string_view word, uint64_t key)
 {
     for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
          i = (i + 1) & (kWordTableSize - 1)) {

@@ -338,18 +338,18 @@ extern const std::array<WordSlot, kWordTableSize> kWordTable;
 
 // Words over eight letters, and the spellings of underline (\uld, \ulwave, ...), which all draw
 // a line; \ulnone removes it.
-Word lookupLongWord(std::string_view word, uint64_t key);
+Word lookupRareWord(std::string_view word, uint64_t key);
 
 inline Word lookupWord(std::string_view word, uint64_t key)
 {
     if (word.size() > 8)
-        return lookupLongWord(word, key);
+        return lookupRareWord(word, key);
     for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
          i = (i + 1) & (kWordTableSize - 1))
         if (kWordTable[i].key == key && kWordTable[i].word.size() == word.size())
             return kWordTable[i].value;
     if (word.size() > 2 && word[0] == 'u' && word[1] == 'l')
-        return lookupLongWord(word, key);
+        return lookupRareWord(word, key);
     return Word::Unknown;
 }
 inline Word lookupWord(std::string_view word)
