@@ -115,6 +115,8 @@ const DoubleByteTable& doubleByteTable(int slot)
     return *tables[index];
 }
 
+} // namespace
+
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char16_t x, char16_t y) {
@@ -123,7 +125,16 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
     });
 }
 
-} // namespace
+void appendCodePoint(std::u16string& out, uint32_t code)
+{
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (code >> 10));
+        out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(code);
+    }
+}
 
 int codePageForCharset(int charset)
 {
@@ -254,12 +265,8 @@ void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out)
                 if (code < kSmallest[m_pendingNeeded] || code > 0x10FFFF ||
                     (code >= 0xD800 && code <= 0xDFFF)) {
                     out += kReplacement; // overlong forms and encoded surrogates
-                } else if (code >= 0x10000) {
-                    code -= 0x10000;
-                    out += static_cast<char16_t>(0xD800 + (code >> 10));
-                    out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
                 } else {
-                    out += static_cast<char16_t>(code);
+                    appendCodePoint(out, code);
                 }
                 continue;
             }

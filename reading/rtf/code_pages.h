@@ -28,6 +28,14 @@ int symbolFontPage(std::u16string_view fontName);
 // no \fcharset (old writers name "Symbol" for list bullets and nothing more).
 bool isSymbolFontName(std::u16string_view fontName);
 
+constexpr bool isSymbolPage(int codePage)
+{
+    return codePage >= kSymbolFontPage && codePage <= kSymbolPrivatePage;
+}
+
+// Whether two names are equal, ASCII letters compared without case (font names, field words).
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
+
 enum class PageKind : uint8_t { SingleByte, DoubleByte, Utf8 };
 PageKind pageKind(int codePage);
 
@@ -55,6 +63,18 @@ private:
     uint8_t m_pendingCount = 0;
     uint8_t m_pendingNeeded = 0;
 };
+
+// A unit of a symbol font written as Unicode, as Windows does: U+F020..U+F0FF, decoded as that
+// font's bytes are. Any other unit, or a page of no symbol font, stays as it is.
+inline char16_t symbolUnit(int codePage, char16_t unit)
+{
+    return isSymbolPage(codePage) && unit >= 0xF020 && unit <= 0xF0FF
+               ? singleByteTable(codePage)[unit & 0xFF]
+               : unit;
+}
+
+// Appends a code point up to U+10FFFF, as a surrogate pair past the first plane.
+void appendCodePoint(std::u16string& out, uint32_t code);
 
 // Appends the UTF-8 form of UTF-16 text (lone surrogates become U+FFFD).
 void appendUtf8(std::string& out, std::u16string_view text);

@@ -265,7 +265,8 @@ constexpr auto buildWordTable()
 }
 static_assert(std::size(kList) * 4 <= kWordTableSize);
 
-// Underline has many spellings (\uld, \uldb, \ulwave, ...); all draw a line, \ulnone removes it.
+} // namespace
+
 Word lookupUnderline(std::string_view word)
 {
     if (word.size() <= 2 || word[0] != 'u' || word[1] != 'l')
@@ -275,11 +276,9 @@ Word lookupUnderline(std::string_view word)
     return word == "ulc" ? Word::Unknown : Word::Underline;
 }
 
-} // namespace
-
 constexpr std::array<WordSlot, kWordTableSize> kWordTable = buildWordTable();
 
-Word lookupRareWord(std::string_view word, uint64_t key)
+Word lookupLongWord(std::string_view word, uint64_t key)
 {
     for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
          i = (i + 1) & (kWordTableSize - 1)) {

@@ -336,25 +336,22 @@ struct WordSlot {
 };
 extern const std::array<WordSlot, kWordTableSize> kWordTable;
 
-// Words over eight letters, and the spellings of underline (\uld, \ulwave, ...), which all draw
-// a line; \ulnone removes it.
-Word lookupRareWord(std::string_view word, uint64_t key);
+// Underline has many spellings (\uld, \uldb, \ulwave, ...); all draw a line, \ulnone removes it.
+Word lookupUnderline(std::string_view word);
+// Words over eight letters, which their key does not tell apart.
+Word lookupLongWord(std::string_view word, uint64_t key);
 
 inline Word lookupWord(std::string_view word, uint64_t key)
 {
     if (word.size() > 8)
-        return lookupRareWord(word, key);
+        return lookupLongWord(word, key);
     for (std::size_t i = wordSlotFor(key, word.size()); kWordTable[i].key != 0;
          i = (i + 1) & (kWordTableSize - 1))
         if (kWordTable[i].key == key && kWordTable[i].word.size() == word.size())
             return kWordTable[i].value;
     if (word.size() > 2 && word[0] == 'u' && word[1] == 'l')
-        return lookupRareWord(word, key);
+        return lookupUnderline(word);
     return Word::Unknown;
-}
-inline Word lookupWord(std::string_view word)
-{
-    return lookupWord(word, packWord(word));
 }
 
 } // namespace velmora::rtf

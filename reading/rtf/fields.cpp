@@ -8,63 +8,53 @@
 namespace velmora::rtf {
 namespace {
 
-bool isSpace(char c)
+bool isSpace(char16_t c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
-char lower(char c)
+char16_t lower(char16_t c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
 }
 
 // Reads one word of the instruction: a quoted string, or the text up to white space.
-std::string_view nextWord(std::string_view& rest)
+std::u16string_view nextWord(std::u16string_view& rest)
 {
     while (!rest.empty() && isSpace(rest.front()))
         rest.remove_prefix(1);
     if (rest.empty())
         return {};
-    if (rest.front() == '"') {
-        const std::size_t close = rest.find('"', 1);
-        const std::string_view word = rest.substr(1, close == rest.npos ? rest.npos : close - 1);
+    if (rest.front() == u'"') {
+        const std::size_t close = rest.find(u'"', 1);
+        const std::u16string_view word = rest.substr(1, close == rest.npos ? rest.npos : close - 1);
         rest.remove_prefix(close == rest.npos ? rest.size() : close + 1);
         return word;
     }
     std::size_t end = 0;
     while (end < rest.size() && !isSpace(rest[end]))
         ++end;
-    const std::string_view word = rest.substr(0, end);
+    const std::u16string_view word = rest.substr(0, end);
     rest.remove_prefix(end);
     return word;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
 // "74" or "0x4A"; nothing past U+10FFFF.
-std::optional<uint32_t> parseCode(std::string_view word)
+std::optional<uint32_t> parseCode(std::u16string_view word)
 {
     int base = 10;
-    if (word.size() > 2 && word[0] == '0' && lower(word[1]) == 'x') {
+    if (word.size() > 2 && word[0] == u'0' && lower(word[1]) == u'x') {
         base = 16;
         word.remove_prefix(2);
     }
     if (word.empty())
         return std::nullopt;
     uint32_t code = 0;
-    for (char c : word) {
-        const char l = lower(c);
-        const int digit = l >= '0' && l <= '9'                 ? l - '0'
-                          : base == 16 && l >= 'a' && l <= 'f' ? l - 'a' + 10
-                                                               : -1;
+    for (char16_t c : word) {
+        const char16_t l = lower(c);
+        const int digit = l >= u'0' && l <= u'9'                 ? l - u'0'
+                          : base == 16 && l >= u'a' && l <= u'f' ? l - u'a' + 10
+                                                                 : -1;
         if (digit < 0)
             return std::nullopt;
         code = code * static_cast<uint32_t>(base) + static_cast<uint32_t>(digit);
@@ -74,40 +64,29 @@ std::optional<uint32_t> parseCode(std::string_view word)
     return code;
 }
 
-void appendCodePoint(std::u16string& out, uint32_t code)
-{
-    if (code >= 0x10000) {
-        code -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (code >> 10));
-        out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(code);
-    }
-}
-
 } // namespace
 
 std::u16string symbolFieldText(std::string_view instruction, int documentCodePage)
 {
-    std::string_view rest = instruction;
-    if (!equalsIgnoringCase(nextWord(rest), "SYMBOL"))
+    // The words that matter here are ASCII: each byte stands for itself.
+    std::u16string wide;
+    for (char c : instruction)
+        wide += static_cast<unsigned char>(c);
+    std::u16string_view rest = wide;
+    if (!equalsIgnoringCase(nextWord(rest), u"SYMBOL"))
         return {};
     const std::optional<uint32_t> code = parseCode(nextWord(rest));
-    std::u16string font;
+    std::u16string_view font;
     bool unicode = false, shiftJis = false;
-    for (std::string_view word = nextWord(rest); !word.empty(); word = nextWord(rest)) {
-        if (word.size() != 2 || word[0] != '\\')
+    for (std::u16string_view word = nextWord(rest); !word.empty(); word = nextWord(rest)) {
+        if (word.size() != 2 || word[0] != u'\\')
             continue;
         switch (lower(word[1])) {
-        case 'f':
-            font.clear();
-            for (char c : nextWord(rest)) // font names that matter here are ASCII
-                font += static_cast<char16_t>(static_cast<unsigned char>(c));
-            break;
-        case 'u': unicode = true; break;
-        case 'j': shiftJis = true; break;
-        case 's': nextWord(rest); break; // a size in points
-        default: break;                  // \a (the default) and \h change nothing shown
+        case u'f': font = nextWord(rest); break;
+        case u'u': unicode = true; break;
+        case u'j': shiftJis = true; break;
+        case u's': nextWord(rest); break; // a size in points
+        default: break;                   // \a (the default) and \h change nothing shown
         }
     }
     if (!code || *code < 0x20 || (*code >= 0xD800 && *code <= 0xDFFF))
@@ -115,11 +94,7 @@ std::u16string symbolFieldText(std::string_view instruction, int documentCodePag
     const int symbolPage = isSymbolFontName(font) ? symbolFontPage(font) : 0;
     std::u16string out;
     if (unicode) {
-        const bool privateSymbol = *code >= 0xF020 && *code <= 0xF0FF;
-        if (symbolPage && privateSymbol)
-            out += singleByteTable(symbolPage)[*code & 0xFF];
-        else
-            appendCodePoint(out, *code);
+        appendCodePoint(out, *code > 0xFFFF ? *code : symbolUnit(symbolPage, char16_t(*code)));
     } else if (shiftJis) {
         if (*code > 0xFFFF)
             return {};

@@ -10,19 +10,6 @@ namespace velmora::rtf {
 
 namespace {
 
-// \levelnfc values this reader writes out; every other number format shows decimal.
-enum Format : uint8_t {
-    Decimal = 0,
-    UpperRoman = 1,
-    LowerRoman = 2,
-    UpperLetter = 3,
-    LowerLetter = 4,
-    Ordinal = 5,
-    LeadingZero = 22,
-    Bullet = 23,
-    NoNumber = 255,
-};
-
 void appendDecimal(std::u16string& out, int32_t n)
 {
     char digits[12];
@@ -127,34 +114,26 @@ void ListTable::applyWord(Word word, int32_t value, bool hasValue, std::string_v
 {
     const int32_t v = hasValue ? value : 0;
     if (m_table == Table::Overrides) {
-        Override* o = m_overrides.empty() ? nullptr : &m_overrides.back();
-        switch (word) {
-        case Word::ListOverride:
+        if (word == Word::ListOverride) {
             if (m_overrides.size() < kMaxOverrides)
                 m_overrides.emplace_back();
             return;
-        case Word::ListId:
-            if (o)
-                o->listId = v;
+        }
+        if (m_overrides.empty())
             return;
-        case Word::ListStyle:
-            if (o)
-                o->number = v;
-            return;
+        Override& o = m_overrides.back();
+        const bool inLfoLevel = o.lfoLevels >= 1 && o.lfoLevels <= kListLevels;
+        switch (word) {
+        case Word::ListId: o.listId = v; return;
+        case Word::ListStyle: o.number = v; return;
         case Word::LfoLevel:
-            if (o) {
-                ++o->lfoLevels;
-                o->startOverride = false;
-            }
+            ++o.lfoLevels;
+            o.startOverride = false;
             return;
-        case Word::OverrideStartAt:
-            if (o)
-                o->startOverride = true;
-            return;
+        case Word::OverrideStartAt: o.startOverride = true; return;
         case Word::ListLevel:
-            if (o && o->lfoLevels >= 1 && o->lfoLevels <= kListLevels &&
-                o->levels.size() < kListLevels)
-                o->levels.emplace_back(o->lfoLevels - 1, Level{});
+            if (inLfoLevel && o.levels.size() < kListLevels)
+                o.levels.emplace_back(o.lfoLevels - 1, Level{});
             return;
         case Word::LevelFormat:
         case Word::LevelFollow:
@@ -163,10 +142,8 @@ void ListTable::applyWord(Word word, int32_t value, bool hasValue, std::string_v
         case Word::LevelStartAt:
             // A start inside \lfolevel counts only with \listoverridestartat; kept at least 1 so
             // that 0 can stand for "none".
-            if (o && o->startOverride && o->lfoLevels >= 1 && o->lfoLevels <= kListLevels)
-                o->startAt[o->lfoLevels - 1] = std::clamp(v, 1, kMaxListStart);
-            if (o && !o->levels.empty())
-                break;
+            if (o.startOverride && inLfoLevel)
+                o.startAt[o.lfoLevels - 1] = std::clamp(v, 1, kMaxListStart);
             return;
         default: return;
         }
@@ -213,7 +190,7 @@ void ListTable::applyWord(Word word, int32_t value, bool hasValue, std::string_v
             level->format = static_cast<uint8_t>(std::clamp(v, 0, 255));
         return;
     case Word::LevelStartAt:
-        if (level && m_table == Table::Lists)
+        if (level)
             level->startAt = std::clamp(v, 0, kMaxListStart);
         return;
     case Word::LevelNoRestart:
@@ -304,6 +281,8 @@ int32_t ListTable::levelValue(const List& list, std::size_t level) const
 
 bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
 {
+    // \pn numbering counts only where the file has no list table: Word writes both, for old
+    // readers.
     if (ref.override == 0)
         return ref.pn >= 0 && m_lists.empty() && pnLabel(ref.pn, out);
     Override* override = nullptr;

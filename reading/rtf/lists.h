@@ -55,9 +55,6 @@ public:
     // A \pn group starts; returns its index for the paragraph's ListRef (the last one is reused
     // once the cap is reached).
     int16_t beginPn();
-    // \pn numbering counts only where the file has no list table: Word writes both, for old
-    // readers.
-    bool hasListTable() const { return !m_lists.empty(); }
 
     // The label of the next paragraph of this list and level, its counters advanced, followed by
     // its tab or space; false when the list cannot be resolved, so the written \listtext stays.
@@ -115,8 +112,21 @@ private:
     int32_t m_pnCounter = 0;
 };
 
+// \levelnfc values this reader writes out; every other number format shows decimal.
+enum ListNumberFormat : uint8_t {
+    Decimal = 0,
+    UpperRoman = 1,
+    LowerRoman = 2,
+    UpperLetter = 3,
+    LowerLetter = 4,
+    Ordinal = 5,
+    LeadingZero = 22,
+    Bullet = 23,
+    NoNumber = 255,
+};
+
 // Appends number n in a list number format (\levelnfc); formats without a written form of their
-// own are decimal.
+// own are decimal, and so are numbers a format cannot write (Roman past 3999, letters past zzzz).
 void appendListNumber(std::u16string& out, int32_t n, uint8_t format);
 // A label's character: Windows writes symbol-font bullets as U+F020..U+F0FF, which mean nothing
 // outside that font; in a label they are the bullets they draw, whatever font the label names.

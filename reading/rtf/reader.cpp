@@ -390,57 +390,29 @@ NoteStyle noteStyleOf(std::string_view word)
     return NoteStyle::Arabic;
 }
 
-// One footnote or endnote mark, at most 15 characters ("mmmdccclxxxviii").
-struct NoteMark {
-    std::array<char16_t, 16> units{};
-    std::size_t length = 0;
-    void add(char16_t c) { units[length++] = c; }
-};
-
-// The mark of note number n as Word numbers notes. Letters, Roman numerals and Chicago signs
-// grow with n, so past a small bound the number is written in digits.
-NoteMark noteMark(NoteStyle style, int32_t n)
+// The mark of note number n as Word numbers notes. Letters (to zzz) and Chicago signs (to §§) grow
+// with n, so past a small bound the number is written in digits.
+std::u16string noteMark(NoteStyle style, int32_t n)
 {
-    NoteMark mark;
+    std::u16string mark;
     switch (style) {
     case NoteStyle::LowerAlpha:
     case NoteStyle::UpperAlpha:
-        if (n >= 1 && n <= 26 * 3) { // a..z, aa..zz, aaa..zzz
-            const char16_t base = style == NoteStyle::LowerAlpha ? u'a' : u'A';
-            for (int i = 0; i <= (n - 1) / 26; ++i)
-                mark.add(static_cast<char16_t>(base + (n - 1) % 26));
-            return mark;
-        }
+        if (n <= 26 * 3)
+            appendListNumber(mark, n, style == NoteStyle::LowerAlpha ? LowerLetter : UpperLetter);
         break;
-    case NoteStyle::LowerRoman:
-    case NoteStyle::UpperRoman:
-        if (n >= 1 && n <= 3999) {
-            static constexpr std::pair<int, std::u16string_view> kNumerals[] = {
-                {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
-                {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
-                {5, u"v"},    {4, u"iv"},   {1, u"i"}};
-            const char16_t shift = style == NoteStyle::UpperRoman ? 32 : 0;
-            for (const auto& [value, numeral] : kNumerals)
-                for (; n >= value; n -= value)
-                    for (char16_t c : numeral)
-                        mark.add(static_cast<char16_t>(c - shift));
-            return mark;
-        }
-        break;
+    case NoteStyle::LowerRoman: appendListNumber(mark, n, LowerRoman); break;
+    case NoteStyle::UpperRoman: appendListNumber(mark, n, UpperRoman); break;
     case NoteStyle::Chicago:
         if (n >= 1 && n <= 8) {
             static constexpr char16_t kSigns[] = {u'*', u'\u2020', u'\u2021', u'\u00A7'};
-            for (int i = 0; i <= (n - 1) / 4; ++i)
-                mark.add(kSigns[(n - 1) % 4]);
-            return mark;
+            mark.assign(static_cast<std::size_t>((n - 1) / 4 + 1), kSigns[(n - 1) % 4]);
         }
         break;
     case NoteStyle::Arabic: break;
     }
-    char digits[12];
-    const int count = std::snprintf(digits, sizeof digits, "%d", n);
-    for (int i = 0; i < count; ++i)
-        mark.add(static_cast<char16_t>(digits[i]));
+    if (mark.empty())
+        appendListNumber(mark, n, Decimal);
     return mark;
 }
 
@@ -449,10 +421,10 @@ struct NoteCounters {
     NoteNumbering footnotes;
     NoteNumbering endnotes;
 
-    NoteMark next(bool endnote)
+    std::u16string next(bool endnote)
     {
         NoteNumbering& numbering = endnote ? endnotes : footnotes;
-        const NoteMark mark = noteMark(numbering.style, numbering.next);
+        std::u16string mark = noteMark(numbering.style, numbering.next);
         if (numbering.next < kMaxNoteNumber)
             ++numbering.next;
         return mark;
@@ -707,7 +679,6 @@ private:
     int codePage();
     void plainCharFormat(CharFormat& f);
     void appendText(std::string_view bytes);
-    void appendSingleByte(uint8_t byte);
     void append(char16_t unit) { append(&unit, 1); }
     void append(const char16_t* units, std::size_t count)
     {
@@ -1181,7 +1152,7 @@ void Reader::footnoteMark()
             continue;
         if (t.kind != TokenKind::ControlWord)
             break;
-        const Word w = lookupWord(t.text);
+        const Word w = lookupWord(t.text, t.wordKey);
         if (inNote) {
             endnote = w == Word::EndnoteAlt;
             break;
@@ -1190,8 +1161,8 @@ void Reader::footnoteMark()
             break;
         inNote = true;
     }
-    const NoteMark mark = m_notes.next(endnote);
-    append(mark.units.data(), mark.length);
+    const std::u16string mark = m_notes.next(endnote);
+    append(mark.data(), mark.size());
 }
 
 void Reader::applyCharacter(Word word, const Token& token)
@@ -1320,13 +1291,7 @@ void Reader::onUnicode(int32_t value)
         char16_t unit = static_cast<char16_t>(value);
         if (unit >= 0xD800 && unit <= 0xDFFF)
             m_surrogateWritten = true;
-        // Symbol fonts written as Unicode use Windows' private-use form U+F020..U+F0FF.
-        if (unit >= 0xF020 && unit <= 0xF0FF) {
-            const int page = codePage();
-            if (page >= kSymbolFontPage && page <= kSymbolPrivatePage)
-                unit = singleByteTable(page)[unit & 0xFF];
-        }
-        append(unit);
+        append(symbolUnit(codePage(), unit));
     } else if (s.destination == Destination::FontTable && m_fonts.entryOpen) {
         m_fonts.entry().name += static_cast<char16_t>(value);
     } else if (s.destination == Destination::ListCapture) {
@@ -1369,13 +1334,6 @@ void Reader::onHexByte(uint8_t byte)
 {
     if (m_pending.consumeFallback())
         return;
-    m_pending.star = false;
-    const GroupState& s = state();
-    if (s.destination == Destination::Text) {
-        if (!s.chr.hidden)
-            appendSingleByte(byte);
-        return;
-    }
     const char text[1] = {static_cast<char>(byte)};
     onText(std::string_view(text, 1));
 }
@@ -1458,23 +1416,6 @@ void Reader::appendText(std::string_view bytes)
     m_builder.commitText(bytes.size());
 }
 
-// The common case of \'xx: one byte of a single-byte page in shown text.
-void Reader::appendSingleByte(uint8_t byte)
-{
-    if (m_labelPending)
-        listLabel();
-    const int page = codePage();
-    m_page.select(page);
-    if (m_page.kind != PageKind::SingleByte || m_decoder.pending() || scriptFormats().differ) {
-        const char text[1] = {static_cast<char>(byte)};
-        appendText(std::string_view(text, 1));
-        return;
-    }
-    m_builder.beginRun(state().chr);
-    *m_builder.textSpace(1) = (*m_page.table)[byte];
-    m_builder.commitText(1);
-}
-
 int Reader::codePage()
 {
     if (m_fonts.slots.empty())
@@ -1523,12 +1464,11 @@ void Reader::applyListTable(Word word, const Token& token)
     // A label's font matters only where it is a symbol font, whose bytes are glyph numbers: \pnf
     // decodes the \pn texts that follow it; a level names its font after its text.
     if (word == Word::PnFont || word == Word::Font) {
-        const FontSlot& slot = m_fonts.slots[m_fonts.slotOf(token.parameter)];
-        if (word == Word::PnFont) {
-            editFormat().font = m_fonts.slotOf(token.parameter);
-        } else if (slot.codePage >= kSymbolFontPage && slot.codePage <= kSymbolPrivatePage) {
-            m_lists.setLevelSymbolPage(slot.codePage);
-        }
+        const uint16_t slot = m_fonts.slotOf(token.parameter);
+        if (word == Word::PnFont)
+            editFormat().font = slot;
+        else if (const int page = m_fonts.slots[slot].codePage; isSymbolPage(page))
+            m_lists.setLevelSymbolPage(page);
         return;
     }
     m_lists.applyWord(word, token.parameter, token.hasParameter, token.text);

@@ -40,7 +40,6 @@ struct Token {
     // A control word's first eight letters, the first in the lowest byte, zero-padded: the key
     // under which lookupWord finds it, read here at once since the bytes are at hand.
     uint64_t wordKey = 0;
-    std::size_t offset = 0;
 };
 
 class Tokenizer {
@@ -134,8 +133,8 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
         const std::size_t start = m_pos;
         const char c = m_bytes[m_pos];
         switch (c) {
-        case '{': ++m_pos; return {.kind = TokenKind::GroupOpen, .offset = start};
-        case '}': ++m_pos; return {.kind = TokenKind::GroupClose, .offset = start};
+        case '{': ++m_pos; return {.kind = TokenKind::GroupOpen};
+        case '}': ++m_pos; return {.kind = TokenKind::GroupClose};
         case '\\':
             if (m_pos + 3 < size && m_bytes[m_pos + 1] == '\'') {
                 const int high = byte_class::hexValue(m_bytes[m_pos + 2]);
@@ -143,8 +142,7 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
                 if ((high | low) >= 0) {
                     m_pos += 4;
                     return {.kind = TokenKind::HexByte,
-                            .byte = static_cast<uint8_t>(high << 4 | low),
-                            .offset = start};
+                            .byte = static_cast<uint8_t>(high << 4 | low)};
                 }
             }
             return readControl(start); // a control word or symbol, or a broken \'xx
@@ -156,13 +154,11 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
             while (end < size && !byte_class::kEndsText[static_cast<unsigned char>(m_bytes[end])])
                 ++end;
             m_pos = end;
-            return {.kind = TokenKind::Text,
-                    .text = m_bytes.substr(start, end - start),
-                    .offset = start};
+            return {.kind = TokenKind::Text, .text = m_bytes.substr(start, end - start)};
         }
         }
     }
-    return {.kind = TokenKind::End, .offset = m_pos};
+    return {.kind = TokenKind::End};
 }
 
 VELMORA_TOKENIZER_INLINE Token Tokenizer::readControl(std::size_t start)
@@ -171,7 +167,7 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::readControl(std::size_t start)
     std::size_t pos = start + 1;
     if (pos >= size) {
         m_pos = size;
-        return {.kind = TokenKind::End, .offset = start};
+        return {.kind = TokenKind::End};
     }
     const char first = m_bytes[pos];
     if (!byte_class::isLetter(first)) {
@@ -180,15 +176,14 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::readControl(std::size_t start)
         // spelling of \par.
         m_pos = pos + 1;
         return {.kind = TokenKind::ControlSymbol,
-                .symbol = first == '\n' || first == '\r' ? '\n' : first,
-                .offset = start};
+                .symbol = first == '\n' || first == '\r' ? '\n' : first};
     }
 
     uint64_t key = 0;
     const std::size_t wordEnd = scanWord(pos, key);
     const std::string_view word =
         m_bytes.substr(pos, std::min(wordEnd - pos, kMaxControlWordLength));
-    Token token{.kind = TokenKind::ControlWord, .text = word, .wordKey = key, .offset = start};
+    Token token{.kind = TokenKind::ControlWord, .text = word, .wordKey = key};
     pos = wordEnd;
 
     bool negative = false;
