@@ -14,11 +14,6 @@ namespace {
 // \sl with \slmult1 counts in 240ths of a single line.
 constexpr double kLineMultipleUnit = 240.0;
 
-double pixels(int32_t twips)
-{
-    return twips / double(kTwipsPerPixel);
-}
-
 } // namespace
 
 QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringList& families)
@@ -62,23 +57,25 @@ QTextBlockFormat toTextBlockFormat(const rtf::ParagraphFormat& format)
     case Align::Justify: result.setAlignment(Qt::AlignJustify); break;
     }
     if (format.leftIndent != 0)
-        result.setLeftMargin(pixels(format.leftIndent));
+        result.setLeftMargin(twipsToExactPixels(format.leftIndent));
     if (format.rightIndent != 0)
-        result.setRightMargin(pixels(format.rightIndent));
+        result.setRightMargin(twipsToExactPixels(format.rightIndent));
     if (format.firstLineIndent != 0)
-        result.setTextIndent(pixels(format.firstLineIndent));
+        result.setTextIndent(twipsToExactPixels(format.firstLineIndent));
     if (format.spaceBefore != 0)
-        result.setTopMargin(pixels(format.spaceBefore));
+        result.setTopMargin(twipsToExactPixels(format.spaceBefore));
     if (format.spaceAfter != 0)
-        result.setBottomMargin(pixels(format.spaceAfter));
+        result.setBottomMargin(twipsToExactPixels(format.spaceAfter));
     if (format.lineSpacing != 0) {
         if (format.lineMultiple) {
             const double percent = std::abs(format.lineSpacing) * 100.0 / kLineMultipleUnit;
             result.setLineHeight(percent, QTextBlockFormat::ProportionalHeight);
         } else if (format.lineSpacing > 0) {
-            result.setLineHeight(pixels(format.lineSpacing), QTextBlockFormat::MinimumHeight);
+            result.setLineHeight(twipsToExactPixels(format.lineSpacing),
+                                 QTextBlockFormat::MinimumHeight);
         } else {
-            result.setLineHeight(pixels(-format.lineSpacing), QTextBlockFormat::FixedHeight);
+            result.setLineHeight(twipsToExactPixels(-format.lineSpacing),
+                                 QTextBlockFormat::FixedHeight);
         }
     }
     return result;
@@ -138,12 +135,6 @@ void DocumentBuilder::advanceRun()
     const std::vector<rtf::CharRun>& runs = m_model.runs;
     while (m_run < runs.size() && runs[m_run].start + runs[m_run].length <= m_position)
         ++m_run;
-}
-
-QTextDocument* DocumentBuilder::build()
-{
-    buildSome(m_text.size());
-    return m_document;
 }
 
 bool DocumentBuilder::buildSome(qsizetype characters)

@@ -24,14 +24,12 @@ public:
     // and text must outlive the builder. The document is created as a child of parent.
     DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent);
 
-    // Fills the document with all of text that is not in it yet. Its positions are text's, one
-    // for one, as long as '\r' is the only character in text that QTextDocument breaks blocks at.
-    QTextDocument* build();
-    // Adds about the next characters of text, in one edit block; true once all of it is in.
+    // Adds about the next characters of text, in one edit block; true once all of it is in. The
+    // document's positions are text's, one for one, as long as '\r' is the only character in
+    // text that QTextDocument breaks blocks at.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
-    bool finished() const { return m_position >= m_text.size(); }
 
 private:
     const QTextCharFormat& charFormat(uint32_t index);

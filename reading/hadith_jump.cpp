@@ -32,20 +32,21 @@ void jumpToHadith(RichTextView& view, const QString& number)
     // every paragraph that mentions the number on the way.
     const int length = int(number.size());
     int last = -1;
+    bool heading = false;
     for (int found = view.Find(number, 0, std::nullopt, RichTextView::kFindNoHighlight);
          found != -1;
          found = view.Find(number, found + length, std::nullopt, RichTextView::kFindNoHighlight)) {
         last = found;
         const std::optional<QString> font = view.fontNameOf(found, length);
-        if (!font || *font == kHeadingFont)
+        heading = !font || *font == kHeadingFont;
+        if (heading)
             break;
     }
     if (last == -1)
         return;
     view.setSelStart(last);
     view.setSelLength(length);
-    const std::optional<QString> font = view.SelFontName();
-    if (!font || *font == kHeadingFont) {
+    if (heading) {
         view.Span(QStringLiteral("\r"), true, true);
         // The heading line at the top: the hadith itself follows it on screen.
         view.scrollLineTo(last);

@@ -109,12 +109,8 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
     showModel();
 }
 
-// A book still being read is waited for: the worker must not outlive the view it reads for.
-RichTextView::~RichTextView()
-{
-    if (m_reading.valid())
-        m_reading.wait();
-}
+// A book still being read is waited for: the future of std::async waits for its worker.
+RichTextView::~RichTextView() = default;
 
 bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
 {
@@ -223,23 +219,27 @@ void RichTextView::showModel()
     QTextDocument* built = builder->document();
     m_layout = new ViewLayout(built);
     built->setDocumentLayout(m_layout);
-    builder->buildSome(kBuildStep);
+    const bool whole = builder->buildSome(kBuildStep);
     // QTextEdit deletes only a document that it created itself; the ones built here are ours.
     QTextDocument* previous = document();
     const bool ours = previous->parent() == this;
     setDocument(built);
     if (ours)
         delete previous;
-    if (!builder->finished())
+    if (!whole)
         m_builder = std::move(builder);
+}
+
+void RichTextView::buildStep(qsizetype characters)
+{
+    if (m_builder->buildSome(characters))
+        m_builder.reset();
 }
 
 void RichTextView::buildUntil(QDeadlineTimer deadline)
 {
-    while (m_builder && !deadline.hasExpired()) {
-        if (m_builder->buildSome(kBuildStep))
-            m_builder.reset();
-    }
+    while (m_builder && !deadline.hasExpired())
+        buildStep(kBuildStep);
 }
 
 bool RichTextView::doIdleWork(QDeadlineTimer deadline)
@@ -278,10 +278,8 @@ void RichTextView::settle(std::chrono::milliseconds budget)
 void RichTextView::ensureBuilt(int position)
 {
     finishReading();
-    while (m_builder && m_builder->builtLength() <= position) {
-        if (m_builder->buildSome(position + 1 - m_builder->builtLength()))
-            m_builder.reset();
-    }
+    while (m_builder && m_builder->builtLength() <= position)
+        buildStep(position + 1 - m_builder->builtLength());
 }
 
 void RichTextView::scrollContentsBy(int dx, int dy)
@@ -308,18 +306,21 @@ void RichTextView::resizeEvent(QResizeEvent* event)
 void RichTextView::scrollLineTo(int position, double fraction)
 {
     ensureBuilt(position);
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + caretRectAt(position).top() -
+                  qRound(viewport()->height() * fraction));
+}
+
+QRect RichTextView::caretRectAt(int position) const
+{
     QTextCursor cursor(document());
     cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + cursorRect(cursor).top() -
-                  qRound(viewport()->height() * fraction));
+    return cursorRect(cursor);
 }
 
 bool RichTextView::isShown(int position) const
 {
-    QTextCursor cursor(document());
-    cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
-    return viewport()->rect().contains(cursorRect(cursor));
+    return viewport()->rect().contains(caretRectAt(position));
 }
 
 RichTextView::Selection RichTextView::selection() const
@@ -539,7 +540,7 @@ bool RichTextView::setWidth(int twips)
 {
     if (twips < 0)
         return false;
-    resize((twips + kTwipsPerPixel / 2) / kTwipsPerPixel, height());
+    resize(twipsToNearestPixels(twips), height());
     return true;
 }
 
@@ -547,7 +548,7 @@ bool RichTextView::setHeight(int twips)
 {
     if (twips < 0)
         return false;
-    resize(width(), (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+    resize(width(), twipsToNearestPixels(twips));
     return true;
 }
 

@@ -141,9 +141,12 @@ private:
     void select(int anchor, int position);
     Selection selection() const;
     void ensureBuilt(int position);
+    // One step of building the document; the builder goes once the whole book is in.
+    void buildStep(qsizetype characters);
     void buildUntil(QDeadlineTimer deadline);
     void settle(std::chrono::milliseconds budget);
     bool doIdleWork(QDeadlineTimer deadline);
+    QRect caretRectAt(int position) const;
     bool isShown(int position) const;
     const QString& foldedText();
     std::size_t runIndexAt(int position) const;

@@ -13,6 +13,18 @@ constexpr int twipsToPixels(int twips)
     return twips / kTwipsPerPixel;
 }
 
+// A size a program sets, which need not divide evenly: to the nearest pixel.
+constexpr int twipsToNearestPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+// An indent or a spacing of the book, kept exact: the layout works in fractions of a pixel.
+constexpr double twipsToExactPixels(int twips)
+{
+    return twips / double(kTwipsPerPixel);
+}
+
 constexpr QRect twipsRect(int left, int top, int width, int height)
 {
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};

@@ -135,12 +135,16 @@ void ViewLayout::keepLaidOut(std::size_t index) const
 {
     m_kept.push_back(index);
     while (m_kept.size() > kKeptBlocks) {
-        const std::size_t oldest = m_kept.front();
+        dropLines(m_kept.front());
         m_kept.pop_front();
-        if (oldest < m_state.size() && m_state[oldest] == State::LaidOut) {
-            document()->findBlockByNumber(static_cast<int>(oldest)).layout()->clearLayout();
-            m_state[oldest] = State::Measured;
-        }
+    }
+}
+
+void ViewLayout::dropLines(std::size_t index) const
+{
+    if (index < m_state.size() && m_state[index] == State::LaidOut) {
+        document()->findBlockByNumber(static_cast<int>(index)).layout()->clearLayout();
+        m_state[index] = State::Measured;
     }
 }
 
@@ -338,10 +342,8 @@ void ViewLayout::reestimate(std::size_t first, std::size_t oldCount, std::size_t
 
 void ViewLayout::reestimateAll()
 {
-    for (const std::size_t index : m_kept) {
-        if (index < m_state.size() && m_state[index] == State::LaidOut)
-            document()->findBlockByNumber(static_cast<int>(index)).layout()->clearLayout();
-    }
+    for (const std::size_t index : m_kept)
+        dropLines(index);
     m_kept.clear();
     m_metrics.clear();
     m_state.clear();

@@ -65,6 +65,8 @@ private:
     double estimate(const QTextBlock& block) const;
     const FontMetrics& metricsOf(int formatIndex) const;
     void keepLaidOut(std::size_t index) const;
+    // Lets a paragraph's lines go; its measured height stays.
+    void dropLines(std::size_t index) const;
     void reestimate(std::size_t first, std::size_t oldCount, std::size_t newCount);
     void reestimateAll();
     void sizeChanged() const;
