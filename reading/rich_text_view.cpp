@@ -116,7 +116,6 @@ bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
 {
     QElapsedTimer clock;
     clock.start();
-    finishReading();
     QByteArray bytes;
     BookFileOutcome read = readBookFile(path, bytes);
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -125,7 +124,8 @@ bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
     if (outcome)
         *outcome = read;
     if (!read.ok())
-        return false;
+        return false; // a book still being read stays, and is shown once read
+    abandonReading();
     m_fileName = path;
     if (bytes.size() >= kReadInBackgroundBytes) {
         // The window goes on painting and answering meanwhile; whatever needs the book first
@@ -155,9 +155,17 @@ void RichTextView::finishReading() const
     self->showDocument(std::move(result.document), kSynchronousMeasure);
 }
 
+void RichTextView::abandonReading()
+{
+    if (!m_reading.valid())
+        return;
+    m_readingDone.stop();
+    m_reading.get();
+}
+
 void RichTextView::loadDocument(rtf::Document document)
 {
-    finishReading();
+    abandonReading();
     showDocument(std::move(document), kSynchronousWork);
     m_fileName.clear();
 }

@@ -138,6 +138,8 @@ private:
     void showModel();
     // Shows a book read on a worker thread, waiting for the worker if it has not finished.
     void finishReading() const;
+    // A book still being read that another replaces is never shown: its worker is waited for.
+    void abandonReading();
     void select(int anchor, int position);
     Selection selection() const;
     void ensureBuilt(int position);

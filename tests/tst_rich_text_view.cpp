@@ -118,6 +118,7 @@ private slots:
     void loadsAFileRelativeToTheCurrentFolder();
     void loadFailures_data();
     void loadFailures();
+    void aLongBookStillReadGivesWayToTheNext();
     void fontNamesSurviveSubstitution();
     void showsParagraphAndCharacterFormats();
     void keyboardSelectsButNeverEdits();
@@ -531,6 +532,25 @@ void TestRichTextView::loadsAFileRelativeToTheCurrentFolder()
     QCOMPARE(view.Text(), u"Hyrje 1\r1 \u2014 Titulli\rTekstë."_qs);
     QCOMPARE(view.Find(QStringLiteral("1"), 7), 8);
     QCOMPARE(fontName(view), QStringLiteral("Arial"));
+}
+
+// A long book is read on a worker thread; a book opened meanwhile replaces it for good, and one
+// that fails to open leaves it to be shown once read.
+void TestRichTextView::aLongBookStillReadGivesWayToTheNext()
+{
+    QTemporaryDir folder;
+    const QString longBook = folder.filePath("gjate.rtf");
+    writeFile(longBook, "{\\rtf1 " + QByteArray("abcd\\par ").repeated(1 << 19) + "}");
+    writeFile(folder.filePath("shkurt.rtf"), "{\\rtf1 shkurt}");
+    RichTextView view;
+    QVERIFY(view.setFileName(longBook));
+    QVERIFY(view.setFileName(folder.filePath("shkurt.rtf")));
+    QTest::qWait(50); // the worker's end is looked for every few milliseconds
+    QCOMPARE(view.Text(), QStringLiteral("shkurt"));
+
+    QVERIFY(view.setFileName(longBook));
+    QVERIFY(!view.setFileName(folder.filePath("mungon.rtf")));
+    QCOMPARE(view.Text().size(), 5 << 19);
 }
 
 void TestRichTextView::loadFailures_data()
