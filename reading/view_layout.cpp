@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -23,6 +24,26 @@ constexpr double kWrapSlack = 1.1;
 // An exact line height (\sl negative) puts the baseline at four fifths of the line, as word
 // processors do.
 constexpr double kExactBaseline = 0.8;
+
+// Qt breaks a word too long for its line anywhere, but looks for the word's end again on each
+// line, so a stretch of text with no place to break costs time in the square of its length: a
+// word of 100,000 letters held the window for 25 s. No real word comes near this length; a
+// paragraph that holds such a stretch breaks anywhere, which costs time in its length only.
+constexpr qsizetype kLongestUnbreakable = 1000;
+
+bool hasUnbreakableStretch(const QString& text)
+{
+    if (text.size() <= kLongestUnbreakable)
+        return false;
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype last = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at != -1; at = breaks.toNextBoundary()) {
+        if (at - last > kLongestUnbreakable)
+            return true;
+        last = at;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -84,6 +105,8 @@ double ViewLayout::layOutLines(const QTextBlock& block, double top) const
     option.setAlignment(QStyle::visualAlignment(direction, format.alignment()));
     if (format.nonBreakableLines())
         option.setWrapMode(QTextOption::ManualWrap);
+    else if (hasUnbreakableStretch(block.text()))
+        option.setWrapMode(QTextOption::WrapAnywhere);
     if (!format.tabPositions().isEmpty())
         option.setTabs(format.tabPositions());
     layout->setTextOption(option);

@@ -72,6 +72,7 @@ private slots:
     void readersLineStaysWhileHeightsSettle();
     void newWidthKeepsTheTopLine();
     void scrollBarReachesTheLastLine();
+    void aStretchWithNoBreakWrapsAnywhere();
     void longBookIsReadWhileTheWindowRuns();
 };
 
@@ -129,6 +130,32 @@ void TestViewLayout::narrowViewAtLargeSizeLaysOutOnlyWhatItShows()
     const QRect caret = view.cursorRect(); // shown, though the view is a few letters wide
     QVERIFY(caret.top() >= 0 && caret.bottom() < view.viewport()->height());
     QVERIFY(!view.horizontalScrollBar()->isVisible()); // the book wraps to any width
+}
+
+// Qt's word wrapping takes time in the square of a stretch with no place to break: a stretch of
+// 300,000 letters would hold this test for many minutes. Long paragraphs of words still break
+// between words.
+void TestViewLayout::aStretchWithNoBreakWrapsAnywhere()
+{
+    rtf::Document model = book(1);
+    const QString words = QStringLiteral("fjalë ").repeated(400);
+    const QString text = words + QString(300000, u'x') + u'\r' + words + u'\r';
+    model.text = text.toStdU16String();
+    model.paragraphs = {{0, int32_t(words.size() + 300000), 0},
+                        {int32_t(words.size() + 300001), int32_t(words.size()), 0}};
+    model.runs = {{0, int32_t(text.size()), 0}};
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    view.loadDocument(std::move(model));
+    view.setSelStart(view.TextLength());
+    view.viewport()->repaint();
+    QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
+    const QTextBlock last = view.document()->findBlockByNumber(1);
+    view.document()->documentLayout()->blockBoundingRect(last); // lays it out
+    QVERIFY(last.layout()->lineCount() > 1);
+    for (int i = 1; i < last.layout()->lineCount(); ++i)
+        QCOMPARE(last.text().at(last.layout()->lineAt(i).textStart() - 1), u' ');
 }
 
 void TestViewLayout::pointsAndPositionsAgree()
