@@ -88,14 +88,13 @@ int printStallTable(RichTextView& view, const QString& book)
                 "size/res.", "jump", "search", "sel+copy", "end/start");
     for (const int size : kSizes) {
         for (const int width : kWidths) {
-            const double resize =
-                width == kWidths[0]
-                    ? watch.watch(painted([&] {
-                                      view.resize(width, kViewHeight);
-                                      applyTextSize(view, QString::number(size));
-                                  }),
-                                  kSettleMs)
-                    : watch.watch(painted([&] { view.resize(width, kViewHeight); }), kSettleMs);
+            // The first width of each size also changes the size.
+            const double resize = watch.watch(painted([&] {
+                                                  view.resize(width, kViewHeight);
+                                                  if (width == kWidths[0])
+                                                      applyTextSize(view, QString::number(size));
+                                              }),
+                                              kSettleMs);
             const double jump = watch.watch(painted([&] { jumpToHadith(view, last); }), kSettleMs);
             const double search = watch.watch(
                 painted([&] { searchStep(view, QStringLiteral("xzzq"), answerOk); }), kSettleMs);

@@ -153,7 +153,6 @@ void AboutWindow::createControls()
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twipsRect(4560, 3360, 495, 495));
     Command1->setToolTip(QStringLiteral("Kthehu"));
-    Command1->setAccessibleName(QStringLiteral("Kthehu"));
     Command1->setPicture(QIcon(QStringLiteral(":/pictures/tick.ico")));
     // The face takes the colour scroll bars are drawn in.
     QPalette face = Command1->palette();

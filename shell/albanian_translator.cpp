@@ -34,8 +34,6 @@ constexpr Word kWords[] = {
     {"QScrollBar", "Scroll down", "Pak poshtë"},
     {"QScrollBar", "Scroll left", "Pak majtas"},
     {"QScrollBar", "Scroll right", "Pak djathtas"},
-    {"QPlatformTheme", "OK", "OK"},
-    {"QPlatformTheme", "Cancel", "Anulo"},
 };
 
 } // namespace

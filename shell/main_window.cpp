@@ -133,8 +133,6 @@ void MainWindow::createControls()
         button->setObjectName(name);
         button->setGeometry(place);
         button->setToolTip(tip);
-        // The button shows no text: a screen reader names it by its tooltip.
-        button->setAccessibleName(tip);
         button->setPicture(QIcon(picture), pictureSize);
         return button;
     };
@@ -413,8 +411,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // resize the whole book or jump. Only a click in the list or an arrow key picks; the wheel
     // is dropped here, so it neither picks nor scrolls the window. An open list is a window of
     // its own and keeps its wheel.
-    if ((watched == cmbNrHadithi || watched == CmbNrFonti) && event->type() == QEvent::Wheel)
-        return true;
+    if (watched == cmbNrHadithi || watched == CmbNrFonti)
+        return event->type() == QEvent::Wheel || QWidget::eventFilter(watched, event);
     if (watched == txtKerkim) {
         if (event->type() == QEvent::FocusIn) {
             // After the focus change has been handled: a mouse press that brought the focus
@@ -431,7 +429,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             if (keyAscii != 0)
                 txtKerkim_KeyPress(keyAscii);
         }
-    } else if (Rtf1 && watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
+    } else if (watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
                Rtf1->TextLength() > 0) {
         logTimingAfterPaint("book painted");
         Rtf1->viewport()->removeEventFilter(this);

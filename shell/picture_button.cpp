@@ -1,5 +1,6 @@
 #include "picture_button.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
@@ -26,6 +27,14 @@ void PictureButton::choosePicture()
     // An exact size is drawn as it is; only a ratio the files hold no image for (a 16-pixel
     // picture at 150 %) is made by smoothly shrinking the next larger one.
     m_picture = m_icon.isNull() ? QPixmap() : m_icon.pixmap(m_size, devicePixelRatioF());
+}
+
+bool PictureButton::event(QEvent* event)
+{
+    // The button shows no text: a screen reader names it by its tooltip.
+    if (event->type() == QEvent::ToolTipChange)
+        setAccessibleName(toolTip());
+    return QToolButton::event(event);
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 #pragma once
 // A button that shows only a picture, centred and at its own size: a picture larger than the
 // button is cut off by the button's edge rather than shrunk, so small buttons keep crisp icons.
+// Its tooltip is also its accessible name.
 
 #include <QPixmap>
 #include <QToolButton>
@@ -19,6 +20,7 @@ public:
     QPixmap picture() const { return m_picture; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -25,19 +25,18 @@ QString reasonOf(BookFileError error)
 
 QString bookFailureText(const BookFileOutcome& outcome, const QString& path)
 {
-    const QString name = QDir::toNativeSeparators(path);
+    QString rest;
     switch (outcome.error) {
     case BookFileError::None: return {};
-    case BookFileError::Missing: return QStringLiteral("Skedari «%1» nuk u gjet.").arg(name);
+    case BookFileError::Missing: rest = QStringLiteral("nuk u gjet."); break;
     case BookFileError::TooLarge:
-        return QStringLiteral("Skedari «%1» është tepër i madh për të qenë libër.").arg(name);
-    case BookFileError::Empty: return QStringLiteral("Skedari «%1» është i zbrazët.").arg(name);
-    case BookFileError::NotRtf:
-        return QStringLiteral("Skedari «%1» nuk është skedar RTF.").arg(name);
-    default:
-        return QStringLiteral("Skedari «%1» nuk mund të lexohet: %2.")
-            .arg(name, reasonOf(outcome.error));
+        rest = QStringLiteral("është tepër i madh për të qenë libër.");
+        break;
+    case BookFileError::Empty: rest = QStringLiteral("është i zbrazët."); break;
+    case BookFileError::NotRtf: rest = QStringLiteral("nuk është skedar RTF."); break;
+    default: rest = QStringLiteral("nuk mund të lexohet: %1.").arg(reasonOf(outcome.error)); break;
     }
+    return QStringLiteral("Skedari «%1» %2").arg(QDir::toNativeSeparators(path), rest);
 }
 
 QString searchPromptText(SearchPrompt prompt)

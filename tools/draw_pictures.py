@@ -301,10 +301,9 @@ class Coverage:
             start = y * self.sw
             self.bits[start + x0 : start + x1] = value * (x1 - x0)
 
-    def apply(self, img, colour):
-        """Lays the mask onto the picture in the given colour."""
+    def sums(self):
+        """Yields each pixel row's covered subsamples per pixel, from 0 to factor squared."""
         f = self.factor
-        full = f * f
         for y in range(self.height):
             sums = [0] * self.width
             for sub in range(f):
@@ -314,6 +313,12 @@ class Coverage:
                     continue
                 for x in range(self.width):
                     sums[x] += sum(row[x * f : x * f + f])
+            yield y, sums
+
+    def apply(self, img, colour):
+        """Lays the mask onto the picture in the given colour."""
+        full = self.factor * self.factor
+        for y, sums in self.sums():
             for x, s in enumerate(sums):
                 if s:
                     img.blend(x, y, colour, s / full)
@@ -488,18 +493,11 @@ class Scaled:
             return
         mask = Coverage(self.img.width, self.img.height)
         set_title(mask, x, baseline * self.s, string, scale)
-        f = mask.factor
-        for y in range(self.img.height):
-            for px in range(self.img.width):
-                covered = sum(
-                    sum(
-                        mask.bits[
-                            (y * f + sub) * mask.sw + px * f : (y * f + sub) * mask.sw + px * f + f
-                        ]
-                    )
-                    for sub in range(f)
-                )
-                if covered * 2 >= f * f:
+        # Drawn hard, with no blending: a pixel at least half covered is set.
+        full = mask.factor * mask.factor
+        for y, sums in mask.sums():
+            for px, covered in enumerate(sums):
+                if covered * 2 >= full:
                     self.img.set(px, y, colour)
 
 
@@ -1278,8 +1276,9 @@ def main():
     # The program's icon for the desktop's menus (hicolor theme), the window icon's drawings.
     icon_dir = os.path.join(args.out, "icons")
     os.makedirs(icon_dir, exist_ok=True)
+    drawn = {img.width: img for img in icons["velmora.ico"]}
     for n in (16, 32, 48, 64, 128, 256):
-        img = window_icon() if n == 32 else window_icon_at(n)
+        img = drawn.get(n) or window_icon_at(n)
         write(os.path.join(icon_dir, "velmora-%d.png" % n), png_bytes(n, n, img.rgba_rows()))
     write(os.path.join(icon_dir, "velmora.svg"), window_icon_at(256, Vector).svg())
 

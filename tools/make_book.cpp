@@ -534,18 +534,19 @@ private:
 
     void writeHadith(const std::string& number, const std::string& nextNumber)
     {
-        writeHeadingLine(number);
-        const int n = std::stoi(number);
+        // "443. a)" counts as 443, the hadith it follows.
+        const int n = number == kExtraHeading ? kExtraAfter : std::stoi(number);
+        writeHeadingLine(number, n);
         if (n % kArabicEvery == kArabicAt)
             writeArabicLine(n);
-        writeBody(number, nextNumber);
+        writeBody(n, nextNumber);
         if (m_rng.oneIn(6))
             writeNote();
     }
 
     // The heading opens its paragraph with the number in "Arial". Text after it on the same
     // line is in "Arial" only when it has no digits, so no heading line holds a later number.
-    void writeHeadingLine(const std::string& number)
+    void writeHeadingLine(const std::string& number, int n)
     {
         paragraph({"s1", "keepn", "sb240", "sa60", "cf2", "f1", "fs28"});
         m_rtf.word("b");
@@ -567,7 +568,7 @@ private:
             break;
         default: break;
         }
-        if (std::stoi(number) % kArabicHeadingEvery == kArabicAt && number != kExtraHeading) {
+        if (n % kArabicHeadingEvery == kArabicAt) {
             m_rtf.text(" — ");
             arabicRun(kArabicHeading, "f1", "fs28", "afs28");
         }
@@ -651,7 +652,7 @@ private:
     // The body holds kMinWords to kMaxWords words (times m_times) in one to a few paragraphs.
     // Most hadith are long, so that the book reaches about a million characters; a sentence that
     // would pass the maximum is drawn again, and the body ends when no draw fits.
-    void writeBody(const std::string& number, const std::string& nextNumber)
+    void writeBody(int current, const std::string& nextNumber)
     {
         const int minWords = kMinWords * m_times;
         const int maxWords = kMaxWords * m_times;
@@ -660,7 +661,6 @@ private:
         const int target =
             shortest +
             static_cast<int>(m_rng.below(static_cast<uint32_t>(maxWords - shortest + 1)));
-        const int current = number == kExtraHeading ? kExtraAfter : std::stoi(number);
 
         bool unicode = m_rng.oneIn(8);
         const auto escapes = [&unicode] {
