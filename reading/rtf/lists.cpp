@@ -213,10 +213,9 @@ void ListTable::captureText(std::u16string_view units)
 {
     switch (m_capture) {
     case Capture::LevelText:
-        if (Level* level = currentLevel())
-            level->text.append(units.substr(
-                0, std::min(units.size(),
-                            kMaxLevelText + 1 - std::min(level->text.size(), kMaxLevelText + 1))));
+        // The length unit comes first, so the text may hold one more.
+        if (Level* level = currentLevel(); level && level->text.size() <= kMaxLevelText)
+            level->text.append(units.substr(0, kMaxLevelText + 1 - level->text.size()));
         return;
     case Capture::PnBefore:
     case Capture::PnAfter:

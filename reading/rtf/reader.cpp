@@ -1370,8 +1370,9 @@ void Reader::onText(std::string_view bytes)
         }
         return;
     case Destination::FieldInstruction:
-        m_fieldInstruction.append(bytes.substr(
-            0, kMaxFieldInstruction - std::min(kMaxFieldInstruction, m_fieldInstruction.size())));
+        if (m_fieldInstruction.size() < kMaxFieldInstruction)
+            m_fieldInstruction.append(
+                bytes.substr(0, kMaxFieldInstruction - m_fieldInstruction.size()));
         return;
     case Destination::ColorTable:
         for (char c : bytes)
