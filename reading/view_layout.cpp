@@ -360,7 +360,8 @@ void ViewLayout::reestimate(std::size_t first, std::size_t oldCount, std::size_t
                    State::Estimated);
     m_nextToMeasure = std::min(m_nextToMeasure, first);
     emit documentSizeChanged(documentSize());
-    emit update();
+    // Nothing above the first block moved: a book built at its end repaints nothing on screen.
+    emit update(QRectF(0, m_margin + m_heights.top(first), 1e9, 1e9));
 }
 
 void ViewLayout::reestimateAll()
