@@ -281,9 +281,10 @@ int32_t ListTable::levelValue(const List& list, std::size_t level) const
 bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
 {
     // \pn numbering counts only where the file has no list table: Word writes both, for old
-    // readers.
-    if (ref.override == 0)
-        return ref.pn >= 0 && m_lists.empty() && pnLabel(ref.pn, out);
+    // readers. Without a table, a paragraph's \ls names nothing and its \pn is what counts.
+    const bool numberedTheOldWay = ref.pn >= 0 && m_lists.empty();
+    if (ref.override == 0 || numberedTheOldWay)
+        return numberedTheOldWay && pnLabel(ref.pn, out);
     Override* override = nullptr;
     List* list = listFor(ref.override, &override);
     if (!list || ref.level >= list->levels.size())
