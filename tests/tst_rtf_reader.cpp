@@ -451,7 +451,8 @@ void TestRtfReader::listLabels_data()
                       R"(\pard c\par{\*\pn\pnlvlblt\pnf3{\pntxtb\'b7}}d})")
         << u"II)\ta\nIII)\tb\nc\n\u2022\td"_s;
     QTest::newRow("old numbering where the paragraphs name lists the file lacks")
-        << QByteArray(R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec\ls3{\pntxta .}}\ls3 a\par b})")
+        << QByteArray(
+               R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec\ls3{\pntxta .}}\ls3 a\par b})")
         << "1.\ta\n2.\tb";
     QTest::newRow("old numbering gives way to a list table")
         << listDoc(decimal, R"({\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}a)") << "1.\ta";
