@@ -14,6 +14,14 @@ namespace {
 // \sl with \slmult1 counts in 240ths of a single line.
 constexpr double kLineMultipleUnit = 240.0;
 
+// Qt lays out a paragraph as a whole, in time linear in its length: one of five million
+// characters held the window for three seconds each time it was shown or the width changed.
+// Past the first length a block ends at the paragraph's next line break, where the line ends
+// anyway; past the second, which no paragraph of prose reaches, at its next space.
+constexpr qsizetype kLongBlock = 4096;
+constexpr qsizetype kLongestBlock = 65536;
+constexpr QChar kLineBreak = QChar::LineSeparator;
+
 } // namespace
 
 QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringList& families)
@@ -94,9 +102,48 @@ DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, Q
             m_families.append(
                 QStringList(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
     }
-    m_nextBreak = m_text.indexOf(QChar(rtf::Document::kParagraphEnd));
-    if (m_nextBreak < 0)
-        m_nextBreak = m_text.size();
+    findBlockEnd();
+}
+
+void DocumentBuilder::findBlockEnd()
+{
+    if (m_paragraphEnd < m_position) {
+        m_paragraphEnd = m_text.indexOf(QChar(rtf::Document::kParagraphEnd), m_position);
+        if (m_paragraphEnd < 0)
+            m_paragraphEnd = m_text.size();
+    }
+    m_blockEnd = m_paragraphEnd;
+    m_splitsParagraph = false;
+    if (m_paragraphEnd - m_blockStart <= kLongBlock)
+        return;
+    const QStringView paragraph = m_text.first(m_paragraphEnd);
+    const qsizetype longest = std::min(m_blockStart + kLongestBlock, m_paragraphEnd);
+    qsizetype split = paragraph.first(longest).indexOf(kLineBreak, m_blockStart + kLongBlock);
+    for (qsizetype at = longest; split < 0 && at < m_paragraphEnd; ++at)
+        if (paragraph[at] == u' ' || paragraph[at] == kLineBreak)
+            split = at;
+    if (split >= 0) {
+        m_blockEnd = split;
+        m_splitsParagraph = true;
+    }
+}
+
+// Ends the block at m_position, whose character the new block's separator stands for.
+void DocumentBuilder::endBlock(const QTextCharFormat& format)
+{
+    ++m_position;
+    QTextBlockFormat next = blockFormatAt(m_position);
+    if (m_splitsParagraph) {
+        // The paragraph goes on: no space between its blocks, and no first-line indent.
+        QTextBlockFormat current = m_cursor.blockFormat();
+        current.setBottomMargin(0);
+        m_cursor.setBlockFormat(current);
+        next.setTopMargin(0);
+        next.setTextIndent(0);
+    }
+    m_cursor.insertBlock(next, format);
+    m_blockStart = m_position;
+    findBlockEnd();
 }
 
 const QTextCharFormat& DocumentBuilder::charFormat(uint32_t index)
@@ -161,7 +208,7 @@ bool DocumentBuilder::buildSome(qsizetype characters)
             format = runs[m_run].format;
         }
         const QTextCharFormat& qtFormat = charFormat(format);
-        const qsizetype stretchEnd = std::min(runEnd, m_nextBreak);
+        const qsizetype stretchEnd = std::min(runEnd, m_blockEnd);
         if (stretchEnd > m_position) {
             // Raw data: the document copies the characters, so no QString is allocated per run.
             m_cursor.insertText(
@@ -169,13 +216,8 @@ bool DocumentBuilder::buildSome(qsizetype characters)
                 qtFormat);
             m_position = stretchEnd;
         }
-        if (m_position == m_nextBreak && m_position < m_text.size()) {
-            ++m_position;
-            m_cursor.insertBlock(blockFormatAt(m_position), qtFormat);
-            m_nextBreak = m_text.indexOf(QChar(rtf::Document::kParagraphEnd), m_position);
-            if (m_nextBreak < 0)
-                m_nextBreak = m_text.size();
-        }
+        if (m_position == m_blockEnd && m_position < m_text.size())
+            endBlock(qtFormat);
     }
     m_cursor.endEditBlock();
     return m_position >= end;

@@ -26,7 +26,9 @@ public:
 
     // Adds about the next characters of text, in one edit block; true once all of it is in. The
     // document's positions are text's, one for one, as long as '\r' is the only character in
-    // text that QTextDocument breaks blocks at.
+    // text that QTextDocument breaks blocks at. A paragraph far longer than prose has is built
+    // as several blocks, each breaking where a character of the paragraph was: a line break
+    // (U+2028) or a space.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
@@ -35,13 +37,18 @@ private:
     const QTextCharFormat& charFormat(uint32_t index);
     const QTextBlockFormat& blockFormatAt(qsizetype position);
     void advanceRun();
+    void findBlockEnd();
+    void endBlock(const QTextCharFormat& format);
 
     const rtf::Document& m_model;
     QStringView m_text;
     QTextDocument* m_document;
     QTextCursor m_cursor;
     qsizetype m_position = 0;
-    qsizetype m_nextBreak = 0; // the next paragraph end at or after m_position
+    qsizetype m_paragraphEnd = -1; // the next '\r' at or after m_position, or the text's end
+    qsizetype m_blockStart = 0;
+    qsizetype m_blockEnd = 0; // the paragraph's end, or where a very long paragraph splits
+    bool m_splitsParagraph = false;
     std::size_t m_run = 0;
     std::size_t m_paragraph = 0;
     QList<QStringList> m_families; // per font of the model: { name } or {} when it has none

@@ -74,6 +74,7 @@ private slots:
     void scrollBarReachesTheLastLine();
     void aStretchWithNoBreakWrapsAnywhere();
     void longBookIsReadWhileTheWindowRuns();
+    void aVeryLongParagraphIsBuiltInBlocks();
 };
 
 void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
@@ -238,6 +239,45 @@ void TestViewLayout::longBookIsReadWhileTheWindowRuns()
 
     RichTextView dropped; // gone while its book is read: the reading is waited for, not cut
     QVERIFY(dropped.setFileName(path));
+}
+
+// A paragraph is laid out whole, so one of millions of characters froze the window whenever it
+// was shown. A very long one is built as blocks split at its own line breaks, out of sight and
+// with its positions kept; a long paragraph of prose stays one block.
+void TestViewLayout::aVeryLongParagraphIsBuiltInBlocks()
+{
+    QString lines;
+    for (int line = 0; line < 3000; ++line)
+        lines += QStringLiteral("Rreshti %1 i paragrafit t\u00eb gjat\u00eb\u2028").arg(line);
+    const QString prose = QStringLiteral("fjal\u00eb ").repeated(3000);
+    const QString text = lines + u'\r' + prose;
+    rtf::Document model = book(1);
+    model.text = text.toStdU16String();
+    model.paragraphs = {{0, int32_t(lines.size()), 0},
+                        {int32_t(lines.size() + 1), int32_t(prose.size()), 0}};
+    model.runs = {{0, int32_t(text.size()), 0}};
+    RichTextView view;
+    view.resize(400, 300);
+    view.show();
+    view.loadDocument(std::move(model));
+
+    QTextDocument& document = *view.document();
+    QVERIFY(document.blockCount() > 20);
+    QCOMPARE(document.lastBlock().length(), prose.size() + 1);
+    for (QTextBlock block = document.begin(); block != document.lastBlock(); block = block.next()) {
+        QVERIFY(block.length() < 4200);
+        const bool last = block.next() == document.lastBlock();
+        QCOMPARE(text.at(block.position() + block.length() - 1),
+                 last ? QChar(u'\r') : QChar(QChar::LineSeparator));
+    }
+    const int split = document.begin().next().position() - 1;
+    view.setSelStart(split - 5);
+    view.setSelLength(10);
+    QCOMPARE(view.SelText(), text.mid(split - 5, 10));
+    const int lineHeight =
+        depthOf(view, split) - depthOf(view, text.lastIndexOf(u'\u2028', split - 1));
+    QVERIFY(lineHeight > 0);
+    QCOMPARE(depthOf(view, split + 1) - depthOf(view, split), lineHeight);
 }
 
 QTEST_MAIN(TestViewLayout)
