@@ -28,7 +28,7 @@ public:
     // document's positions are text's, one for one, as long as '\r' is the only character in
     // text that QTextDocument breaks blocks at. A paragraph far longer than prose has is built
     // as several blocks, each breaking where a character of the paragraph was: a line break
-    // (U+2028) or a space.
+    // (U+2028) or a space; past a million blocks, short paragraphs end in line breaks instead.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
@@ -47,8 +47,10 @@ private:
     qsizetype m_position = 0;
     qsizetype m_paragraphEnd = -1; // the next '\r' at or after m_position, or the text's end
     qsizetype m_blockStart = 0;
-    qsizetype m_blockEnd = 0; // the paragraph's end, or where a very long paragraph splits
-    bool m_splitsParagraph = false;
+    // Where the block ends: a paragraph end, or where a very long paragraph splits.
+    qsizetype m_stretchEnd = 0;
+    enum class EndKind : uint8_t { Paragraph, Split } m_endKind = EndKind::Paragraph;
+    bool m_joinsLines = false; // paragraph ends before m_stretchEnd are drawn as line breaks
     std::size_t m_run = 0;
     std::size_t m_paragraph = 0;
     QList<QStringList> m_families; // per font of the model: { name } or {} when it has none

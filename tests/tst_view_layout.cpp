@@ -75,6 +75,7 @@ private slots:
     void aStretchWithNoBreakWrapsAnywhere();
     void longBookIsReadWhileTheWindowRuns();
     void aVeryLongParagraphIsBuiltInBlocks();
+    void countlessParagraphsShareBlocks();
 };
 
 void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
@@ -278,6 +279,35 @@ void TestViewLayout::aVeryLongParagraphIsBuiltInBlocks()
         depthOf(view, split) - depthOf(view, text.lastIndexOf(u'\u2028', split - 1));
     QVERIFY(lineHeight > 0);
     QCOMPARE(depthOf(view, split + 1) - depthOf(view, split), lineHeight);
+}
+
+// Each Qt block costs memory however short: sixteen million empty paragraphs took 2.4 GB. Past
+// half a million, paragraphs share blocks, their ends drawn as line breaks in the same places.
+void TestViewLayout::countlessParagraphsShareBlocks()
+{
+    constexpr int kParagraphs = 700000;
+    rtf::Document model = book(1);
+    model.text.clear();
+    model.paragraphs.clear();
+    for (int32_t i = 0; i < kParagraphs; ++i) {
+        model.text += i % 2 ? u"b\r" : u"a\r";
+        model.paragraphs.push_back({2 * i, 1, 0});
+    }
+    model.runs = {{0, 2 * kParagraphs, 0}};
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    view.loadDocument(std::move(model));
+    view.setSelStart(view.TextLength() - 5);
+    view.setSelLength(3);
+
+    QCOMPARE(view.SelText(), QStringLiteral("\ra\r"));
+    const QTextDocument& document = *view.document();
+    QVERIFY(document.blockCount() < 600000);
+    QCOMPARE(document.characterCount(), 2 * kParagraphs + 1);
+    QCOMPARE(document.characterAt(view.TextLength() - 4), u'a');
+    QCOMPARE(document.characterAt(view.TextLength() - 3), QChar(QChar::LineSeparator));
+    QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
 }
 
 QTEST_MAIN(TestViewLayout)
