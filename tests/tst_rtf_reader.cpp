@@ -471,6 +471,10 @@ void TestRtfReader::listLabels_data()
         << "1.\ta\n2.\tb\t3.\tc\n4.\td";
     QTest::newRow("a text box shows once, where it is anchored")
         << doc(R"(a{\shp{\*\shpinst{\sp{\sn x}{\sv 1}}{\shptxt box}}{\shprslt copy}}b)") << "aboxb";
+    QTest::newRow("a Word 95 text box shows, and not again after a shape's own")
+        << doc(R"(a{\*\do\dobxcolumn\dptxbx{\dptxbxtext old}\dpx9 }b)"
+               R"({\shp{\*\shpinst{\shptxt new}}{\shprslt{\*\do\dptxbx{\dptxbxtext new}}}})")
+        << "aoldbnew";
 }
 
 void TestRtfReader::tables_data()

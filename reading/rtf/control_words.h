@@ -34,6 +34,8 @@ enum class Word : uint8_t {
     ShapeInstructions,
     ShapeText,
     ShapeResult,
+    DrawingObject, // Word 95's drawing objects, whose text boxes (\dptxbxtext) are shown
+    DrawingText,
     // Destinations that are skipped (non-text)
     SkipDestination,
     FieldInstruction,
@@ -198,6 +200,8 @@ constexpr WordFamily familyOf(Word word)
     case Word::ShapeInstructions:
     case Word::ShapeText:
     case Word::ShapeResult:
+    case Word::DrawingObject:
+    case Word::DrawingText:
     case Word::SkipDestination:
     case Word::FieldInstruction:
     case Word::NonShapePicture:

@@ -63,7 +63,7 @@ enum class Destination : uint8_t {
     StyleEntry,
     ListTable,        // \listtable, \listoverridetable, \pn: read into ListTable
     ListCapture,      // text of a level or \pn group, captured by ListTable
-    ShapeSkip,        // a shape's instructions: dropped, except its text box (\shptxt)
+    ShapeSkip,        // \shpinst, \do: dropped, except their text boxes (\shptxt, \dptxbxtext)
     FieldInstruction, // \fldinst of a field in the text: kept to compute a missing result
 };
 
@@ -995,8 +995,13 @@ void Reader::applyDestination(Word word)
         return;
     case Word::Shape: m_shapeTextShown = false; return;
     case Word::ShapeInstructions:
+    case Word::DrawingObject:
         setDestination(s.destination == Destination::Text ? Destination::ShapeSkip
                                                           : Destination::Skip);
+        return;
+    case Word::DrawingText:
+        if (s.destination == Destination::ShapeSkip)
+            setDestination(Destination::Text);
         return;
     case Word::ShapeText:
         if (s.destination == Destination::ShapeSkip) {
