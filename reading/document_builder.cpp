@@ -44,6 +44,10 @@ QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringLis
         result.setFontUnderline(true);
     if (format.strike)
         result.setFontStrikeOut(true);
+    if (format.capitals)
+        result.setFontCapitalization(QFont::AllUppercase);
+    else if (format.smallCapitals)
+        result.setFontCapitalization(QFont::SmallCaps);
     if (format.vertical == rtf::CharFormat::Vertical::Super)
         result.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (format.vertical == rtf::CharFormat::Vertical::Sub)

@@ -616,10 +616,11 @@ void TestRichTextView::showsParagraphAndCharacterFormats()
                         "{\\colortbl;\\red128\\green0\\blue0;}"
                         "\\pard\\qc\\li720\\ri360\\fi-360\\sb240\\sa120\\f1\\fs28\\b\\cf1 a\\par"
                         "\\pard\\qj\\sl360\\slmult1\\plain\\i b\\par"
-                        "\\pard\\sl-300\\slmult0\\plain\\ul c{\\super 2}\\strike d\\par}");
+                        "\\pard\\sl-300\\slmult0\\plain\\ul c{\\super 2}\\strike d\\par"
+                        "\\plain{\\caps e}{\\scaps f}}");
     RichTextView view;
     QVERIFY(view.setFileName(path));
-    QCOMPARE(view.Text(), QStringLiteral("a\rb\rc2d\r"));
+    QCOMPARE(view.Text(), QStringLiteral("a\rb\rc2d\ref")); // capitals are drawn, not written
 
     const QTextBlockFormat first = view.document()->findBlock(0).blockFormat();
     QCOMPARE(int(first.alignment() & Qt::AlignHorizontal_Mask), int(Qt::AlignHCenter));
@@ -645,6 +646,8 @@ void TestRichTextView::showsParagraphAndCharacterFormats()
     QVERIFY(shownFormat(view, 4).fontUnderline());
     QCOMPARE(shownFormat(view, 5).verticalAlignment(), QTextCharFormat::AlignSuperScript);
     QVERIFY(shownFormat(view, 6).fontStrikeOut());
+    QCOMPARE(shownFormat(view, 8).fontCapitalization(), QFont::AllUppercase);
+    QCOMPARE(shownFormat(view, 9).fontCapitalization(), QFont::SmallCaps);
 }
 
 void TestRichTextView::keyboardSelectsButNeverEdits()

@@ -40,6 +40,10 @@ QString describe(const rtf::CharFormat& f, const Document& doc)
         d += QLatin1String(" u");
     if (f.strike)
         d += QLatin1String(" s");
+    if (f.capitals)
+        d += QLatin1String(" caps");
+    if (f.smallCapitals)
+        d += QLatin1String(" scaps");
     if (f.vertical == rtf::CharFormat::Vertical::Super)
         d += QLatin1String(" super");
     if (f.vertical == rtf::CharFormat::Vertical::Sub)
@@ -503,6 +507,9 @@ void TestRtfReader::characterFormatting_data()
         << doc(R"(\f1\b\i\ul\fs40 a\plain b)") << "a[Times New Roman 20 b i u]b[Arial 12]";
     QTest::newRow("a zero parameter switches off")
         << doc(R"(\b\i\strike a\b0\i0\strike0 b)") << "a[Arial 12 b i s]b[Arial 12]";
+    QTest::newRow("capitals and small capitals, each on its own")
+        << doc(R"(\caps a\scaps b\caps0 c\plain d)")
+        << "a[Arial 12 caps]b[Arial 12 caps scaps]c[Arial 12 scaps]d[Arial 12]";
     QTest::newRow("underline spellings and ulnone")
         << doc(R"(\uldb a\ulnone b\ulwave c)") << "a[Arial 12 u]b[Arial 12]c[Arial 12 u]";
     QTest::newRow("pard and sectd keep character formatting")

@@ -79,6 +79,8 @@ enum class Word : uint8_t {
     UnderlineNone,
     Strike,
     Hidden,
+    Capitals,
+    SmallCapitals,
     Super,
     Sub,
     NoSuperSub,
@@ -238,6 +240,8 @@ constexpr WordFamily familyOf(Word word)
     case Word::UnderlineNone:
     case Word::Strike:
     case Word::Hidden:
+    case Word::Capitals:
+    case Word::SmallCapitals:
     case Word::Super:
     case Word::Sub:
     case Word::NoSuperSub:

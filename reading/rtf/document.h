@@ -21,6 +21,10 @@ struct CharFormat {
     bool underline = false;
     bool strike = false;
     bool hidden = false;
+    // \caps and \scaps change only how letters are drawn, capitals first: the text keeps the
+    // case it was written in, for search and copy.
+    bool capitals = false;
+    bool smallCapitals = false;
     Vertical vertical = Vertical::Baseline;
     uint32_t color = kAutoColor;      // 0xRRGGBB, or kAutoColor for the default text colour
     uint32_t background = kAutoColor; // highlight / character shading
@@ -107,7 +111,8 @@ template <> struct std::hash<velmora::rtf::CharFormat> {
     {
         const uint64_t flags = uint64_t(f.bold) | uint64_t(f.italic) << 1 |
                                uint64_t(f.underline) << 2 | uint64_t(f.strike) << 3 |
-                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5;
+                               uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5 |
+                               uint64_t(f.capitals) << 7 | uint64_t(f.smallCapitals) << 8;
         return velmora::rtf::detail::mixHash(uint64_t(f.font) | uint64_t(f.halfPoints) << 16 |
                                                  flags << 32,
                                              uint64_t(f.color) | uint64_t(f.background) << 32);

@@ -1191,6 +1191,8 @@ void Reader::applyCharacter(Word word, const Token& token)
     case Word::UnderlineNone: f.underline = false; return;
     case Word::Strike: f.strike = on; return;
     case Word::Hidden: f.hidden = on; return;
+    case Word::Capitals: f.capitals = on; return;
+    case Word::SmallCapitals: f.smallCapitals = on; return;
     case Word::Super: f.vertical = CharFormat::Vertical::Super; return;
     case Word::Sub: f.vertical = CharFormat::Vertical::Sub; return;
     case Word::NoSuperSub: f.vertical = CharFormat::Vertical::Baseline; return;
