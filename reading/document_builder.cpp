@@ -127,7 +127,7 @@ void DocumentBuilder::findBlockEnd()
     m_endKind = EndKind::Paragraph;
     m_joinsLines = false;
     if (m_paragraphEnd - m_blockStart < kLongBlock && m_document->blockCount() >= kMostBlocks) {
-        // Whole paragraphs join the block while it stays short, their ends drawn as lines'.
+        // Whole paragraphs join the block while it stays short, their ends drawn as line breaks.
         for (qsizetype next = m_paragraphEnd; next < end;) {
             next = nextParagraphEnd(next + 1);
             if (next - m_blockStart > kLongBlock)

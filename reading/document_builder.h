@@ -28,7 +28,7 @@ public:
     // document's positions are text's, one for one, as long as '\r' is the only character in
     // text that QTextDocument breaks blocks at. A paragraph far longer than prose has is built
     // as several blocks, each breaking where a character of the paragraph was: a line break
-    // (U+2028) or a space; past a million blocks, short paragraphs end in line breaks instead.
+    // (U+2028) or a space; past half a million blocks, short paragraphs end in line breaks.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
