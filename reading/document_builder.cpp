@@ -22,9 +22,9 @@ constexpr qsizetype kLongBlock = 4096;
 constexpr qsizetype kLongestBlock = 65536;
 constexpr QChar kLineBreak = QChar::LineSeparator;
 // A block costs Qt some 150 bytes and 2.5 us however short it is: sixteen million empty
-// paragraphs took 2.4 GB and a minute. Past this many blocks, as many as a book of 128 MB holds
-// at the sample book's density, paragraph ends are drawn as line breaks until a block holds
-// kLongBlock characters.
+// paragraphs took 2.4 GB and a minute. Past this many blocks, more than the 320,000 paragraphs
+// of a 128 MB book as dense as the sample book, paragraph ends are drawn as line breaks until a
+// block holds kLongBlock characters.
 constexpr int kMostBlocks = 1 << 19;
 
 } // namespace
