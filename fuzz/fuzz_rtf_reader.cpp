@@ -1,7 +1,8 @@
 // libFuzzer harness for the RTF reader: any bytes must be read without a crash, a hang or a
 // memory blow-up, and the model must hold together (runs and paragraphs cover the text, every
 // index points into its table), since the view trusts it without checking. The same holds after
-// the run edits the view makes on the model (a new size for a stretch, repaired runs).
+// the edits the view makes on the model (a new size for a stretch, repaired runs, line breaks in
+// endless words).
 //   cmake --preset fuzz && cmake --build --preset fuzz
 //   build-fuzz/bin/fuzz_rtf_reader -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
@@ -89,6 +90,17 @@ void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t 
     checkRuns(doc);
 }
 
+// The view breaks endless words before showing a book; the model must hold together after it.
+void checkEndlessWords(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return;
+    const std::size_t before = doc.text.size();
+    const std::size_t breaks = velmora::rtf::breakEndlessWords(doc, 1 + data[0] % 16);
+    check(doc.text.size() == before + breaks);
+    checkModel(doc, size + breaks);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -98,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (result.ok()) {
         checkModel(result.document, size);
         checkRunEdits(result.document, data, size);
+        checkEndlessWords(result.document, data, size);
     } else {
         check(result.document.text.empty() && !result.message.empty());
     }

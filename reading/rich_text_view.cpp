@@ -42,6 +42,10 @@ constexpr auto kIdleSlice = 8ms;
 // Characters added to the document per building step; about a millisecond's work, so a slice
 // checks its deadline often enough.
 constexpr qsizetype kBuildStep = 64 * 1024;
+// A word longer than this gets a line break after every so many letters: Qt lays a paragraph
+// out whole, and five million letters with no place to break froze the window for 12 s. No
+// word of a language comes near it; base64 pasted as text does.
+constexpr std::size_t kLongestWord = 16384;
 // Where a match brought into sight by Find stands: a third down, with context on both sides.
 constexpr double kMatchDepth = 1.0 / 3;
 
@@ -173,6 +177,7 @@ void RichTextView::loadDocument(rtf::Document document)
 void RichTextView::showDocument(rtf::Document document, std::chrono::milliseconds budget)
 {
     m_model = std::move(document);
+    rtf::breakEndlessWords(m_model, kLongestWord);
     m_text = viewText(m_model.text);
     m_model.text = std::u16string();
     m_folded.clear();

@@ -98,6 +98,7 @@ private slots:
     void longBookIsReadWhileTheWindowRuns();
     void aVeryLongParagraphIsBuiltInBlocks();
     void countlessParagraphsShareBlocks();
+    void endlessWordsGetLineBreaks();
 };
 
 void TestViewLayout::heightsAnswerDepthsAfterEveryEdit()
@@ -167,7 +168,7 @@ void TestViewLayout::aStretchWithNoBreakWrapsAnywhere()
     view.setSelStart(view.TextLength());
     view.viewport()->repaint();
     QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
-    const QTextBlock last = view.document()->findBlockByNumber(1);
+    const QTextBlock last = view.document()->lastBlock();
     view.document()->documentLayout()->blockBoundingRect(last); // lays it out
     QVERIFY(last.layout()->lineCount() > 1);
     for (int i = 1; i < last.layout()->lineCount(); ++i)
@@ -308,6 +309,29 @@ void TestViewLayout::countlessParagraphsShareBlocks()
     QCOMPARE(document.characterAt(view.TextLength() - 3), u'a');
     QCOMPARE(document.characterAt(view.TextLength() - 2), QChar(QChar::LineSeparator));
     QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
+}
+
+// A word of millions of letters (base64 pasted as text) would be laid out whole, which froze the
+// window for 12 s at five million. A line break goes in after every 16,384 letters of such a
+// word; text that breaks lines without spaces (here Chinese) is left as it is.
+void TestViewLayout::endlessWordsGetLineBreaks()
+{
+    constexpr int kLongest = 16384;
+    const QString word(40000, u'x');
+    const QString chinese(20000, u'\u4e2d');
+    RichTextView view;
+    showModel(view, QSize(300, 200),
+              paragraphsOf({QStringLiteral("ab ") + word + QStringLiteral(" cd"), chinese}));
+
+    QCOMPARE(view.TextLength(), 3 + 40000 + 2 + 3 + 1 + 20000);
+    const QString shown = view.Text();
+    QCOMPARE(shown.mid(3, kLongest), word.left(kLongest));
+    QCOMPARE(shown.at(3 + kLongest), QChar(QChar::LineSeparator));
+    QCOMPARE(shown.mid(3 + kLongest + 1, kLongest), word.left(kLongest));
+    QCOMPARE(shown.at(3 + 2 * kLongest + 1), QChar(QChar::LineSeparator));
+    QCOMPARE(shown.right(20000), chinese);
+    QCOMPARE(view.Find(QStringLiteral("cd")), 3 + 40002 + 1);
+    QCOMPARE(view.document()->characterCount(), view.TextLength() + 1);
 }
 
 QTEST_MAIN(TestViewLayout)

@@ -41,6 +41,62 @@ void repairRuns(Document& model, int32_t length)
     model.runs = std::move(runs);
 }
 
+namespace {
+
+// Characters that end a stretch: white space and line ends, and scripts from Thai on, which
+// break lines without spaces.
+bool endsStretch(char16_t c)
+{
+    return c <= u' ' || c == u'\u00A0' || c == Document::kLineBreak || c == u'\u2029' ||
+           c >= u'\u0E00';
+}
+
+} // namespace
+
+std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
+{
+    const std::u16string& text = model.text;
+    std::vector<int32_t> breaks; // each goes before the character at this position
+    std::size_t stretch = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (endsStretch(text[i])) {
+            stretch = 0;
+        } else if (++stretch > maxStretch) {
+            breaks.push_back(static_cast<int32_t>(i));
+            stretch = 1;
+        }
+    }
+    if (breaks.empty())
+        return 0;
+
+    std::u16string broken;
+    broken.reserve(text.size() + breaks.size());
+    std::size_t from = 0;
+    for (const int32_t at : breaks) {
+        broken.append(text, from, static_cast<std::size_t>(at) - from);
+        broken += Document::kLineBreak;
+        from = static_cast<std::size_t>(at);
+    }
+    broken.append(text, from);
+    model.text = std::move(broken);
+    // A break before a stretch's first character belongs to that stretch.
+    const auto moved = [&breaks](int32_t position) {
+        return position +
+               static_cast<int32_t>(std::lower_bound(breaks.begin(), breaks.end(), position) -
+                                    breaks.begin());
+    };
+    const auto shift = [&moved](int32_t& start, int32_t& length) {
+        const int32_t end = moved(start + length);
+        start = moved(start);
+        length = end - start;
+    };
+    for (CharRun& run : model.runs)
+        shift(run.start, run.length);
+    for (Paragraph& paragraph : model.paragraphs)
+        shift(paragraph.start, paragraph.length);
+    return breaks.size();
+}
+
 void resizeRuns(Document& model, int32_t start, int32_t end, uint16_t halfPoints)
 {
     std::vector<CharFormat>& formats = model.charFormats;
