@@ -20,7 +20,7 @@ constexpr double kLineMultipleUnit = 240.0;
 // anyway; past the second, which no paragraph of prose reaches, at its next space.
 constexpr qsizetype kLongBlock = 4096;
 constexpr qsizetype kLongestBlock = 65536;
-constexpr QChar kLineBreak = QChar::LineSeparator;
+constexpr QChar kLineBreak = QChar(rtf::Document::kLineBreak);
 // A block costs Qt some 150 bytes and 2.5 us however short it is: sixteen million empty
 // paragraphs took 2.4 GB and a minute. Past this many blocks, more than the 320,000 paragraphs
 // of a 128 MB book as dense as the sample book, paragraph ends are drawn as line breaks until a
@@ -116,30 +116,40 @@ DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, Q
 
 void DocumentBuilder::findBlockEnd()
 {
-    const qsizetype end = m_text.size();
-    const auto nextParagraphEnd = [&](qsizetype from) {
-        const qsizetype at = m_text.indexOf(QChar(rtf::Document::kParagraphEnd), from);
-        return at < 0 ? end : at;
-    };
     if (m_paragraphEnd < m_position)
         m_paragraphEnd = nextParagraphEnd(m_position);
-    m_stretchEnd = m_paragraphEnd;
+    m_blockEnd = m_paragraphEnd;
     m_endKind = EndKind::Paragraph;
-    m_joinsLines = false;
-    if (m_paragraphEnd - m_blockStart < kLongBlock && m_document->blockCount() >= kMostBlocks) {
-        // Whole paragraphs join the block while it stays short, their ends drawn as line breaks.
-        for (qsizetype next = m_paragraphEnd; next < end;) {
-            next = nextParagraphEnd(next + 1);
-            if (next - m_blockStart > kLongBlock)
-                break;
-            m_stretchEnd = next;
-            m_joinsLines = true;
-        }
-        m_paragraphEnd = m_stretchEnd;
-        return;
+    const qsizetype length = m_paragraphEnd - m_blockStart;
+    if (length < kLongBlock && m_document->blockCount() >= kMostBlocks)
+        joinShortParagraphs();
+    else if (length > kLongBlock)
+        splitLongParagraph();
+}
+
+qsizetype DocumentBuilder::nextParagraphEnd(qsizetype from) const
+{
+    const qsizetype at = m_text.indexOf(QChar(rtf::Document::kParagraphEnd), from);
+    return at < 0 ? m_text.size() : at;
+}
+
+// Whole paragraphs join the block while it stays short, their ends drawn as line breaks.
+void DocumentBuilder::joinShortParagraphs()
+{
+    for (qsizetype next = m_paragraphEnd; next < m_text.size();) {
+        next = nextParagraphEnd(next + 1);
+        if (next - m_blockStart > kLongBlock)
+            break;
+        m_blockEnd = next;
+        m_endKind = EndKind::JoinedParagraphs;
     }
-    if (m_paragraphEnd - m_blockStart <= kLongBlock)
-        return;
+    m_paragraphEnd = m_blockEnd;
+}
+
+// The block ends at the paragraph's first line break past kLongBlock, or its first space past
+// kLongestBlock; the paragraph goes on in the next block.
+void DocumentBuilder::splitLongParagraph()
+{
     const QStringView paragraph = m_text.first(m_paragraphEnd);
     const qsizetype longest = std::min(m_blockStart + kLongestBlock, m_paragraphEnd);
     qsizetype split = paragraph.first(longest).indexOf(kLineBreak, m_blockStart + kLongBlock);
@@ -147,7 +157,7 @@ void DocumentBuilder::findBlockEnd()
         if (paragraph[at] == u' ' || paragraph[at] == kLineBreak)
             split = at;
     if (split >= 0) {
-        m_stretchEnd = split;
+        m_blockEnd = split;
         m_endKind = EndKind::Split;
     }
 }
@@ -232,17 +242,17 @@ bool DocumentBuilder::buildSome(qsizetype characters)
             format = runs[m_run].format;
         }
         const QTextCharFormat& qtFormat = charFormat(format);
-        const qsizetype stretchEnd = std::min(runEnd, m_stretchEnd);
+        const qsizetype stretchEnd = std::min(runEnd, m_blockEnd);
         if (stretchEnd > m_position) {
             // Raw data: the document copies the characters, so no QString is allocated per run.
             QString stretch =
                 QString::fromRawData(m_text.data() + m_position, stretchEnd - m_position);
-            if (m_joinsLines)
+            if (m_endKind == EndKind::JoinedParagraphs)
                 stretch.replace(QChar(rtf::Document::kParagraphEnd), kLineBreak);
             m_cursor.insertText(stretch, qtFormat);
             m_position = stretchEnd;
         }
-        if (m_position == m_stretchEnd && m_position < m_text.size())
+        if (m_position == m_blockEnd && m_position < m_text.size())
             endBlock(qtFormat);
     }
     m_cursor.endEditBlock();

@@ -38,6 +38,9 @@ private:
     const QTextBlockFormat& blockFormatAt(qsizetype position);
     void advanceRun();
     void findBlockEnd();
+    qsizetype nextParagraphEnd(qsizetype from) const;
+    void joinShortParagraphs();
+    void splitLongParagraph();
     void endBlock(const QTextCharFormat& format);
 
     const rtf::Document& m_model;
@@ -48,9 +51,13 @@ private:
     qsizetype m_paragraphEnd = -1; // the next '\r' at or after m_position, or the text's end
     qsizetype m_blockStart = 0;
     // Where the block ends: a paragraph end, or where a very long paragraph splits.
-    qsizetype m_stretchEnd = 0;
-    enum class EndKind : uint8_t { Paragraph, Split } m_endKind = EndKind::Paragraph;
-    bool m_joinsLines = false; // paragraph ends before m_stretchEnd are drawn as line breaks
+    qsizetype m_blockEnd = 0;
+    // JoinedParagraphs: the block holds paragraph ends before m_blockEnd, drawn as line breaks.
+    enum class EndKind : uint8_t {
+        Paragraph,
+        JoinedParagraphs,
+        Split
+    } m_endKind = EndKind::Paragraph;
     std::size_t m_run = 0;
     std::size_t m_paragraph = 0;
     QList<QStringList> m_families; // per font of the model: { name } or {} when it has none

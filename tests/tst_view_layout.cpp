@@ -20,39 +20,37 @@ namespace rtf = velmora::rtf;
 
 namespace {
 
-// count paragraphs of unequal length, so estimated heights are wrong in both directions.
-rtf::Document book(int count)
+// One paragraph for each text, in one run of one format; with lastEnds the last paragraph also
+// ends in '\r'.
+rtf::Document paragraphsOf(const QStringList& texts, bool lastEnds = false)
 {
     rtf::Document model;
     model.fontNames = {"Times New Roman"};
     model.charFormats.emplace_back();
     model.paragraphFormats.emplace_back();
-    for (int i = 0; i < count; ++i) {
-        const auto start = static_cast<int32_t>(model.text.size());
-        QString text = QStringLiteral("Paragrafi %1:").arg(i);
-        for (int word = 0; word < 5 + (i * 37) % 60; ++word)
-            text += word % 7 ? QStringLiteral(" fjalë") : QStringLiteral(" përmendje");
-        model.text += text.toStdU16String() + u'\r';
-        model.paragraphs.push_back({start, static_cast<int32_t>(text.size()), 0});
-    }
-    model.runs.push_back({0, static_cast<int32_t>(model.text.size()), 0});
-    return model;
-}
-
-// One paragraph for each text, in one run of the book's format.
-rtf::Document paragraphsOf(const QStringList& texts)
-{
-    rtf::Document model = book(1);
-    model.text.clear();
-    model.paragraphs.clear();
     for (const QString& text : texts) {
         if (!model.text.empty())
             model.text += u'\r';
         model.paragraphs.push_back({int32_t(model.text.size()), int32_t(text.size()), 0});
         model.text += text.toStdU16String();
     }
+    if (lastEnds && !texts.isEmpty())
+        model.text += u'\r';
     model.runs = {{0, int32_t(model.text.size()), 0}};
     return model;
+}
+
+// count paragraphs of unequal length, so estimated heights are wrong in both directions.
+rtf::Document book(int count)
+{
+    QStringList texts;
+    for (int i = 0; i < count; ++i) {
+        QString text = QStringLiteral("Paragrafi %1:").arg(i);
+        for (int word = 0; word < 5 + (i * 37) % 60; ++word)
+            text += word % 7 ? QStringLiteral(" fjalë") : QStringLiteral(" përmendje");
+        texts.append(text);
+    }
+    return paragraphsOf(texts, true);
 }
 
 ViewLayout& layoutOf(const RichTextView& view)
