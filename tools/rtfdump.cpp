@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -31,6 +32,36 @@ using velmora::rtf::Document;
 constexpr std::size_t kOutputChunkBytes = 1 << 16;
 // UTF-16 units converted at a time: at most three bytes each, so one slice stays near a chunk.
 constexpr std::size_t kTextSliceUnits = kOutputChunkBytes / 3;
+
+// Another program may shorten the file while it is being read: the mapped pages past the new end
+// then raise SIGBUS, as does a page the disk cannot give back. The text read so far is not the
+// file's, so rather than dying of the signal rtfdump says what happened and fails.
+char g_unreadableMessage[1024];
+std::size_t g_unreadableMessageLength = 0;
+
+extern "C" void stopOnUnreadablePage(int)
+{
+    // Only async-signal-safe calls here: the message was formatted before the signal came.
+    [[maybe_unused]] const auto written =
+        write(STDERR_FILENO, g_unreadableMessage, g_unreadableMessageLength);
+    _exit(1);
+}
+
+void failCleanlyIfMappingBreaks(const char* path)
+{
+    const int length =
+        std::snprintf(g_unreadableMessage, sizeof g_unreadableMessage,
+                      "rtfdump: %s: the file changed or failed while being read\n", path);
+    if (length < 0)
+        return;
+    g_unreadableMessageLength =
+        std::min(static_cast<std::size_t>(length), sizeof g_unreadableMessage - 1);
+    g_unreadableMessage[g_unreadableMessageLength - 1] = '\n'; // when a long path was cut short
+    struct sigaction action {};
+    action.sa_handler = stopOnUnreadablePage;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, nullptr);
+}
 
 // The bytes of the file, mapped where the file allows it: a mapping needs no copy, and the pages
 // behind the reader can go back to the system while the document grows (should anything look
@@ -83,6 +114,7 @@ bool FileBytes::open(const char* path, std::string& reason)
     std::fclose(file);
     if (map == MAP_FAILED)
         return readAll(path, reason);
+    failCleanlyIfMappingBreaks(path);
     m_map = map;
     m_size = size;
     return true;
