@@ -9,6 +9,8 @@ the books that once froze the view or filled the memory:
     short-letters.rtf   3 million paragraphs of one letter (18 MB)
     empty.rtf           16 million empty paragraphs (64 MB)
     no-breaks.rtf       one word of 5 million letters: no space or line break at all
+    chinese.rtf         one paragraph of 2 million Chinese characters, a comma or stop every
+                        few dozen, no space
 
     python3 bench/odd_books.py OUTDIR
     build/bin/bench_view OUTDIR/one-paragraph.rtf --stalls   (or --rss)
@@ -26,6 +28,20 @@ WORDS = ["fjal\\'eb", "libri", "hadithi", "profeti", "tha", "nj\\'eb", "dit\\'eb
 
 def words(generator, count):
     return " ".join(generator.choice(WORDS) for _ in range(count))
+
+
+def chinese(generator, count):
+    """Characters of the commonest CJK block as \\u escapes, a comma or full stop after every 8 to
+    40 of them."""
+    text, until_pause = [], generator.randint(8, 40)
+    for _ in range(count):
+        if until_pause == 0:
+            text.append(generator.choice(["\\u65292?", "\\u12290?"]))  # ， 。
+            until_pause = generator.randint(8, 40)
+        else:
+            text.append(f"\\u{generator.randint(0x4E00, 0x9FA5)}?")
+            until_pause -= 1
+    return "".join(text)
 
 
 def write(path, body):
@@ -46,6 +62,7 @@ def main():
     write(out / "empty.rtf", "\\par" * 16_000_000)
     alphabet = string.ascii_letters + string.digits + "+/"
     write(out / "no-breaks.rtf", "".join(generator.choices(alphabet, k=5_000_000)))
+    write(out / "chinese.rtf", "\\uc1 " + chinese(generator, 2_000_000))
 
 
 if __name__ == "__main__":

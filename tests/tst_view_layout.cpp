@@ -316,19 +316,31 @@ void TestViewLayout::endlessWordsGetLineBreaks()
 {
     constexpr int kLongest = 16384;
     const QString word(40000, u'x');
-    const QString chinese(20000, u'\u4e2d');
+    const QString chinese =
+        QStringLiteral("\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u3002")
+            .repeated(2000);
+    const QString rareHanzi = QString::fromUcs4(U"\U00020000").repeated(20000);
     RichTextView view;
-    showModel(view, QSize(300, 200),
-              paragraphsOf({QStringLiteral("ab ") + word + QStringLiteral(" cd"), chinese}));
+    showModel(
+        view, QSize(300, 200),
+        paragraphsOf({QStringLiteral("ab ") + word + QStringLiteral(" cd"), chinese, rareHanzi}));
 
-    QCOMPARE(view.TextLength(), 3 + 40000 + 2 + 3 + 1 + 20000);
     const QString shown = view.Text();
     QCOMPARE(shown.mid(3, kLongest), word.left(kLongest));
     QCOMPARE(shown.at(3 + kLongest), QChar(QChar::LineSeparator));
     QCOMPARE(shown.mid(3 + kLongest + 1, kLongest), word.left(kLongest));
     QCOMPARE(shown.at(3 + 2 * kLongest + 1), QChar(QChar::LineSeparator));
-    QCOMPARE(shown.right(20000), chinese);
     QCOMPARE(view.Find(QStringLiteral("cd")), 3 + 40002 + 1);
+    // Text without spaces breaks after its last full stop before the limit, and never inside
+    // a character written as a surrogate pair.
+    const int chineseStart = 3 + 40002 + 1 + 2 + 1;
+    QCOMPARE(shown.at(chineseStart + 16379), QChar(u'\u3002'));
+    QCOMPARE(shown.at(chineseStart + 16380), QChar(QChar::LineSeparator));
+    const QString hanzi = shown.mid(chineseStart + 20001 + 1);
+    QCOMPARE(hanzi.count(QChar(QChar::LineSeparator)), 40000 / kLongest);
+    QVERIFY(hanzi.indexOf(QStringLiteral("\u2028") + QChar(0xDC00)) < 0);
+    QCOMPARE(QString(hanzi).remove(QChar(QChar::LineSeparator)), rareHanzi);
+    QCOMPARE(view.TextLength(), 3 + 40000 + 2 + 3 + 1 + 20001 + 1 + 40000 + 2);
     QCOMPARE(view.document()->characterCount(), view.TextLength() + 1);
 }
 

@@ -1,6 +1,9 @@
 #include "rtf/document_edit.h"
 
+#include "rtf/scripts.h"
+
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -43,12 +46,43 @@ void repairRuns(Document& model, int32_t length)
 
 namespace {
 
-// Characters that end a stretch: white space and line ends, and scripts from Thai on, which
-// break lines without spaces.
-bool endsStretch(char16_t c)
+bool isWhiteSpace(char16_t c)
 {
     return c <= u' ' || c == u'\u00A0' || c == Document::kLineBreak || c == u'\u2029' ||
-           c >= u'\u0E00';
+           c == u'\u3000';
+}
+
+// Punctuation after which a forced line end reads as a pause rather than a cut: Latin, Arabic
+// and ideographic commas, stops and marks, and the ellipsis.
+constexpr std::u16string_view kClauseEnds =
+    u".,;:!?\u060C\u061F\u2026\u3001\u3002\uFF01\uFF0C\uFF1A\uFF1B\uFF1F";
+
+bool endsClause(char16_t c)
+{
+    return kClauseEnds.find(c) != std::u16string_view::npos;
+}
+
+// A line may not start with the second half of a surrogate pair or a mark drawn on the
+// character before it.
+bool mayStartLine(char16_t c)
+{
+    return scriptClassOf(c) != ScriptClass::Inherited;
+}
+
+// Where to break the stretch [start, last] that is one character too long: after the last
+// clause end near its end, else as late as a line may start, else (a stretch of marks alone)
+// before its last character.
+std::size_t breakBefore(std::u16string_view text, std::size_t start, std::size_t last,
+                        std::size_t maxStretch)
+{
+    const std::size_t nearEnd = last - std::min(maxStretch / 4, last - start - 1);
+    for (std::size_t at = last; at >= nearEnd && at > start; --at)
+        if (endsClause(text[at - 1]) && mayStartLine(text[at]))
+            return at;
+    for (std::size_t at = last; at > start; --at)
+        if (mayStartLine(text[at]))
+            return at;
+    return last;
 }
 
 } // namespace
@@ -57,13 +91,13 @@ std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
 {
     const std::u16string& text = model.text;
     std::vector<int32_t> breaks; // each goes before the character at this position
-    std::size_t stretch = 0;
+    std::size_t stretchStart = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (endsStretch(text[i])) {
-            stretch = 0;
-        } else if (++stretch > maxStretch) {
-            breaks.push_back(static_cast<int32_t>(i));
-            stretch = 1;
+        if (isWhiteSpace(text[i])) {
+            stretchStart = i + 1;
+        } else if (i - stretchStart >= maxStretch) {
+            stretchStart = breakBefore(text, stretchStart, i, maxStretch);
+            breaks.push_back(static_cast<int32_t>(stretchStart));
         }
     }
     if (breaks.empty())

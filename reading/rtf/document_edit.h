@@ -13,10 +13,12 @@ namespace velmora::rtf {
 // Makes the runs ordered, contiguous and covering [0, length), each with a valid format.
 void repairRuns(Document& model, int32_t length);
 
-// Puts a line break (U+2028) after every maxStretch characters of any longer stretch that has no
-// white space and is written in scripts that put spaces between words (all below Thai): no one
-// reads such a stretch (base64 pasted as text, say), but a view would have to lay it out as one
-// word. Runs and paragraphs keep their characters. Returns how many breaks were put.
+// Puts a line break (U+2028) into every stretch of more than maxStretch characters without white
+// space, at most maxStretch apart: no one writes such a stretch on purpose (base64 pasted as text,
+// a novel in Chinese run into one paragraph), and a view would have to lay it out whole. A break
+// goes after punctuation near the limit where there is some, and never before a mark or the
+// second half of a surrogate pair. Runs and paragraphs keep their characters. Returns how many
+// breaks were put.
 std::size_t breakEndlessWords(Document& model, std::size_t maxStretch);
 
 // Gives the characters in [start, end) the size halfPoints, splitting the runs at the ends and
