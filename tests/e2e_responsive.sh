@@ -6,7 +6,9 @@
 #     narrow (250 x 300) and, a few seconds later, given its first size again;
 #  2. on a book ten times as long, after size 20 is picked, at the window's first size;
 #  3. on the sample book written as one paragraph (each \par a \line), after size 20 is picked,
-#     narrowed and given its size again as in 1: Qt lays out a paragraph whole.
+#     narrowed and given its size again as in 1: Qt lays out a paragraph whole;
+#  4. as 3, on half a million Chinese characters in one paragraph without a space, a full stop
+#     every twenty.
 # A program that lays out the whole book at once on its event loop stops answering: the window
 # manager greys the window and offers to kill it. Each run then ends with the exit button and
 # status 0. The size is picked as a user would, from the box's list; the view must then look
@@ -39,6 +41,9 @@ e2e_start_openbox
 
 "$make_book" "$work/Velmora-x10.rtf" --times 10 >/dev/null
 perl -pe 's/\\par(?![a-z])/\\line/g' "$book" >"$work/Velmora-one-paragraph.rtf"
+/usr/bin/python3 -c 'import random, sys; g = random.Random(1); sys.stdout.write("{\\rtf1\\uc1 "
+  + "".join("\\u%d?" % (0x3002 if i % 20 == 0 else g.randint(0x4E00, 0x9FA5))
+            for i in range(1, 500001)) + "\\par}")' >"$work/Velmora-chinese.rtf"
 
 # A piece of the view Rtf1 (twips 2160, 0 on: pixel 144) as the window shows it.
 view_pixels() { x import -window "$1" -crop 250x250+160+20 +repage rgb:- | md5sum; }
@@ -105,6 +110,7 @@ start=$(micros)
 run_case size26-narrow "$book" 14 narrow
 run_case x10-size20 "$work/Velmora-x10.rtf" 8
 run_case one-paragraph-size20-narrow "$work/Velmora-one-paragraph.rtf" 8 narrow
+run_case chinese-size20-narrow "$work/Velmora-chinese.rtf" 8 narrow
 echo "all runs: $(( ($(micros) - start) / 1000 )) ms; screenshots in $out"
-(( failures == 0 )) || fail "$failures of 3 runs stopped answering the window manager"
+(( failures == 0 )) || fail "$failures of 4 runs stopped answering the window manager"
 echo "PASS"
