@@ -42,9 +42,10 @@ constexpr auto kIdleSlice = 8ms;
 // Characters added to the document per building step; about a millisecond's work, so a slice
 // checks its deadline often enough.
 constexpr qsizetype kBuildStep = 64 * 1024;
-// A word longer than this gets a line break after every so many letters: Qt lays a paragraph
-// out whole, and five million letters with no place to break froze the window for 12 s. No
-// word of a language comes near it; base64 pasted as text does.
+// Text without a space for longer than this gets a line break at least this often: Qt lays a
+// paragraph out whole, and five million letters with no place to break froze the window for
+// 12 s. No word of a language comes near it; base64 pasted as text, or Chinese run together
+// into one paragraph, does.
 constexpr std::size_t kLongestWord = 16384;
 // Where a match brought into sight by Find stands: a third down, with context on both sides.
 constexpr double kMatchDepth = 1.0 / 3;

@@ -309,9 +309,9 @@ void TestViewLayout::countlessParagraphsShareBlocks()
     QVERIFY(view.viewport()->rect().contains(view.cursorRect().center()));
 }
 
-// A word of millions of letters (base64 pasted as text) would be laid out whole, which froze the
-// window for 12 s at five million. A line break goes in after every 16,384 letters of such a
-// word; text that breaks lines without spaces (here Chinese) is left as it is.
+// Text of millions of characters without a space (base64 pasted as text, Chinese run together)
+// would be laid out whole, which froze the window for 12 s at five million. A line break goes in
+// at least every 16,384 characters of such a stretch.
 void TestViewLayout::endlessWordsGetLineBreaks()
 {
     constexpr int kLongest = 16384;

@@ -70,13 +70,12 @@ bool mayStartLine(char16_t c)
 }
 
 // Where to break the stretch [start, last] that is one character too long: after the last
-// clause end near its end, else as late as a line may start, else (a stretch of marks alone)
-// before its last character.
-std::size_t breakBefore(std::u16string_view text, std::size_t start, std::size_t last,
-                        std::size_t maxStretch)
+// clause end in its last quarter, else as late as a line may start, else (a stretch of marks
+// alone) before its last character.
+std::size_t breakBefore(std::u16string_view text, std::size_t start, std::size_t last)
 {
-    const std::size_t nearEnd = last - std::min(maxStretch / 4, last - start - 1);
-    for (std::size_t at = last; at >= nearEnd && at > start; --at)
+    const std::size_t nearEnd = last - (last - start) / 4;
+    for (std::size_t at = last; at >= nearEnd; --at)
         if (endsClause(text[at - 1]) && mayStartLine(text[at]))
             return at;
     for (std::size_t at = last; at > start; --at)
@@ -91,14 +90,25 @@ std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
 {
     const std::u16string& text = model.text;
     std::vector<int32_t> breaks; // each goes before the character at this position
-    std::size_t stretchStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isWhiteSpace(text[i])) {
-            stretchStart = i + 1;
-        } else if (i - stretchStart >= maxStretch) {
-            stretchStart = breakBefore(text, stretchStart, i, maxStretch);
-            breaks.push_back(static_cast<int32_t>(stretchStart));
+    if (maxStretch == 0)
+        return 0;
+    // A stretch longer than maxStretch covers a multiple of maxStretch, so only the stretches
+    // through those positions are looked at: of a book of words, a few letters in thousands.
+    std::size_t seenTo = 0; // stretches before this are done
+    for (std::size_t probe = maxStretch; probe < text.size(); probe += maxStretch) {
+        if (probe < seenTo || isWhiteSpace(text[probe]))
+            continue;
+        std::size_t start = probe;
+        while (start > seenTo && !isWhiteSpace(text[start - 1]))
+            --start;
+        std::size_t end = probe;
+        while (end < text.size() && !isWhiteSpace(text[end]))
+            ++end;
+        while (end - start > maxStretch) {
+            start = breakBefore(text, start, start + maxStretch);
+            breaks.push_back(static_cast<int32_t>(start));
         }
+        seenTo = end;
     }
     if (breaks.empty())
         return 0;
