@@ -1,6 +1,6 @@
 #include "code_pages.h"
 
-#include <iconv.h>
+#include "system_code_page.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,16 +28,19 @@ const SingleBytePage* findSingleBytePage(int codePage)
     return nullptr;
 }
 
-// The double-byte pages, with the name iconv knows them by. The Mac pages are read as their
-// Windows relatives, which hold every character the Mac ones do.
+// The double-byte pages, each with the Windows page it is read as and the name iconv knows that
+// page by. The Mac pages are read as their Windows relatives, which hold every character the Mac
+// ones do.
 struct DoubleBytePage {
     int codePage;
+    int readAs;
     const char* iconvName;
 };
 
 constexpr DoubleBytePage kDoubleBytePages[] = {
-    {932, "CP932"},   {936, "CP936"},   {949, "CP949"},   {950, "CP950"},   {1361, "JOHAB"},
-    {10001, "CP932"}, {10002, "CP950"}, {10003, "CP949"}, {10008, "CP936"},
+    {932, 932, "CP932"},   {936, 936, "CP936"},   {949, 949, "CP949"},
+    {950, 950, "CP950"},   {1361, 1361, "JOHAB"}, {10001, 932, "CP932"},
+    {10002, 950, "CP950"}, {10003, 949, "CP949"}, {10008, 936, "CP936"},
 };
 constexpr std::size_t kDoubleBytePageCount = std::size(kDoubleBytePages);
 
@@ -62,24 +65,9 @@ bool isLeadByte(int codePage, uint8_t byte)
 }
 
 // Every character of a double-byte page, indexed by lead byte * 256 + trail byte (lead 0 for
-// the single-byte characters). Built once per page from iconv, so decoding needs no lock and
-// no call into the C library per character.
+// the single-byte characters). Built once per page from the system's converter, so decoding needs
+// no lock and no call into the C library per character.
 using DoubleByteTable = std::array<char16_t, 65536>;
-
-char16_t convertOne(iconv_t cd, const char* bytes, std::size_t count)
-{
-    char in[2] = {bytes[0], count > 1 ? bytes[1] : '\0'};
-    char out[8] = {};
-    char* inPtr = in;
-    char* outPtr = out;
-    std::size_t inLeft = count, outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) || inLeft != 0 ||
-        outLeft != sizeof out - 2)
-        return kReplacement;
-    return static_cast<char16_t>(static_cast<uint8_t>(out[0]) |
-                                 (static_cast<uint8_t>(out[1]) << 8));
-}
 
 std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page)
 {
@@ -87,21 +75,20 @@ std::unique_ptr<DoubleByteTable> buildDoubleByteTable(const DoubleBytePage& page
     table->fill(kReplacement);
     for (unsigned byte = 0; byte < 0x80; ++byte)
         (*table)[byte] = static_cast<char16_t>(byte);
-    iconv_t cd = iconv_open("UTF-16LE", page.iconvName);
-    if (cd == iconv_t(-1))
+    SystemCodePage converter(page.readAs, page.iconvName);
+    if (!converter.available())
         return table; // no converter installed: the characters show as U+FFFD
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
         const char single[1] = {static_cast<char>(lead)};
         if (!isLeadByte(page.codePage, static_cast<uint8_t>(lead))) {
-            (*table)[lead] = convertOne(cd, single, 1);
+            (*table)[lead] = converter.convert(single, 1);
             continue;
         }
         for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
             const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            (*table)[lead << 8 | trail] = convertOne(cd, pair, 2);
+            (*table)[lead << 8 | trail] = converter.convert(pair, 2);
         }
     }
-    iconv_close(cd);
     return table;
 }
 
