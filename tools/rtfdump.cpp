@@ -6,22 +6,22 @@
 // Books near the machine's memory are read too, so the output is converted and written a piece at
 // a time, and the file's bytes are let go of as soon as the reader is done with them.
 
+#include "file_bytes.h"
+
 #include "rtf/code_pages.h"
 #include "rtf/reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -32,130 +32,6 @@ using velmora::rtf::Document;
 constexpr std::size_t kOutputChunkBytes = 1 << 16;
 // UTF-16 units converted at a time: at most three bytes each, so one slice stays near a chunk.
 constexpr std::size_t kTextSliceUnits = kOutputChunkBytes / 3;
-
-// Another program may shorten the file while it is being read: the mapped pages past the new end
-// then raise SIGBUS, as does a page the disk cannot give back. The text read so far is not the
-// file's, so rather than dying of the signal rtfdump says what happened and fails.
-char g_unreadableMessage[1024];
-std::size_t g_unreadableMessageLength = 0;
-
-extern "C" void stopOnUnreadablePage(int)
-{
-    // Only async-signal-safe calls here: the message was formatted before the signal came.
-    [[maybe_unused]] const auto written =
-        write(STDERR_FILENO, g_unreadableMessage, g_unreadableMessageLength);
-    _exit(1);
-}
-
-void failCleanlyIfMappingBreaks(const char* path)
-{
-    const int length =
-        std::snprintf(g_unreadableMessage, sizeof g_unreadableMessage,
-                      "rtfdump: %s: the file changed or failed while being read\n", path);
-    if (length < 0)
-        return;
-    g_unreadableMessageLength =
-        std::min(static_cast<std::size_t>(length), sizeof g_unreadableMessage - 1);
-    g_unreadableMessage[g_unreadableMessageLength - 1] = '\n'; // when a long path was cut short
-    struct sigaction action {};
-    action.sa_handler = stopOnUnreadablePage;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGBUS, &action, nullptr);
-}
-
-// The bytes of the file, mapped where the file allows it: a mapping needs no copy, and the pages
-// behind the reader can go back to the system while the document grows (should anything look
-// there again, a private mapping of an unchanged file reads the same bytes back from the file).
-// Pipes and other unmappable files are read into memory.
-class FileBytes {
-public:
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes() { release(); }
-
-    bool open(const char* path, std::string& reason);
-    std::string_view view() const
-    {
-        return m_map ? std::string_view(static_cast<const char*>(m_map), m_size) : m_copy;
-    }
-    void releaseBefore(std::size_t offset);
-    void release();
-
-private:
-    bool readAll(const char* path, std::string& reason);
-
-    void* m_map = nullptr;
-    std::size_t m_size = 0;
-    std::size_t m_released = 0; // bytes from the start whose pages were given back
-    std::string m_copy;
-};
-
-bool FileBytes::open(const char* path, std::string& reason)
-{
-    struct stat info {};
-    if (stat(path, &info) != 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        reason = "is a directory";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode) || info.st_size == 0)
-        return readAll(path, reason);
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    const auto size = static_cast<std::size_t>(info.st_size);
-    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
-    std::fclose(file);
-    if (map == MAP_FAILED)
-        return readAll(path, reason);
-    failCleanlyIfMappingBreaks(path);
-    m_map = map;
-    m_size = size;
-    return true;
-}
-
-bool FileBytes::readAll(const char* path, std::string& reason)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        reason = "read error";
-        return false;
-    }
-    m_copy = std::move(content).str();
-    return true;
-}
-
-void FileBytes::releaseBefore(std::size_t offset)
-{
-    static const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    const std::size_t end = std::min(offset, m_size) / pageSize * pageSize;
-    if (!m_map || end <= m_released)
-        return;
-    madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
-    m_released = end;
-}
-
-void FileBytes::release()
-{
-    if (m_map)
-        munmap(m_map, m_size);
-    m_map = nullptr;
-    m_size = 0;
-    m_released = 0;
-    std::string().swap(m_copy);
-}
 
 // Collects output and writes it to stdout whenever a chunk's worth is ready.
 class ChunkedOutput {
@@ -282,7 +158,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: rtfdump [--runs] FILE\n");
         return 2;
     }
-    FileBytes bytes;
+#ifdef _WIN32
+    // Text mode would write every line end as CR LF: the output is to be the same bytes as on
+    // other systems.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    velmora::FileBytes bytes;
     std::string reason;
     if (!bytes.open(path, reason)) {
         std::fprintf(stderr, "rtfdump: %s: %s\n", path, reason.c_str());
