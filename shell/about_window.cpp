@@ -9,7 +9,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace velmora {
 
@@ -91,8 +90,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     setAutoFillBackground(true);
     createControls();
 
-    if (const QScreen* target = QGuiApplication::primaryScreen())
-        moveToCentre(*this, kClientSize, target->availableGeometry());
+    centreOnScreen(*this, kClientSize);
 }
 
 void AboutWindow::createControls()

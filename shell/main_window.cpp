@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindow>
@@ -102,8 +101,7 @@ MainWindow::MainWindow(std::chrono::milliseconds splashPause, QWidget* parent)
     connectHandlers();
 
     resize(kClientSize);
-    if (const QScreen* target = QGuiApplication::primaryScreen())
-        moveToCentre(*this, kClientSize, target->availableGeometry());
+    centreOnScreen(*this, kClientSize);
     // The first control in tab order takes the focus when the window first becomes active.
     txtKerkim->setFocus();
 }
