@@ -63,9 +63,12 @@ RED, YELLOW, BLUE, CYAN, WHITE = 9, 11, 12, 14, 15
 # File formats
 
 
-def ico_bytes(images):
-    """An ICO file holding 4-bit images; each image's mask marks its transparent pixels."""
-    count = len(images)
+def ico_bytes(images, pngs=()):
+    """An ICO file holding 4-bit images; each image's mask marks its transparent pixels.
+
+    pngs are (size, PNG bytes) pairs stored as they are, as Windows Vista and later read the
+    large sizes of an icon."""
+    count = len(images) + len(pngs)
     header = struct.pack("<HHH", 0, 1, count)
     bodies = []
     for img in images:
@@ -96,7 +99,10 @@ def ico_bytes(images):
             "<BBBBHHII", img.width % 256, img.height % 256, 16, 0, 1, 4, len(body), offset
         )
         offset += len(body)
-    return header + entries + b"".join(bodies)
+    for size, png in pngs:  # a size of 256 is written as 0
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(png), offset)
+        offset += len(png)
+    return header + entries + b"".join(bodies) + b"".join(png for _, png in pngs)
 
 
 def bmp24_bytes(img):
@@ -1277,10 +1283,18 @@ def main():
     icon_dir = os.path.join(args.out, "icons")
     os.makedirs(icon_dir, exist_ok=True)
     drawn = {img.width: img for img in icons["velmora.ico"]}
+    pngs = {}
     for n in (16, 32, 48, 64, 128, 256):
         img = drawn.get(n) or window_icon_at(n)
-        write(os.path.join(icon_dir, "velmora-%d.png" % n), png_bytes(n, n, img.rgba_rows()))
+        pngs[n] = png_bytes(n, n, img.rgba_rows())
+        write(os.path.join(icon_dir, "velmora-%d.png" % n), pngs[n])
     write(os.path.join(icon_dir, "velmora.svg"), window_icon_at(256, Vector).svg())
+    # The Windows program's icon (Explorer, the taskbar, Apps & features): the window icon's
+    # images, and the large sizes that Explorer's big views ask for.
+    write(
+        os.path.join(icon_dir, "velmora-windows.ico"),
+        ico_bytes(icons["velmora.ico"], [(n, pngs[n]) for n in (128, 256)]),
+    )
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
