@@ -560,11 +560,13 @@ void TestRichTextView::loadFailures_data()
     QTest::addColumn<BookFileError>("error");
     QTest::newRow("a missing file") << "mungon.rtf" << BookFileError::Missing;
     QTest::newRow("a folder") << "dosja.rtf" << BookFileError::Folder;
-    QTest::newRow("a symbolic link that points to itself")
-        << "rreth.rtf" << BookFileError::DanglingLink;
     QTest::newRow("an empty file") << "bosh.rtf" << BookFileError::Empty;
     QTest::newRow("a file that is not RTF") << "tekst.rtf" << BookFileError::NotRtf;
+#ifndef Q_OS_WIN // QFile::link makes a shortcut file on Windows, and there is no /dev
+    QTest::newRow("a symbolic link that points to itself")
+        << "rreth.rtf" << BookFileError::DanglingLink;
     QTest::newRow("a device") << "/dev/zero" << BookFileError::NotPlainFile;
+#endif
 }
 
 void TestRichTextView::loadFailures()

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -60,9 +61,9 @@ void TestWording::bookFailureNamesFileAndReason()
     QFETCH(BookFileError, error);
     QFETCH(QString, message);
     const QString path = QStringLiteral("/libra/Velmora.rtf");
-    // The system's own English detail is never shown.
+    // The system's own English detail is never shown; the path is written as the system writes it.
     QCOMPARE(bookFailureText({error, QStringLiteral("Permission denied")}, path),
-             message.arg(path));
+             message.arg(QDir::toNativeSeparators(path)));
 }
 
 void TestWording::searchPromptsAreExact()

@@ -1,0 +1,16 @@
+# The Windows build's own checks under Wine: the installer and the program as a Windows reader
+# meets them (on an X server of their own), and rtfdump.exe against the Linux rtfdump.
+# VELMORA_LINUX_BUILD names the Linux build whose rtfdump gives the expected bytes.
+set(VELMORA_LINUX_BUILD "" CACHE PATH "The Linux build beside this one, for rtfdump's bytes")
+add_test(NAME windows_e2e_installer
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_installer.sh ${VELMORA_WINDOWS_MSI}
+          ${VELMORA_WINDOWS_ZIP} ${CMAKE_CURRENT_BINARY_DIR})
+set_tests_properties(windows_e2e_installer PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+if(VELMORA_LINUX_BUILD)
+  add_test(NAME windows_rtfdump_bytes
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_rtfdump_bytes.sh ${VELMORA_WINE_RUN}
+            $<TARGET_FILE:rtfdump> ${VELMORA_LINUX_BUILD}/bin/rtfdump
+            ${CMAKE_BINARY_DIR}/book/Velmora.rtf)
+  set_tests_properties(windows_rtfdump_bytes PROPERTIES
+    ENVIRONMENT "${VELMORA_WINE_ENVIRONMENT}" TIMEOUT 120)
+endif()
