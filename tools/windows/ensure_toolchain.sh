@@ -54,7 +54,7 @@ velmora_build_qt_for_windows() {
   work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-qt.XXXXXX")
   # shellcheck disable=SC2064
   trap "rm -rf '$work'" RETURN
-  echo "Building Qt $velmora_qt_version for Windows into $velmora_qt_prefix (once; about 30 minutes)"
+  echo "Building Qt $velmora_qt_version for Windows into $velmora_qt_prefix (once; about 20 minutes)"
   (cd "$work" && apt-get source --download-only -qq qt6-base >/dev/null 2>&1)
   local tarball src
   tarball=$(ls "$work"/qt6-base_"$velmora_qt_version"+*.orig.tar.xz 2>/dev/null) ||
@@ -76,7 +76,7 @@ velmora_build_qt_for_windows() {
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$velmora_qt_prefix" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    "${args[@]}" >"$work/configure.log" ||
+    "${args[@]}" >"$work/configure.log" 2>&1 ||
     { tail -n 40 "$work/configure.log" >&2; return 1; }
   cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" ||
     { grep -B 5 -A 20 -m 3 'error' "$work/build.log" >&2; return 1; }
