@@ -22,7 +22,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-enum class Book {
+enum class BookKind {
     Missing,
     Folder,
     LinkToItself,
@@ -45,7 +45,7 @@ QByteArray readAll(const QString& path)
 
 // Lays the book of the given kind into the folder as "Velmora.rtf"; false when the system
 // refuses (the test then says so).
-bool layOut(Book book, const QString& folder)
+bool layOut(BookKind book, const QString& folder)
 {
     const QString path = QDir(folder).filePath(MainWindow::kBookDocument);
     const auto write = [&](const QByteArray& bytes) {
@@ -53,33 +53,33 @@ bool layOut(Book book, const QString& folder)
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     };
     switch (book) {
-    case Book::Missing: return true;
-    case Book::Folder: return QDir(folder).mkdir(MainWindow::kBookDocument);
-    case Book::LinkToItself: return QFile::link(MainWindow::kBookDocument, path);
-    case Book::DanglingLink: return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
-    case Book::Empty: return write({});
-    case Book::NotRtf: return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
-    case Book::Pipe: return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-    case Book::LinkToEndlessDevice: return QFile::link(QStringLiteral("/dev/zero"), path);
-    case Book::Unreadable:
+    case BookKind::Missing: return true;
+    case BookKind::Folder: return QDir(folder).mkdir(MainWindow::kBookDocument);
+    case BookKind::LinkToItself: return QFile::link(MainWindow::kBookDocument, path);
+    case BookKind::DanglingLink: return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
+    case BookKind::Empty: return write({});
+    case BookKind::NotRtf: return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
+    case BookKind::Pipe: return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case BookKind::LinkToEndlessDevice: return QFile::link(QStringLiteral("/dev/zero"), path);
+    case BookKind::Unreadable:
         return write("{\\rtf1 1}") && QFile::setPermissions(path, QFileDevice::WriteOwner);
-    case Book::HugeSparse: {
+    case BookKind::HugeSparse: {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write("{\\rtf1 ") == 7 &&
                file.resize(qint64(200) * 1024 * 1024);
     }
-    case Book::Truncated: {
+    case BookKind::Truncated: {
         const QByteArray whole = readAll(QStringLiteral(VELMORA_SAMPLE_BOOK));
         return !whole.isEmpty() && write(whole.left(whole.size() / 2));
     }
-    case Book::Big: return QFile::copy(QStringLiteral(VELMORA_BIG_BOOK), path);
+    case BookKind::Big: return QFile::copy(QStringLiteral(VELMORA_BIG_BOOK), path);
     }
     return false;
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(Book)
+Q_DECLARE_METATYPE(BookKind)
 
 class TestStartupBooks : public QObject {
     Q_OBJECT
@@ -136,31 +136,31 @@ TestStartupBooks::Start TestStartupBooks::startIn(const QString& folder)
 
 void TestStartupBooks::failingBookIsNamedWithItsReason_data()
 {
-    QTest::addColumn<Book>("book");
+    QTest::addColumn<BookKind>("book");
     QTest::addColumn<QString>("reason"); // Albanian words the message must hold
 
-    QTest::newRow("no book in the working folder") << Book::Missing << "nuk u gjet";
-    QTest::newRow("a folder named like the book") << Book::Folder << "dosje";
+    QTest::newRow("no book in the working folder") << BookKind::Missing << "nuk u gjet";
+    QTest::newRow("a folder named like the book") << BookKind::Folder << "dosje";
     QTest::newRow("a link to itself, which not even root can read")
-        << Book::LinkToItself << "lidhja simbolike";
-    QTest::newRow("a link to a book that is gone") << Book::DanglingLink << "lidhja simbolike";
-    QTest::newRow("an empty file") << Book::Empty << "zbrazët";
-    QTest::newRow("an archive, not RTF") << Book::NotRtf << "nuk është skedar RTF";
-    QTest::newRow("a pipe no one writes to") << Book::Pipe << "nuk është skedar i zakonshëm";
+        << BookKind::LinkToItself << "lidhja simbolike";
+    QTest::newRow("a link to a book that is gone") << BookKind::DanglingLink << "lidhja simbolike";
+    QTest::newRow("an empty file") << BookKind::Empty << "zbrazët";
+    QTest::newRow("an archive, not RTF") << BookKind::NotRtf << "nuk është skedar RTF";
+    QTest::newRow("a pipe no one writes to") << BookKind::Pipe << "nuk është skedar i zakonshëm";
     QTest::newRow("a link to an endless device")
-        << Book::LinkToEndlessDevice << "nuk është skedar i zakonshëm";
-    QTest::newRow("a file its reader may not read") << Book::Unreadable << "leje";
-    QTest::newRow("200 MB, far beyond any book") << Book::HugeSparse << "tepër i madh";
+        << BookKind::LinkToEndlessDevice << "nuk është skedar i zakonshëm";
+    QTest::newRow("a file its reader may not read") << BookKind::Unreadable << "leje";
+    QTest::newRow("200 MB, far beyond any book") << BookKind::HugeSparse << "tepër i madh";
 }
 
 void TestStartupBooks::failingBookIsNamedWithItsReason()
 {
-    QFETCH(Book, book);
+    QFETCH(BookKind, book);
     QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     QVERIFY(layOut(book, folder.path()));
-    if (book == Book::Unreadable &&
+    if (book == BookKind::Unreadable &&
         QFileInfo(folder.filePath(MainWindow::kBookDocument)).isReadable())
         QSKIP("this user reads files whatever their permissions (root)");
 
@@ -181,17 +181,17 @@ void TestStartupBooks::failingBookIsNamedWithItsReason()
 
 void TestStartupBooks::damagedOrLargeBookIsShown_data()
 {
-    QTest::addColumn<Book>("book");
+    QTest::addColumn<BookKind>("book");
     QTest::addColumn<double>("leastShare"); // of the sample book's text, at least
     QTest::addColumn<double>("mostShare");  // and at most
 
-    QTest::newRow("the sample book cut in half") << Book::Truncated << 0.4 << 0.6;
-    QTest::newRow("a book twenty times the sample") << Book::Big << 15.0 << 25.0;
+    QTest::newRow("the sample book cut in half") << BookKind::Truncated << 0.4 << 0.6;
+    QTest::newRow("a book twenty times the sample") << BookKind::Big << 15.0 << 25.0;
 }
 
 void TestStartupBooks::damagedOrLargeBookIsShown()
 {
-    QFETCH(Book, book);
+    QFETCH(BookKind, book);
     QFETCH(double, leastShare);
     QFETCH(double, mostShare);
     QTemporaryDir folder;
@@ -204,7 +204,7 @@ void TestStartupBooks::damagedOrLargeBookIsShown()
     QVERIFY2(start.messages.isEmpty(), qPrintable(start.messages.join(QLatin1Char('\n'))));
     const double share = double(start.text.size()) / double(m_sampleText.size());
     QVERIFY2(share >= leastShare && share <= mostShare, qPrintable(QString::number(share)));
-    if (book == Book::Truncated) {
+    if (book == BookKind::Truncated) {
         // Every paragraph read before the cut shows as in the whole book.
         const QString whole = start.text.left(start.text.lastIndexOf(QLatin1Char('\r')) + 1);
         QVERIFY(m_sampleText.startsWith(whole));

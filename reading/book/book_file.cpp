@@ -1,5 +1,8 @@
 #include "book_file.h"
 
+#include "book_limits.h"
+#include "rtf/reader.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -31,7 +34,7 @@ BookFileOutcome readBookFile(const QString& path, QByteArray& bytes)
         return {BookFileError::Folder, {}};
     if (!info.isFile())
         return {BookFileError::NotPlainFile, {}};
-    if (info.size() > kMaxBookFileBytes)
+    if (info.size() > limits::kMaxBookFileBytes)
         return {BookFileError::TooLarge, {}};
 
     QFile file(path);
@@ -47,6 +50,11 @@ BookFileOutcome readBookFile(const QString& path, QByteArray& bytes)
     }
     if (bytes.isEmpty())
         return {BookFileError::Empty, {}};
+    if (!rtf::rtfStart(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        bytes.clear();
+        return {BookFileError::NotRtf, {}};
+    }
     return {};
 }
 

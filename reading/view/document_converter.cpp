@@ -1,4 +1,6 @@
-#include "document_builder.h"
+#include "document_converter.h"
+
+#include "book_limits.h"
 
 #include "twips.h"
 
@@ -14,19 +16,11 @@ namespace {
 // \sl with \slmult1 counts in 240ths of a single line.
 constexpr double kLineMultipleUnit = 240.0;
 
-// Qt lays out a paragraph as a whole, in time linear in its length: one of five million
-// characters held the window for three seconds each time it was shown or the width changed.
-// Past the first length a block ends at the paragraph's next line break, where the line ends
-// anyway; past the second, which no paragraph of prose reaches, at its next space.
-constexpr qsizetype kLongBlock = 4096;
-constexpr qsizetype kLongestBlock = 65536;
+using limits::kLongBlock;
+using limits::kLongestBlock;
+using limits::kMostBlocks;
 constexpr QChar kParagraphEnd = QChar(rtf::Document::kParagraphEnd);
 constexpr QChar kLineBreak = QChar(rtf::Document::kLineBreak);
-// A block costs Qt some 150 bytes and 2.5 us however short it is: sixteen million empty
-// paragraphs took 2.4 GB and a minute. Past this many blocks, more than the 320,000 paragraphs
-// of a 128 MB book as dense as the sample book, paragraph ends are drawn as line breaks until a
-// block holds kLongBlock characters.
-constexpr int kMostBlocks = 1 << 19;
 
 } // namespace
 
@@ -99,13 +93,14 @@ QTextBlockFormat toTextBlockFormat(const rtf::ParagraphFormat& format)
     return result;
 }
 
-DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent)
-    : m_model(model), m_text(text), m_document(new QTextDocument(parent)), m_cursor(m_document),
-      m_charFormats(model.charFormats.size()), m_blockFormats(model.paragraphFormats.size())
+DocumentConverter::DocumentConverter(const Book& book, QObject* parent)
+    : m_book(book), m_model(book.formats()), m_document(new QTextDocument(parent)),
+      m_cursor(m_document), m_charFormats(m_model.charFormats.size()),
+      m_blockFormats(m_model.paragraphFormats.size())
 {
     m_document->setUndoRedoEnabled(false);
-    m_families.reserve(static_cast<qsizetype>(model.fontNames.size()));
-    for (const std::string& name : model.fontNames) {
+    m_families.reserve(static_cast<qsizetype>(m_model.fontNames.size()));
+    for (const std::string& name : m_model.fontNames) {
         if (name.empty())
             m_families.append(QStringList());
         else
@@ -115,7 +110,7 @@ DocumentBuilder::DocumentBuilder(const rtf::Document& model, QStringView text, Q
     findBlockEnd();
 }
 
-void DocumentBuilder::findBlockEnd()
+void DocumentConverter::findBlockEnd()
 {
     if (m_paragraphEnd < m_position)
         m_paragraphEnd = nextParagraphEnd(m_position);
@@ -128,16 +123,16 @@ void DocumentBuilder::findBlockEnd()
         splitLongParagraph();
 }
 
-qsizetype DocumentBuilder::nextParagraphEnd(qsizetype from) const
+qsizetype DocumentConverter::nextParagraphEnd(qsizetype from) const
 {
-    const qsizetype at = m_text.indexOf(kParagraphEnd, from);
-    return at < 0 ? m_text.size() : at;
+    const qsizetype at = m_book.indexOf(kParagraphEnd, static_cast<int>(from));
+    return at < 0 ? m_book.length() : at;
 }
 
 // Whole paragraphs join the block while it stays short, their ends drawn as line breaks.
-void DocumentBuilder::joinShortParagraphs()
+void DocumentConverter::joinShortParagraphs()
 {
-    for (qsizetype next = m_paragraphEnd; next < m_text.size();) {
+    for (qsizetype next = m_paragraphEnd; next < m_book.length();) {
         next = nextParagraphEnd(next + 1);
         if (next - m_blockStart > kLongBlock)
             break;
@@ -149,14 +144,17 @@ void DocumentBuilder::joinShortParagraphs()
 
 // The block ends at the paragraph's first line break past kLongBlock, or its first space past
 // kLongestBlock; the paragraph goes on in the next block.
-void DocumentBuilder::splitLongParagraph()
+void DocumentConverter::splitLongParagraph()
 {
-    const QStringView paragraph = m_text.first(m_paragraphEnd);
     const qsizetype longest = std::min(m_blockStart + kLongestBlock, m_paragraphEnd);
-    qsizetype split = paragraph.first(longest).indexOf(kLineBreak, m_blockStart + kLongBlock);
-    for (qsizetype at = longest; split < 0 && at < m_paragraphEnd; ++at)
-        if (paragraph[at] == u' ' || paragraph[at] == kLineBreak)
+    qsizetype split = m_book.indexOf(kLineBreak, static_cast<int>(m_blockStart + kLongBlock));
+    if (split >= longest)
+        split = -1;
+    for (qsizetype at = longest; split < 0 && at < m_paragraphEnd; ++at) {
+        const QChar c = m_book.at(static_cast<int>(at));
+        if (c == u' ' || c == kLineBreak)
             split = at;
+    }
     if (split >= 0) {
         m_blockEnd = split;
         m_endKind = EndKind::Split;
@@ -164,7 +162,7 @@ void DocumentBuilder::splitLongParagraph()
 }
 
 // Ends the block at m_position, whose character the new block's separator stands for.
-void DocumentBuilder::endBlock(const QTextCharFormat& format)
+void DocumentConverter::endBlock(const QTextCharFormat& format)
 {
     ++m_position;
     QTextBlockFormat next = blockFormatAt(m_position);
@@ -181,7 +179,7 @@ void DocumentBuilder::endBlock(const QTextCharFormat& format)
     findBlockEnd();
 }
 
-const QTextCharFormat& DocumentBuilder::charFormat(uint32_t index)
+const QTextCharFormat& DocumentConverter::charFormat(uint32_t index)
 {
     if (index >= m_charFormats.size())
         return m_plainCharFormat;
@@ -196,7 +194,7 @@ const QTextCharFormat& DocumentBuilder::charFormat(uint32_t index)
     return *slot;
 }
 
-const QTextBlockFormat& DocumentBuilder::blockFormatAt(qsizetype position)
+const QTextBlockFormat& DocumentConverter::blockFormatAt(qsizetype position)
 {
     const std::vector<rtf::Paragraph>& paragraphs = m_model.paragraphs;
     while (m_paragraph + 1 < paragraphs.size() && paragraphs[m_paragraph + 1].start <= position)
@@ -212,17 +210,17 @@ const QTextBlockFormat& DocumentBuilder::blockFormatAt(qsizetype position)
     return *slot;
 }
 
-void DocumentBuilder::advanceRun()
+void DocumentConverter::advanceRun()
 {
     const std::vector<rtf::CharRun>& runs = m_model.runs;
     while (m_run < runs.size() && runs[m_run].start + runs[m_run].length <= m_position)
         ++m_run;
 }
 
-bool DocumentBuilder::buildSome(qsizetype characters)
+bool DocumentConverter::buildSome(qsizetype characters)
 {
     const std::vector<rtf::CharRun>& runs = m_model.runs;
-    const qsizetype end = m_text.size();
+    const qsizetype end = m_book.length();
     const qsizetype stop = std::min(end, m_position + std::max<qsizetype>(characters, 1));
     // One edit block: the document reports one change instead of one per insertion.
     m_cursor.beginEditBlock();
@@ -236,7 +234,7 @@ bool DocumentBuilder::buildSome(qsizetype characters)
         advanceRun();
         // The view repairs the model before building, so runs cover the text; a run that
         // does not (any text past the last run) is shown plain rather than dropped.
-        qsizetype runEnd = m_text.size();
+        qsizetype runEnd = m_book.length();
         uint32_t format = UINT32_MAX;
         if (m_run < runs.size() && runs[m_run].start <= m_position) {
             runEnd = runs[m_run].start + runs[m_run].length;
@@ -245,15 +243,14 @@ bool DocumentBuilder::buildSome(qsizetype characters)
         const QTextCharFormat& qtFormat = charFormat(format);
         const qsizetype stretchEnd = std::min(runEnd, m_blockEnd);
         if (stretchEnd > m_position) {
-            // Raw data: the document copies the characters, so no QString is allocated per run.
-            QString stretch =
-                QString::fromRawData(m_text.data() + m_position, stretchEnd - m_position);
+            QString stretch = m_book.text(static_cast<int>(m_position),
+                                          static_cast<int>(stretchEnd - m_position));
             if (m_endKind == EndKind::JoinedParagraphs)
                 stretch.replace(kParagraphEnd, kLineBreak);
             m_cursor.insertText(stretch, qtFormat);
             m_position = stretchEnd;
         }
-        if (m_position == m_blockEnd && m_position < m_text.size())
+        if (m_position == m_blockEnd && m_position < m_book.length())
             endBlock(qtFormat);
     }
     m_cursor.endEditBlock();

@@ -1,8 +1,9 @@
 #pragma once
-// Turns the reader's model into a QTextDocument with undo off, at once or a slice at a time: the
+// Converts the book into a QTextDocument with undo off, at once or a slice at a time: the
 // sample book of a million characters takes about 10 ms, a book ten times longer would hold the
-// window for a tenth of a second, so the view builds that in slices while it is idle.
+// window for a tenth of a second, so the view converts that in slices while it is idle.
 
+#include "book.h"
 #include "rtf/document.h"
 
 #include <QStringList>
@@ -18,17 +19,17 @@ class QTextDocument;
 
 namespace velmora {
 
-class DocumentBuilder {
+class DocumentConverter {
 public:
-    // text is the model's text as the view keeps it (the model's own text may be empty); model
-    // and text must outlive the builder. The document is created as a child of parent.
-    DocumentBuilder(const rtf::Document& model, QStringView text, QObject* parent);
+    // The book must outlive the converter. The document is created as a child of parent.
+    DocumentConverter(const Book& book, QObject* parent);
 
-    // Adds about the next characters of text, in one edit block; true once all of it is in. The
-    // document's positions are text's, one for one, as long as '\r' is the only character in
-    // text that QTextDocument breaks blocks at. A paragraph far longer than prose has is built
-    // as several blocks, each breaking where a character of the paragraph was: a line break
-    // (U+2028) or a space; past half a million blocks, short paragraphs end in line breaks.
+    // Adds about the next characters of the book, in one edit block; true once all of it is
+    // in. The document's positions are the book's, one for one: '\r' is the only character of
+    // the book that QTextDocument breaks blocks at. A paragraph far longer than prose has is
+    // built as several blocks, each breaking where a character of the paragraph was: a line
+    // break (U+2028) or a space; past half a million blocks, short paragraphs end in line
+    // breaks.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
@@ -43,8 +44,8 @@ private:
     void splitLongParagraph();
     void endBlock(const QTextCharFormat& format);
 
-    const rtf::Document& m_model;
-    QStringView m_text;
+    const Book& m_book;
+    const rtf::Document& m_model; // the book's formats
     QTextDocument* m_document;
     QTextCursor m_cursor;
     qsizetype m_position = 0;

@@ -19,7 +19,7 @@ enum class BookFileError {
     NoResources,
     OpenFailed,
     Empty,
-    NotRtf, // read, but the reader found no RTF in it
+    NotRtf, // read, but it does not start as an RTF file does
 };
 
 struct BookFileOutcome {
@@ -28,11 +28,9 @@ struct BookFileOutcome {
     bool ok() const { return error == BookFileError::None; }
 };
 
-// The sample book is under 2 MB; a file a hundred times larger is no book, and its text would
-// no longer fit the 32-bit character positions that every caller counts in.
-inline constexpr qint64 kMaxBookFileBytes = 128 * 1024 * 1024;
-
-// Reads the whole file at path into bytes.
+// Reads the whole file at path into bytes, and checks that they start as an RTF file does (past
+// a byte-order mark and white space, "{\rtf"), so that a file that is no book fails here and
+// not after it has been parsed.
 BookFileOutcome readBookFile(const QString& path, QByteArray& bytes);
 
 } // namespace velmora

@@ -38,12 +38,9 @@ bool copySelection(const RichTextView& view)
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
-    // The view ends paragraphs with '\r'; other programs on this desktop expect line feeds.
-    QString text = view.SelText();
-    text.replace(QChar(u'\r'), QChar(u'\n'));
-    text.replace(QChar(u'\u2028'), QChar(u'\n'));
+    // Plain text only, the same characters that Ctrl+C gives as plain text.
     clipboard->clear();
-    clipboard->setText(text);
+    clipboard->setText(view.selectedPlainText());
     return true;
 }
 

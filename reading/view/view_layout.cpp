@@ -1,5 +1,7 @@
 #include "view_layout.h"
 
+#include "book_limits.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -15,21 +17,14 @@ namespace velmora {
 
 namespace {
 
-// More than a 4K screen shows at the smallest text size; older lines are dropped first and laid
-// out again if they are needed.
-constexpr std::size_t kKeptBlocks = 512;
+using limits::kKeptBlocks;
+using limits::kLongestUnbreakable;
 // Lines break at word ends, so a paragraph fills its lines less than its average character
 // width promises; a tenth is about what Albanian prose loses.
 constexpr double kWrapSlack = 1.1;
 // An exact line height (\sl negative) puts the baseline at four fifths of the line, as word
 // processors do.
 constexpr double kExactBaseline = 0.8;
-
-// Qt breaks a word too long for its line anywhere, but looks for the word's end again on each
-// line, so a stretch of text with no place to break costs time in the square of its length: a
-// word of 100,000 letters held the window for 25 s. No real word comes near this length; a
-// paragraph that holds such a stretch breaks anywhere, which costs time in its length only.
-constexpr qsizetype kLongestUnbreakable = 1000;
 
 bool hasUnbreakableStretch(const QString& text)
 {

@@ -3,15 +3,16 @@
 // the rest of the program knows them (FileName, SelStart, Find, Span, UpTo, ...).
 // Positions are character positions in Text(): every paragraph end is one '\r'.
 //
-// The view keeps the reader's model beside the QTextDocument it shows: font names are answered
-// from the model, exactly as the RTF spells them, whatever face the system draws them with.
-// The document is laid out by ViewLayout, which lays out only what is shown; a long book is
-// built and measured in short slices while the window is idle, so no action waits for the
+// The view is a thin front of the Book, which holds the text and answers every question about
+// it (find, fonts, plain text); the view keeps the selection, scrolls, and shows the book as a
+// QTextDocument laid out by ViewLayout, which lays out only what is shown. A long book is
+// converted and measured in short slices while the window is idle, so no action waits for the
 // whole book.
 
-#include "book_file.h"
+#include "book.h"
+#include "book_limits.h"
+#include "book_loader.h"
 #include "rtf/document.h"
-#include "rtf/reader.h"
 
 #include <QDeadlineTimer>
 #include <QString>
@@ -20,16 +21,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <future>
 #include <memory>
 #include <optional>
-#include <vector>
 
+class QMimeData;
 class QMouseEvent;
 
 namespace velmora {
 
-class DocumentBuilder;
+class DocumentConverter;
 class ViewLayout;
 
 class RichTextView : public QTextEdit {
@@ -49,27 +49,24 @@ public:
     bool setFileName(const QString& path, BookFileOutcome* outcome = nullptr);
     QString fileName() const { return m_fileName; }
 
-    // Shows a model in place of all content, as setFileName does after reading the file.
-    // Runs that leave gaps or overlap are repaired, so any model can be shown.
+    // Shows a parsed document in place of all content, as setFileName does after reading the
+    // file. Runs that leave gaps or overlap are repaired, so any document can be shown.
     void loadDocument(rtf::Document document);
 
+    // The book shown; a book still being read is waited for.
+    const Book& book() const;
+
     // Plain text; paragraph ends are '\r'.
-    QString Text() const
-    {
-        finishReading();
-        return m_text;
-    }
-    int TextLength() const
-    {
-        finishReading();
-        return static_cast<int>(m_text.size());
-    }
+    QString Text() const { return book().text(); }
+    int TextLength() const { return book().length(); }
 
     int SelStart() const;
     void setSelStart(int position); // caret there, nothing selected, brought into view
     int SelLength() const;
     void setSelLength(int length); // selects that many characters from SelStart
     QString SelText() const;       // "" when nothing is selected
+    // The selection as other programs take it: line feeds for paragraph ends and line breaks.
+    QString selectedPlainText() const;
 
     // The one font name of the whole selection (or of the character before the caret when
     // nothing is selected, the first character at the start); nullopt when the selection mixes
@@ -81,7 +78,7 @@ public:
     // every selected character takes that size. Font names and all other attributes stay.
     // Other texts, and a call with nothing selected, change nothing.
     void setSelFontSize(const QString& size);
-    static constexpr int kMaxPoints = 1638; // the largest size word processors offer
+    static constexpr int kMaxPoints = limits::kMaxPoints;
 
     // Plain substring search, letter case ignored. Range: start to end; only start: start to
     // end of text; only end: caret (SelStart) to end; neither: whole text when nothing is
@@ -116,6 +113,11 @@ public:
     int Height() const;
     bool setHeight(int twips); // likewise
 
+    // What Ctrl+C, the primary selection and a drag give other programs: the selection's plain
+    // text as the copy button gives it, and its rich formats (HTML, ODF) made only when a
+    // program asks for them, for a selection short enough to convert at once.
+    QMimeData* createMimeDataFromSelection() const override;
+
 signals:
     // A mouse button released over the view: button 1 left, 2 right, 4 middle; shift as a bit
     // set of 1 Shift, 2 Ctrl, 4 Alt; x and y in twips from the view's top left corner.
@@ -134,45 +136,29 @@ private:
         int length() const { return std::abs(position - anchor); }
     };
 
-    void showDocument(rtf::Document document, std::chrono::milliseconds budget);
-    void showModel();
+    void showBook(Book book, std::chrono::milliseconds budget);
+    void showDocument();
     // Shows a book read on a worker thread, waiting for the worker if it has not finished.
-    void finishReading() const;
-    // A book still being read that another replaces is never shown: its worker is waited for.
-    void abandonReading();
+    void showLoadedBook();
     void select(int anchor, int position);
     Selection selection() const;
     void ensureBuilt(int position);
-    // One step of building the document; the builder goes once the whole book is in.
+    // One step of converting the book; the converter goes once the whole book is in.
     void buildStep(qsizetype characters);
     void buildUntil(QDeadlineTimer deadline);
     void settle(std::chrono::milliseconds budget);
     bool doIdleWork(QDeadlineTimer deadline);
     QRect caretRectAt(int position) const;
     bool isShown(int position) const;
-    const QString& foldedText();
-    std::size_t runIndexAt(int position) const;
-    int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table
-    int fontKeyAt(int position) const;
-    void indexFonts();
 
-    rtf::Document m_model; // its text moves into m_text
-    QString m_text;
-    QString m_folded; // m_text case-folded one unit for one, made by the first Find
+    // Shared with what was copied from it, which other programs may read after another load.
+    std::shared_ptr<const Book> m_book;
+    BookLoader m_loader;
     QString m_fileName;
-    // Per font of the model, the index of the first font with the same name, so that two
-    // entries of a font table with one name count as one font.
-    std::vector<int> m_fontKeys;
-    // Positions where the font name differs from the character before: sizes change the runs
-    // but never these, so they are found once per load.
-    std::vector<int32_t> m_fontChanges;
-    // Builds the rest of a long book while the window is idle; null once the book is built.
-    std::unique_ptr<DocumentBuilder> m_builder;
+    // Converts the rest of a long book while the window is idle; null once the book is in.
+    std::unique_ptr<DocumentConverter> m_converter;
     ViewLayout* m_layout = nullptr; // owned by the document
     QTimer m_idleWork;
-    // A long book being read on a worker thread, and the timer that looks for its end.
-    std::future<rtf::ReadResult> m_reading;
-    QTimer m_readingDone;
     bool m_keepingPlace = false; // the scroll bar follows heights above the view, not the reader
 };
 

@@ -1,0 +1,135 @@
+#include "book.h"
+
+#include "book_limits.h"
+#include "rtf/document_edit.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+namespace velmora {
+
+namespace {
+
+// The characters a text view would turn into paragraph or frame breaks of its own are replaced,
+// so that every position stays one character: a line feed or paragraph separator becomes a line
+// break, the two non-characters that Qt uses for frames become U+FFFD.
+void replaceViewBreaks(std::u16string& text)
+{
+    for (char16_t& c : text) {
+        if (c == u'\n' || c == u'\u2029')
+            c = rtf::Document::kLineBreak;
+        else if (c == u'\uFDD0' || c == u'\uFDD1')
+            c = u'\uFFFD';
+    }
+}
+
+bool isWordCharacter(const BookText& text, int at)
+{
+    return at >= 0 && at < text.length() && text.at(at).isLetterOrNumber();
+}
+
+} // namespace
+
+Book::Book(rtf::Document parsed) : m_formats(std::move(parsed))
+{
+    rtf::breakEndlessWords(m_formats, limits::kLongestWord);
+    replaceViewBreaks(m_formats.text);
+    m_text = BookText(m_formats.text);
+    // Swapped, not assigned: an assigned empty string would keep the capacity.
+    std::u16string().swap(m_formats.text);
+    rtf::repairRuns(m_formats, m_text.length());
+    indexFonts();
+}
+
+QString Book::plainText(int start, int count) const
+{
+    QString text = m_text.mid(start, count);
+    text.replace(QChar(rtf::Document::kParagraphEnd), QChar(u'\n'));
+    text.replace(QChar(rtf::Document::kLineBreak), QChar(u'\n'));
+    return text;
+}
+
+int Book::find(QStringView needle, int from, int before, FindFlags flags) const
+{
+    const bool matchCase = flags.testFlag(FindFlag::MatchCase);
+    const int size = static_cast<int>(needle.size());
+    for (int at = from; (at = m_text.find(needle, at, before, matchCase)) != -1; ++at) {
+        if (!flags.testFlag(FindFlag::WholeWord) ||
+            (!isWordCharacter(m_text, at - 1) && !isWordCharacter(m_text, at + size)))
+            return at;
+    }
+    return -1;
+}
+
+int Book::scanForward(int position, QStringView set, bool stopInSet) const
+{
+    int at = std::clamp(position, 0, length());
+    while (at < length() && set.contains(m_text.at(at)) != stopInSet)
+        ++at;
+    return at;
+}
+
+int Book::scanBackward(int position, QStringView set, bool stopInSet) const
+{
+    int at = std::clamp(position, 0, length());
+    while (at > 0 && set.contains(m_text.at(at - 1)) != stopInSet)
+        --at;
+    return at;
+}
+
+void Book::indexFonts()
+{
+    std::unordered_map<std::string_view, int> firstOf;
+    m_fontKeys.assign(m_formats.fontNames.size(), 0);
+    for (std::size_t i = 0; i < m_formats.fontNames.size(); ++i)
+        m_fontKeys[i] = firstOf.emplace(m_formats.fontNames[i], static_cast<int>(i)).first->second;
+
+    m_fontChanges.clear();
+    int previous = 0;
+    for (std::size_t i = 0; i < m_formats.runs.size(); ++i) {
+        const int key = fontKey(m_formats.runs[i]);
+        if (i > 0 && key != previous)
+            m_fontChanges.push_back(m_formats.runs[i].start);
+        previous = key;
+    }
+    m_fontChanges.shrink_to_fit();
+}
+
+int Book::fontKey(const rtf::CharRun& run) const
+{
+    const uint16_t font = m_formats.charFormats[run.format].font;
+    return font < m_fontKeys.size() ? m_fontKeys[font] : -1;
+}
+
+int Book::fontKeyAt(int position) const
+{
+    const std::vector<rtf::CharRun>& runs = m_formats.runs;
+    const auto after =
+        std::upper_bound(runs.begin(), runs.end(), position,
+                         [](int at, const rtf::CharRun& run) { return at < run.start; });
+    if (after == runs.begin())
+        return runs.empty() ? -1 : fontKey(runs.front());
+    return fontKey(*(after - 1));
+}
+
+std::optional<QString> Book::fontNameOf(int start, int count) const
+{
+    if (isEmpty())
+        return std::nullopt;
+    int at = start;
+    if (count == 0) {
+        at = std::max(start - 1, 0);
+    } else {
+        const auto change = std::upper_bound(m_fontChanges.begin(), m_fontChanges.end(), start);
+        if (change != m_fontChanges.end() && *change < start + count)
+            return std::nullopt;
+    }
+    const int key = fontKeyAt(at);
+    if (key < 0)
+        return QString(""); // a format whose font is missing from the font table
+    const std::string& name = m_formats.fontNames[static_cast<std::size_t>(key)];
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+} // namespace velmora

@@ -1,0 +1,100 @@
+#include "book_loader.h"
+
+#include "book_limits.h"
+#include "rtf/reader.h"
+
+#include <QPromise>
+
+namespace velmora {
+
+namespace {
+
+Book parse(const QByteArray& bytes)
+{
+    return Book(
+        rtf::readRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+            .document);
+}
+
+} // namespace
+
+BookLoader::BookLoader(QObject* parent) : QObject(parent)
+{
+    connect(&m_watcher, &QFutureWatcher<void>::finished, this, [this] {
+        if (isReading())
+            emit bookReady();
+    });
+}
+
+BookLoader::~BookLoader()
+{
+    dropReading();
+}
+
+BookFileOutcome BookLoader::load(const QString& path)
+{
+    QByteArray bytes;
+    const BookFileOutcome outcome = readBookFile(path, bytes);
+    if (!outcome.ok())
+        return outcome;
+    discard();
+    if (bytes.size() < limits::kReadInBackgroundBytes) {
+        m_ready.emplace(parse(bytes));
+        return outcome;
+    }
+    QPromise<void> promise;
+    m_reading = promise.future();
+    m_watcher.setFuture(m_reading);
+    m_parsed = std::make_shared<std::optional<Book>>();
+    m_worker = std::thread(
+        [promise = std::move(promise), bytes = std::move(bytes), parsed = m_parsed]() mutable {
+            promise.start();
+            parsed->emplace(parse(bytes));
+            promise.finish();
+        });
+    return outcome;
+}
+
+void BookLoader::discard()
+{
+    dropReading();
+    m_ready.reset();
+}
+
+void BookLoader::dropReading()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_parsed.reset();
+    m_reading = QFuture<void>();
+    m_watcher.setFuture(m_reading);
+}
+
+void BookLoader::waitForWorker() const
+{
+    QFuture<void>(m_reading).waitForFinished();
+}
+
+std::optional<Book> BookLoader::takeBook()
+{
+    if (isReading()) {
+        waitForWorker();
+        m_ready = std::move(*m_parsed);
+        dropReading();
+    }
+    std::optional<Book> book = std::move(m_ready);
+    m_ready.reset();
+    return book;
+}
+
+const Book* BookLoader::peekBook() const
+{
+    if (m_ready)
+        return &*m_ready;
+    if (!isReading())
+        return nullptr;
+    waitForWorker();
+    return &**m_parsed;
+}
+
+} // namespace velmora

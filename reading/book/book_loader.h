@@ -1,0 +1,56 @@
+#pragma once
+// Loading the book: the file is read and checked at once, so that a failure is known when the
+// load is asked for; a large book is parsed on a worker thread while the window goes on, and
+// handed back through bookReady, no polling. Whatever needs the book before then waits for it.
+
+#include "book.h"
+#include "book_file.h"
+
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace velmora {
+
+class BookLoader : public QObject {
+    Q_OBJECT
+public:
+    explicit BookLoader(QObject* parent = nullptr);
+    // A book still being read is waited for.
+    ~BookLoader() override;
+
+    // Reads the file at path. On failure nothing changes: a book still being read goes on and
+    // is handed back once read. On success a book still being read is dropped unseen, and the
+    // new one is ready at once (a small book) or is parsed on a worker (isReading).
+    BookFileOutcome load(const QString& path);
+    bool isReading() const { return m_parsed != nullptr; }
+    bool hasBook() const { return m_ready.has_value() || isReading(); }
+    // The book read last, once: waits for the worker if it has not finished. Empty when no book
+    // is waiting to be taken.
+    std::optional<Book> takeBook();
+    // The same book without taking it, waiting for the worker likewise; nullptr when none.
+    const Book* peekBook() const;
+    // Drops a book still being read or not yet taken.
+    void discard();
+
+signals:
+    // A book parsed on the worker is ready to take.
+    void bookReady();
+
+private:
+    void dropReading();
+    void waitForWorker() const;
+
+    std::optional<Book> m_ready;
+    // The worker's book, written by the worker before it reports that it has finished.
+    std::shared_ptr<std::optional<Book>> m_parsed;
+    QFuture<void> m_reading;
+    QFutureWatcher<void> m_watcher;
+    std::thread m_worker;
+};
+
+} // namespace velmora
