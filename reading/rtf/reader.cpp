@@ -3,6 +3,7 @@
 #include "code_pages.h"
 #include "control_words.h"
 #include "fields.h"
+#include "format_tables.h"
 #include "lists.h"
 #include "parser_state.h"
 #include "scripts.h"
@@ -31,12 +32,6 @@ namespace velmora::rtf {
 
 namespace {
 
-// Word lists each font once per charset variant and stays in the hundreds; more than this is a
-// broken or hostile file, and further font numbers share the first font's slot, so the table
-// cannot grow with the file.
-constexpr std::size_t kMaxFonts = 4096;
-// The colour table: \cfN takes a 16-bit index in every writer; entries past it are never used.
-constexpr std::size_t kMaxColors = 0x10000;
 // How far after a footnote mark (\chftn) the reader looks for the note's group to learn whether
 // it is an endnote (\ftnalt): Word writes "\chftn}{\footnote\ftnalt" or "\chftn {\footnote".
 constexpr int kFootnotePeekTokens = 8;
@@ -53,186 +48,6 @@ constexpr std::size_t kProgressStep = 1 << 20;
 constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
-
-struct FontSlot {
-    std::u16string name;
-    int charsetPage = 0;  // from \fcharset; 0: none given
-    int explicitPage = 0; // from \cpg
-    int codePage = 0;     // resolved when the entry ends; 0: the document's
-    bool hasCharset = false;
-    bool defined = false;
-
-    // The page the name itself is written in: names of symbol fonts are plain ANSI.
-    int namePage(int documentPage) const
-    {
-        const int page = explicitPage ? explicitPage : charsetPage;
-        return page == 0 || page > kMaxCodePage ? documentPage : page;
-    }
-
-    void finish()
-    {
-        defined = true;
-        const auto notSpace = [](char16_t c) { return c != u' ' && c != u'\t'; };
-        name.erase(name.begin(), std::find_if(name.begin(), name.end(), notSpace));
-        name.erase(std::find_if(name.rbegin(), name.rend(), notSpace).base(), name.end());
-        if (charsetPage == kSymbolPrivatePage || (!hasCharset && isSymbolFontName(name)))
-            codePage = symbolFontPage(name);
-        else
-            codePage = explicitPage ? explicitPage : charsetPage;
-    }
-};
-
-// Font numbers take slots in the order the file first uses them, defined in the table or not,
-// so character formats refer to a dense list whatever numbers the file picks.
-struct FontTable {
-    // Writers number their fonts from 0, and LibreOffice names a font before every run: the
-    // small numbers are looked up in an array, the rest in a map.
-    static constexpr int32_t kDirectNumbers = 256;
-    static constexpr uint16_t kNoSlot = UINT16_MAX;
-
-    std::vector<FontSlot> slots;
-    std::array<uint16_t, kDirectNumbers> slotBySmallNumber = [] {
-        std::array<uint16_t, kDirectNumbers> none{};
-        none.fill(kNoSlot);
-        return none;
-    }();
-    std::unordered_map<int32_t, uint16_t> slotByNumber;
-    int32_t defaultNumber = 0; // \deff
-    bool entryOpen = false;    // an entry is being read, into slots[entrySlot]
-    uint16_t entrySlot = 0;
-
-    uint16_t findSlot(int32_t number) const
-    {
-        if (number >= 0 && number < kDirectNumbers)
-            return slotBySmallNumber[std::size_t(number)];
-        const auto it = slotByNumber.find(number);
-        return it == slotByNumber.end() ? kNoSlot : it->second;
-    }
-
-    uint16_t slotOf(int32_t number)
-    {
-        if (const uint16_t found = findSlot(number); found != kNoSlot)
-            return found;
-        if (slots.size() >= kMaxFonts)
-            return 0;
-        const auto slot = static_cast<uint16_t>(slots.size());
-        slots.emplace_back();
-        if (number >= 0 && number < kDirectNumbers)
-            slotBySmallNumber[std::size_t(number)] = slot;
-        else
-            slotByNumber.emplace(number, slot);
-        return slot;
-    }
-
-    FontSlot& entry() { return slots[entrySlot]; }
-
-    void beginEntry(int32_t number)
-    {
-        entryOpen = true;
-        entrySlot = slotOf(number);
-        slots[entrySlot] = FontSlot{};
-    }
-
-    // Returns whether an entry was open.
-    bool finishEntry()
-    {
-        if (!entryOpen)
-            return false;
-        entryOpen = false;
-        entry().finish();
-        return true;
-    }
-
-    // The names in slot order; fonts that the table never defined take the default font's name.
-    std::vector<std::string> names() const
-    {
-        std::u16string fallback;
-        if (const uint16_t slot = findSlot(defaultNumber); slot != kNoSlot)
-            fallback = slots[slot].name;
-        std::vector<std::string> out;
-        out.reserve(slots.size());
-        for (const FontSlot& slot : slots) {
-            std::string name;
-            appendUtf8(name, slot.defined ? slot.name : fallback);
-            out.push_back(std::move(name));
-        }
-        if (out.empty())
-            out.emplace_back();
-        return out;
-    }
-};
-
-// The colour table, and the entry being read: one without \red, \green or \blue is the
-// automatic colour.
-struct ColorTable {
-    std::vector<uint32_t> colors;
-    int32_t red = 0, green = 0, blue = 0;
-    bool set = false;
-
-    void apply(Word word, int32_t value)
-    {
-        const int32_t v = std::clamp(value, 0, 255);
-        if (word == Word::Red)
-            red = v, set = true;
-        else if (word == Word::Green)
-            green = v, set = true;
-        else if (word == Word::Blue)
-            blue = v, set = true;
-    }
-
-    void finishEntry()
-    {
-        if (colors.size() < kMaxColors)
-            colors.push_back(set ? uint32_t(red << 16 | green << 8 | blue)
-                                 : CharFormat::kAutoColor);
-        red = green = blue = 0;
-        set = false;
-    }
-
-    // \cfN, \cbN, \highlightN: index 0 and indices past the table are the automatic colour.
-    uint32_t colorAt(int32_t index) const
-    {
-        if (index > 0 && static_cast<std::size_t>(index) < colors.size())
-            return colors[static_cast<std::size_t>(index)];
-        return CharFormat::kAutoColor;
-    }
-};
-
-struct Style {
-    CharFormat chr;
-    ParagraphFormat para;
-    ComplexScript complex;
-    LogicalIndents logical;
-    ListRef list; // a paragraph style may name the list its paragraphs belong to
-};
-
-// Styles by number, paragraph and character styles apart, and the entry being read: each entry
-// is a group of the style sheet, and its formats are those of that group when it ends.
-struct StyleSheet {
-    std::unordered_map<int32_t, Style> paragraphStyles;
-    std::unordered_map<int32_t, Style> charStyles;
-    int32_t entryNumber = 0;
-    bool entryIsChar = false;
-    bool entryOpen = false;
-    std::size_t entryDepth = 0; // the stack depth of the entry's group
-
-    void beginEntry(std::size_t depth)
-    {
-        entryNumber = 0;
-        entryIsChar = false;
-        entryOpen = true;
-        entryDepth = depth;
-    }
-
-    void finishEntry(const GroupState& s)
-    {
-        if (!entryOpen)
-            return;
-        entryOpen = false;
-        (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para, s.complex,
-                                                                     s.logical, s.list};
-    }
-};
 
 enum class NoteStyle : uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
 
