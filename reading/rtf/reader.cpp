@@ -5,6 +5,7 @@
 #include "fields.h"
 #include "format_tables.h"
 #include "lists.h"
+#include "notes.h"
 #include "parser_state.h"
 #include "scripts.h"
 #include "tokenizer.h"
@@ -32,12 +33,6 @@ namespace velmora::rtf {
 
 namespace {
 
-// How far after a footnote mark (\chftn) the reader looks for the note's group to learn whether
-// it is an endnote (\ftnalt): Word writes "\chftn}{\footnote\ftnalt" or "\chftn {\footnote".
-constexpr int kFootnotePeekTokens = 8;
-// No document has this many notes; the cap keeps every mark within the six bytes of the
-// "\chftn" that asks for it, so a file of nothing but marks cannot multiply into text.
-constexpr int32_t kMaxNoteNumber = 99999;
 // The text grows in steps of this many units, zero-filled once, so that appending needs no
 // per-call resize; the capacity reserved up front (one unit per input byte) is only touched as
 // far as the text really reaches.
@@ -48,70 +43,6 @@ constexpr std::size_t kProgressStep = 1 << 20;
 constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
-
-enum class NoteStyle : uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
-
-struct NoteNumbering {
-    NoteStyle style = NoteStyle::Arabic;
-    int32_t next = 1;
-};
-
-NoteStyle noteStyleOf(std::string_view word)
-{
-    const std::string_view suffix = word.substr(word.size() >= 3 ? word.size() - 3 : 0);
-    if (suffix == "alc")
-        return NoteStyle::LowerAlpha;
-    if (suffix == "auc")
-        return NoteStyle::UpperAlpha;
-    if (suffix == "rlc")
-        return NoteStyle::LowerRoman;
-    if (suffix == "ruc")
-        return NoteStyle::UpperRoman;
-    if (suffix == "chi")
-        return NoteStyle::Chicago;
-    return NoteStyle::Arabic;
-}
-
-// The mark of note number n as Word numbers notes. Letters (to zzz) and Chicago signs (to §§) grow
-// with n, so past a small bound the number is written in digits.
-std::u16string noteMark(NoteStyle style, int32_t n)
-{
-    std::u16string mark;
-    switch (style) {
-    case NoteStyle::LowerAlpha:
-    case NoteStyle::UpperAlpha:
-        if (n <= 26 * 3)
-            appendListNumber(mark, n, style == NoteStyle::LowerAlpha ? LowerLetter : UpperLetter);
-        break;
-    case NoteStyle::LowerRoman: appendListNumber(mark, n, LowerRoman); break;
-    case NoteStyle::UpperRoman: appendListNumber(mark, n, UpperRoman); break;
-    case NoteStyle::Chicago:
-        if (n >= 1 && n <= 8) {
-            static constexpr char16_t kSigns[] = {u'*', u'\u2020', u'\u2021', u'\u00A7'};
-            mark.assign(static_cast<std::size_t>((n - 1) / 4 + 1), kSigns[(n - 1) % 4]);
-        }
-        break;
-    case NoteStyle::Arabic: break;
-    }
-    if (mark.empty())
-        appendListNumber(mark, n, Decimal);
-    return mark;
-}
-
-// Footnotes and endnotes count apart, each in its own style.
-struct NoteCounters {
-    NoteNumbering footnotes;
-    NoteNumbering endnotes;
-
-    std::u16string next(bool endnote)
-    {
-        NoteNumbering& numbering = endnote ? endnotes : footnotes;
-        std::u16string mark = noteMark(numbering.style, numbering.next);
-        if (numbering.next < kMaxNoteNumber)
-            ++numbering.next;
-        return mark;
-    }
-};
 
 // Gives each distinct format one index into the document's list of formats.
 template <typename Format> class FormatIndex {
@@ -810,27 +741,7 @@ void Reader::applyNote(Word word, const Token& token)
 
 void Reader::footnoteMark()
 {
-    // The mark stands just before its note's group, with nothing but braces between; \ftnalt
-    // right after \footnote makes the note an endnote, with its own numbering.
-    Tokenizer ahead = m_tokens;
-    bool inNote = false;
-    bool endnote = false;
-    for (int i = 0; i < kFootnotePeekTokens; ++i) {
-        const Token t = ahead.next();
-        if (!inNote && (t.kind == TokenKind::GroupOpen || t.kind == TokenKind::GroupClose))
-            continue;
-        if (t.kind != TokenKind::ControlWord)
-            break;
-        const Word w = lookupWord(t.text, t.wordKey);
-        if (inNote) {
-            endnote = w == Word::EndnoteAlt;
-            break;
-        }
-        if (w != Word::Footnote)
-            break;
-        inNote = true;
-    }
-    const std::u16string mark = m_notes.next(endnote);
+    const std::u16string mark = m_notes.next(endnoteFollows(m_tokens));
     append(mark.data(), mark.size());
 }
 
