@@ -2,6 +2,7 @@
 
 #include "code_pages.h"
 #include "control_words.h"
+#include "document_writer.h"
 #include "fields.h"
 #include "format_tables.h"
 #include "lists.h"
@@ -26,198 +27,19 @@
 //   onWord hands each family of words to one apply* function.
 // - The tables at the head of the file are read into their own state (FontTable, ColorTable,
 //   StyleSheet), each entry finished at its ';' or the end of its group.
-// - DocumentBuilder writes the model: text, runs of one character format, paragraphs, and every
+// - DocumentWriter writes the model: text, runs of one character format, paragraphs, and every
 //   distinct format once.
 
 namespace velmora::rtf {
 
 namespace {
 
-// The text grows in steps of this many units, zero-filled once, so that appending needs no
-// per-call resize; the capacity reserved up front (one unit per input byte) is only touched as
-// far as the text really reaches.
-constexpr std::size_t kTextStep = 1 << 16;
 // How often a progress callback hears how far reading has got: often enough that a caller can
 // give back the bytes behind the reader while the text grows, seldom enough to cost nothing.
 constexpr std::size_t kProgressStep = 1 << 20;
 constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
-
-// Gives each distinct format one index into the document's list of formats.
-template <typename Format> class FormatIndex {
-public:
-    uint32_t indexOf(const Format& format, std::vector<Format>& formats)
-    {
-        auto [it, inserted] = m_index.try_emplace(format, static_cast<uint32_t>(formats.size()));
-        if (inserted)
-            formats.push_back(format);
-        return it->second;
-    }
-
-private:
-    std::unordered_map<Format, uint32_t> m_index;
-};
-
-// Writes the model: the text, runs of one character format and paragraphs, each format stored
-// once. It knows nothing of RTF; the reader says what to append, in which format.
-class DocumentBuilder {
-public:
-    void reserve(std::size_t units) { m_doc.text.reserve(units); }
-    // The character format may differ from the open run's; saves comparing the whole format for
-    // every piece of text.
-    void formatChanged() { m_formatDirty = true; }
-
-    void append(const char16_t* units, std::size_t count, const CharFormat& format)
-    {
-        beginRun(format);
-        std::copy(units, units + count, textSpace(count));
-        commitText(count);
-    }
-    // The fast path of text: a run of the format, room for count units, and then the units
-    // written there committed.
-    void beginRun(const CharFormat& format)
-    {
-        if (!m_runOpen || m_formatDirty)
-            startRun(format);
-    }
-    char16_t* textSpace(std::size_t count)
-    {
-        if (m_textLength + count > m_doc.text.size())
-            growText(count);
-        return m_doc.text.data() + m_textLength;
-    }
-    void commitText(std::size_t count)
-    {
-        m_textLength += count;
-        m_doc.runs.back().length += static_cast<int32_t>(count);
-    }
-
-    void endParagraph(const ParagraphFormat& para, const CharFormat& format);
-    bool paragraphEmpty() const { return static_cast<int32_t>(m_textLength) <= m_paragraphStart; }
-    // Whether the paragraph just begun follows a paragraph end and holds nothing yet.
-    bool atParagraphEndOnly() const
-    {
-        return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
-               m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
-    }
-    void dropTrailingTab();
-    std::size_t length() const { return m_textLength; }
-    // Drops the text from start on, within the open paragraph.
-    void truncate(std::size_t start);
-    // The last paragraph has no paragraph end; lone surrogates are replaced when \u may have
-    // written any.
-    Document finish(const ParagraphFormat& lastPara, bool surrogatesWritten);
-
-private:
-    void startRun(const CharFormat& format);
-    void growText(std::size_t count)
-    {
-        m_doc.text.resize(m_textLength + std::max(count, kTextStep));
-    }
-    uint32_t paragraphFormatIndex(const ParagraphFormat& p);
-
-    Document m_doc;
-    std::size_t m_textLength = 0; // m_doc.text is zero-filled ahead of this
-    int32_t m_paragraphStart = 0;
-    CharFormat m_runFormat;
-    bool m_runOpen = false;
-    bool m_formatDirty = true;
-    FormatIndex<CharFormat> m_charFormats;
-    FormatIndex<ParagraphFormat> m_paragraphFormats;
-};
-
-void DocumentBuilder::startRun(const CharFormat& format)
-{
-    m_formatDirty = false;
-    if (m_runOpen && format == m_runFormat)
-        return;
-    const uint32_t index = m_charFormats.indexOf(format, m_doc.charFormats);
-    m_runFormat = format;
-    m_runOpen = true;
-    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0) {
-        m_doc.runs.back().format = index; // a run left empty takes the new format
-        return;
-    }
-    m_doc.runs.push_back({static_cast<int32_t>(m_textLength), 0, index});
-}
-
-void DocumentBuilder::endParagraph(const ParagraphFormat& para, const CharFormat& format)
-{
-    const auto end = static_cast<int32_t>(m_textLength);
-    m_doc.paragraphs.push_back(
-        {m_paragraphStart, end - m_paragraphStart, paragraphFormatIndex(para)});
-    const char16_t paragraphEnd = Document::kParagraphEnd;
-    append(&paragraphEnd, 1, format);
-    m_paragraphStart = end + 1;
-}
-
-uint32_t DocumentBuilder::paragraphFormatIndex(const ParagraphFormat& p)
-{
-    if (!m_doc.paragraphs.empty()) {
-        const uint32_t last = m_doc.paragraphs.back().format;
-        if (m_doc.paragraphFormats[last] == p)
-            return last;
-    }
-    return m_paragraphFormats.indexOf(p, m_doc.paragraphFormats);
-}
-
-// Cells end in a tab; the row's last one gives way to the row's paragraph end.
-void DocumentBuilder::dropTrailingTab()
-{
-    if (m_textLength > 0 && m_doc.text[m_textLength - 1] == u'\t' &&
-        static_cast<int32_t>(m_textLength) > m_paragraphStart) {
-        --m_textLength;
-        if (--m_doc.runs.back().length == 0) {
-            m_doc.runs.pop_back();
-            m_runOpen = false;
-        }
-    }
-}
-
-void DocumentBuilder::truncate(std::size_t start)
-{
-    start = std::max(start, static_cast<std::size_t>(m_paragraphStart));
-    if (start >= m_textLength)
-        return;
-    m_textLength = start;
-    const auto end = static_cast<int32_t>(start);
-    while (m_doc.runs.size() > 1 && m_doc.runs.back().start >= end)
-        m_doc.runs.pop_back();
-    if (!m_doc.runs.empty()) {
-        CharRun& last = m_doc.runs.back();
-        last.length = std::max(0, end - last.start);
-        m_runFormat = m_doc.charFormats[last.format];
-        m_runOpen = true;
-    }
-    m_formatDirty = true;
-}
-
-Document DocumentBuilder::finish(const ParagraphFormat& lastPara, bool surrogatesWritten)
-{
-    m_doc.text.resize(m_textLength);
-    m_doc.paragraphs.push_back({m_paragraphStart,
-                                static_cast<int32_t>(m_textLength) - m_paragraphStart,
-                                paragraphFormatIndex(lastPara)});
-    if (!m_doc.runs.empty() && m_doc.runs.back().length == 0)
-        m_doc.runs.pop_back();
-
-    // A \u escape may leave half of a surrogate pair alone; it is not a character.
-    if (surrogatesWritten) {
-        auto& text = m_doc.text;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char16_t c = text[i];
-            if (c < 0xD800 || c > 0xDFFF)
-                continue;
-            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF)
-                ++i;
-            else
-                text[i] = kReplacement;
-        }
-    }
-    return std::move(m_doc);
-}
 
 class Reader {
 public:
@@ -232,7 +54,7 @@ private:
     GroupState& state() { return m_stack.back(); }
     CharFormat& editFormat()
     {
-        m_builder.formatChanged();
+        m_writer.formatChanged();
         m_scriptFormats.dirty = true;
         return m_stack.back().chr;
     }
@@ -284,7 +106,7 @@ private:
         if (scriptFormats().differ)
             appendByScript(units, count);
         else
-            m_builder.append(units, count, state().chr);
+            m_writer.append(units, count, state().chr);
     }
     const ScriptFormats& scriptFormats();
     void appendByScript(const char16_t* units, std::size_t count);
@@ -316,7 +138,7 @@ private:
     StyleSheet m_styles;
     NoteCounters m_notes;
 
-    DocumentBuilder m_builder;
+    DocumentWriter m_writer;
     ScriptFormats m_scriptFormats;
     bool m_lastUnitComplex = false; // the last unit appended took the associated properties
     bool m_listTextInParagraph = false;
@@ -362,7 +184,7 @@ ReadResult Reader::run()
     }
     const std::size_t start = *begin;
     m_tokens.skipBytes(start);
-    m_builder.reserve(m_bytes.size());
+    m_writer.reserve(m_bytes.size());
     m_stack.reserve(64);
 
     bool ended = false;
@@ -397,7 +219,7 @@ ReadResult Reader::run()
     // The last paragraph's format is the one in force at the end.
     const ParagraphFormat last =
         m_stack.empty() ? ParagraphFormat{} : state().logical.resolve(state().para);
-    result.document = m_builder.finish(last, m_surrogateWritten);
+    result.document = m_writer.finish(last, m_surrogateWritten);
     result.document.fontNames = m_fonts.names();
     result.document.colors = std::move(m_colors.colors);
     return result;
@@ -440,7 +262,7 @@ void Reader::openGroup()
 void Reader::closeGroup()
 {
     m_pending.clear();
-    m_builder.formatChanged();
+    m_writer.formatChanged();
     m_scriptFormats.dirty = true;
     m_decoder.reset();
     if (m_deep.depth > 0) {
@@ -552,7 +374,7 @@ void Reader::applyDestination(Word word)
             setDestination(Destination::Skip);
         } else if (m_deep.depth == 0) {
             m_listTextDepth = m_stack.size();
-            m_listTextStart = m_builder.length();
+            m_listTextStart = m_writer.length();
             m_listTextWritten = true;
         }
         m_listTextInParagraph = true;
@@ -810,7 +632,7 @@ void Reader::applyBreak(Word word)
     case Word::Page:
     case Word::Sect:
         // \par\page is one break: the empty paragraph after \par is not ended again.
-        if (!m_builder.paragraphEmpty())
+        if (!m_writer.paragraphEmpty())
             endParagraph();
         return;
     case Word::Line: append(Document::kLineBreak); return;
@@ -822,7 +644,7 @@ void Reader::applyBreak(Word word)
 void Reader::applyTable(Word word)
 {
     // A cell or row whose text ends with its own \par is already separated from the next one.
-    if (m_builder.atParagraphEndOnly())
+    if (m_writer.atParagraphEndOnly())
         return;
     if (word == Word::Cell || word == Word::NestCell) {
         append(u'\t');
@@ -835,7 +657,7 @@ void Reader::applyTable(Word word)
     }
     // The row's end is no paragraph of the list: the label the last cell left pending goes.
     m_labelPending = false;
-    m_builder.dropTrailingTab();
+    m_writer.dropTrailingTab();
     endParagraph();
 }
 
@@ -991,12 +813,12 @@ void Reader::appendText(std::string_view bytes)
         append(m_scratch.data(), m_scratch.size());
         return;
     }
-    m_builder.beginRun(state().chr);
-    char16_t* out = m_builder.textSpace(bytes.size());
+    m_writer.beginRun(state().chr);
+    char16_t* out = m_writer.textSpace(bytes.size());
     const auto& table = *m_page.table;
     for (std::size_t i = 0; i < bytes.size(); ++i)
         out[i] = table[static_cast<unsigned char>(bytes[i])];
-    m_builder.commitText(bytes.size());
+    m_writer.commitText(bytes.size());
 }
 
 int Reader::codePage()
@@ -1027,9 +849,8 @@ void Reader::endParagraph()
     // The paragraph mark is neutral: it takes the format of the run's direction.
     const bool complexMark = scriptFormats().differ && s.complex.rightToLeftRun;
     if (scriptFormats().differ)
-        m_builder.formatChanged();
-    m_builder.endParagraph(s.logical.resolve(s.para),
-                           complexMark ? m_scriptFormats.complex : s.chr);
+        m_writer.formatChanged();
+    m_writer.endParagraph(s.logical.resolve(s.para), complexMark ? m_scriptFormats.complex : s.chr);
     m_listTextInParagraph = false;
 }
 
@@ -1073,12 +894,12 @@ void Reader::listLabel()
     if (!m_lists.nextLabel(list, m_label))
         return;
     if (m_listTextWritten)
-        m_builder.truncate(m_listTextStart);
+        m_writer.truncate(m_listTextStart);
     m_listTextWritten = false;
     // Text may come before the paragraph's \listtext (Google Docs writes spaces there): the
     // label already stands, so that \listtext is not shown as well.
     m_listTextInParagraph = true;
-    m_builder.append(m_label.data(), m_label.size(), state().chr);
+    m_writer.append(m_label.data(), m_label.size(), state().chr);
 }
 
 // Called as the instruction's group closes, in the field's group.
@@ -1086,14 +907,14 @@ void Reader::endFieldInstruction()
 {
     m_fieldText = symbolFieldText(m_fieldInstruction, m_documentCodePage);
     m_fieldDepth = m_fieldText.empty() ? 0 : m_stack.size() - 1;
-    m_fieldStart = m_builder.length();
+    m_fieldStart = m_writer.length();
 }
 
 // Called as the field's group closes: a result the file wrote stays as it is, as word
 // processors show it until the field is updated; a missing one is computed.
 void Reader::endField()
 {
-    if (m_builder.length() == m_fieldStart)
+    if (m_writer.length() == m_fieldStart)
         append(m_fieldText.data(), m_fieldText.size());
     m_fieldDepth = 0;
 }
@@ -1159,8 +980,8 @@ void Reader::appendByScript(const char16_t* units, std::size_t count)
     const auto flush = [&](std::size_t end) {
         if (end == begin)
             return;
-        m_builder.formatChanged();
-        m_builder.append(units + begin, end - begin, runComplex ? m_scriptFormats.complex : s.chr);
+        m_writer.formatChanged();
+        m_writer.append(units + begin, end - begin, runComplex ? m_scriptFormats.complex : s.chr);
         begin = end;
     };
     for (std::size_t i = 0; i < count; ++i) {
