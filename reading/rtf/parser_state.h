@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace velmora::rtf {
 
@@ -164,6 +165,32 @@ struct TextPage {
         table = &singleByteTable(codePage);
     }
     void forget() { page = -1; }
+};
+
+// A list paragraph's label goes before its first text, or at its end when it has none; the
+// \listtext written in the paragraph stays only when the list cannot be resolved.
+struct ListText {
+    bool labelPending = true; // the paragraph's label is yet to be placed
+    bool inParagraph = false; // the paragraph has its \listtext, \pntext or label: no other shows
+    bool written = false;     // the paragraph's \listtext stands in the text, from start on
+    std::size_t depth = 0;    // the stack depth of an open \listtext group; 0: none
+    std::size_t start = 0;    // where the paragraph's \listtext begins in the text
+    std::u16string label;     // kept between paragraphs, so a label costs no allocation
+};
+
+// A field whose result the file may leave out, as writers do for SYMBOL fields: its
+// instruction, and once read, what it shows if the field group ends with nothing shown.
+struct Field {
+    std::string instruction;
+    std::u16string text;
+    std::size_t depth = 0; // the stack depth of that field's group; 0: none
+    std::size_t start = 0; // the text's length when its instruction ended
+};
+
+// A shape's text box (\shptxt, \dptxbxtext) shows where the shape is anchored; its result
+// (\shprslt), the same text again for programs that draw no shapes, is then left out.
+struct ShapeText {
+    bool shown = false; // the current shape's text box has been shown
 };
 
 } // namespace velmora::rtf

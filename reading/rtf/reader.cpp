@@ -101,7 +101,7 @@ private:
     {
         if (count == 0 || state().chr.hidden)
             return;
-        if (m_labelPending)
+        if (m_listText.labelPending)
             listLabel();
         if (scriptFormats().differ)
             appendByScript(units, count);
@@ -141,22 +141,10 @@ private:
     DocumentWriter m_writer;
     ScriptFormats m_scriptFormats;
     bool m_lastUnitComplex = false; // the last unit appended took the associated properties
-    bool m_listTextInParagraph = false;
-    // A list paragraph's label goes before its first text, or at its end when it has none; the
-    // \listtext written in the paragraph stays only when the list cannot be resolved.
     ListTable m_lists;
-    bool m_labelPending = true;
-    std::size_t m_listTextDepth = 0; // the stack depth of an open \listtext group; 0: none
-    std::size_t m_listTextStart = 0; // where the paragraph's \listtext begins in the text
-    bool m_listTextWritten = false;
-    bool m_shapeTextShown = false; // a text box shown, so the shape's \shprslt copy is not
-    // A field whose result the file may leave out, as writers do for SYMBOL fields: its
-    // instruction, and once read, what it shows if the field group ends with nothing shown.
-    std::string m_fieldInstruction;
-    std::u16string m_fieldText;
-    std::size_t m_fieldDepth = 0; // the stack depth of that field's group; 0: none
-    std::size_t m_fieldStart = 0; // the text's length when its instruction ended
-    std::u16string m_label;
+    ListText m_listText;
+    Field m_field;
+    ShapeText m_shapeText;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
 };
 
@@ -272,15 +260,15 @@ void Reader::closeGroup()
     if (m_stack.size() <= 1)
         return; // a stray '}' inside the root group
     const Destination closing = state().destination;
-    if (m_listTextDepth == m_stack.size())
-        m_listTextDepth = 0;
+    if (m_listText.depth == m_stack.size())
+        m_listText.depth = 0;
     if (closing == Destination::ListCapture &&
         m_stack[m_stack.size() - 2].destination != Destination::ListCapture)
         m_lists.endCapture();
     if (closing == Destination::FieldInstruction &&
         m_stack[m_stack.size() - 2].destination != Destination::FieldInstruction)
         endFieldInstruction();
-    else if (m_fieldDepth == m_stack.size())
+    else if (m_field.depth == m_stack.size())
         endField();
     if (closing == Destination::FontTable)
         finishFontEntry();
@@ -370,14 +358,14 @@ void Reader::applyDestination(Word word)
     case Word::PnText:
         // Word writes the number of a list item both as \listtext and, for old readers, as
         // \pntext; it is shown once.
-        if (s.destination != Destination::Text || m_listTextInParagraph) {
+        if (s.destination != Destination::Text || m_listText.inParagraph) {
             setDestination(Destination::Skip);
         } else if (m_deep.depth == 0) {
-            m_listTextDepth = m_stack.size();
-            m_listTextStart = m_writer.length();
-            m_listTextWritten = true;
+            m_listText.depth = m_stack.size();
+            m_listText.start = m_writer.length();
+            m_listText.written = true;
         }
-        m_listTextInParagraph = true;
+        m_listText.inParagraph = true;
         return;
     case Word::ListTable:
     case Word::ListOverrideTable:
@@ -410,7 +398,7 @@ void Reader::applyDestination(Word word)
                                                           : ListTable::Capture::PnAfter);
         setDestination(Destination::ListCapture);
         return;
-    case Word::Shape: m_shapeTextShown = false; return;
+    case Word::Shape: m_shapeText.shown = false; return;
     case Word::ShapeInstructions:
     case Word::DrawingObject:
         setDestination(s.destination == Destination::Text ? Destination::ShapeSkip
@@ -423,11 +411,11 @@ void Reader::applyDestination(Word word)
     case Word::ShapeText:
         if (s.destination == Destination::ShapeSkip) {
             setDestination(Destination::Text);
-            m_shapeTextShown = true;
+            m_shapeText.shown = true;
         }
         return;
     case Word::ShapeResult:
-        if (m_shapeTextShown)
+        if (m_shapeText.shown)
             setDestination(Destination::Skip);
         return;
     case Word::Upr:
@@ -443,7 +431,7 @@ void Reader::applyDestination(Word word)
     case Word::FieldInstruction:
         if (s.destination == Destination::Text && m_deep.depth == 0) {
             setDestination(Destination::FieldInstruction);
-            m_fieldInstruction.clear();
+            m_field.instruction.clear();
         } else {
             setDestination(Destination::Skip);
         }
@@ -650,13 +638,13 @@ void Reader::applyTable(Word word)
         append(u'\t');
         // Each cell is a paragraph of its own to a word processor: a list numbers every cell, and
         // each cell may bring its own \listtext.
-        m_labelPending = true;
-        m_listTextInParagraph = false;
-        m_listTextWritten = false;
+        m_listText.labelPending = true;
+        m_listText.inParagraph = false;
+        m_listText.written = false;
         return;
     }
     // The row's end is no paragraph of the list: the label the last cell left pending goes.
-    m_labelPending = false;
+    m_listText.labelPending = false;
     m_writer.dropTrailingTab();
     endParagraph();
 }
@@ -774,9 +762,9 @@ void Reader::onText(std::string_view bytes)
         }
         return;
     case Destination::FieldInstruction:
-        if (m_fieldInstruction.size() < kMaxFieldInstruction)
-            m_fieldInstruction.append(
-                bytes.substr(0, kMaxFieldInstruction - m_fieldInstruction.size()));
+        if (m_field.instruction.size() < kMaxFieldInstruction)
+            m_field.instruction.append(
+                bytes.substr(0, kMaxFieldInstruction - m_field.instruction.size()));
         return;
     case Destination::ColorTable:
         for (char c : bytes)
@@ -803,7 +791,7 @@ void Reader::onText(std::string_view bytes)
 
 void Reader::appendText(std::string_view bytes)
 {
-    if (m_labelPending)
+    if (m_listText.labelPending)
         listLabel();
     const int page = codePage();
     m_page.select(page);
@@ -841,17 +829,17 @@ void Reader::endParagraph()
     // A hidden paragraph mark joins its paragraph to the next, as word processors show it.
     if (state().chr.hidden)
         return;
-    if (m_labelPending)
+    if (m_listText.labelPending)
         listLabel();
-    m_listTextWritten = false;
-    m_labelPending = true;
+    m_listText.written = false;
+    m_listText.labelPending = true;
     const GroupState& s = state();
     // The paragraph mark is neutral: it takes the format of the run's direction.
     const bool complexMark = scriptFormats().differ && s.complex.rightToLeftRun;
     if (scriptFormats().differ)
         m_writer.formatChanged();
     m_writer.endParagraph(s.logical.resolve(s.para), complexMark ? m_scriptFormats.complex : s.chr);
-    m_listTextInParagraph = false;
+    m_listText.inParagraph = false;
 }
 
 void Reader::applyList(Word word, const Token& token)
@@ -882,41 +870,41 @@ void Reader::applyListTable(Word word, const Token& token)
 // then gives way to it, since word processors show the computed label.
 void Reader::listLabel()
 {
-    if (m_listTextDepth != 0)
+    if (m_listText.depth != 0)
         return; // the \listtext group's own text
-    m_labelPending = false;
+    m_listText.labelPending = false;
     const ListRef& list = state().list;
     if (list.pn < 0)
         m_lists.paragraphWithoutPn();
     if (list.override == 0 && list.pn < 0)
         return;
-    m_label.clear();
-    if (!m_lists.nextLabel(list, m_label))
+    m_listText.label.clear();
+    if (!m_lists.nextLabel(list, m_listText.label))
         return;
-    if (m_listTextWritten)
-        m_writer.truncate(m_listTextStart);
-    m_listTextWritten = false;
+    if (m_listText.written)
+        m_writer.truncate(m_listText.start);
+    m_listText.written = false;
     // Text may come before the paragraph's \listtext (Google Docs writes spaces there): the
     // label already stands, so that \listtext is not shown as well.
-    m_listTextInParagraph = true;
-    m_writer.append(m_label.data(), m_label.size(), state().chr);
+    m_listText.inParagraph = true;
+    m_writer.append(m_listText.label.data(), m_listText.label.size(), state().chr);
 }
 
 // Called as the instruction's group closes, in the field's group.
 void Reader::endFieldInstruction()
 {
-    m_fieldText = symbolFieldText(m_fieldInstruction, m_documentCodePage);
-    m_fieldDepth = m_fieldText.empty() ? 0 : m_stack.size() - 1;
-    m_fieldStart = m_writer.length();
+    m_field.text = symbolFieldText(m_field.instruction, m_documentCodePage);
+    m_field.depth = m_field.text.empty() ? 0 : m_stack.size() - 1;
+    m_field.start = m_writer.length();
 }
 
 // Called as the field's group closes: a result the file wrote stays as it is, as word
 // processors show it until the field is updated; a missing one is computed.
 void Reader::endField()
 {
-    if (m_writer.length() == m_fieldStart)
-        append(m_fieldText.data(), m_fieldText.size());
-    m_fieldDepth = 0;
+    if (m_writer.length() == m_field.start)
+        append(m_field.text.data(), m_field.text.size());
+    m_field.depth = 0;
 }
 
 // \af, \afs, \ab, \ai and the run's direction; in the text and in style entries alike.
