@@ -146,7 +146,7 @@ void Parser::onWord(const Token& token)
     default: break;
     }
     if (starred && word != Word::CharStyle) {
-        // An ignorable destination that this reader does not know: its content is not text.
+        // An ignorable destination that this parser does not know: its content is not text.
         // (\*\csN opens a character style in the style sheet.)
         setDestination(Destination::Skip);
         return;

@@ -28,7 +28,7 @@ void Parser::applyDestination(Word word)
         return;
     case Word::ListText:
     case Word::PnText:
-        // Word writes the number of a list item both as \listtext and, for old readers, as
+        // Word writes the number of a list item both as \listtext and, for older programs, as
         // \pntext; it is shown once.
         if (s.destination != Destination::Text || m_listText.inParagraph) {
             setDestination(Destination::Skip);

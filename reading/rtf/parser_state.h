@@ -87,7 +87,7 @@ struct GroupState {
     ComplexScript complex;
     LogicalIndents logical;
     Destination destination = Destination::Text;
-    // A \upr group holds the same text twice: an ANSI group for old readers and \*\ud with
+    // A \upr group holds the same text twice: an ANSI group for older programs and \*\ud with
     // Unicode. Its child groups are skipped unless they turn out to be \ud, which then shows in
     // the destination of the \upr group (uprResume).
     bool upr = false;
