@@ -90,7 +90,8 @@ private:
         return slot.codePage ? slot.codePage : m_documentCodePage;
     }
     // Most of a book's text takes this way. Inline, and defined beside onText, its one caller,
-    // which takes it in whole: as a call it cost a twentieth more instructions on a book.
+    // which takes it in whole: as a call it cost the parser 7% more instructions on the sample
+    // book.
     inline void appendText(std::string_view bytes);
     void append(char16_t unit) { append(&unit, 1); }
     void append(const char16_t* units, std::size_t count)
