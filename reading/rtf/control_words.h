@@ -1,5 +1,5 @@
 #pragma once
-// The control words the reader acts on. Every other word is ignored, as RTF readers must.
+// The control words the parser acts on. Every other word is ignored, as every RTF parser must.
 
 #include <array>
 #include <cstdint>
@@ -156,7 +156,7 @@ enum class Word : uint8_t {
     RtlMark,
 };
 
-// What a word acts on. The reader hands each family to one function, so a new word needs a
+// What a word acts on. The parser hands each family to one function, so a new word needs a
 // family here (the compiler warns about a word left out) and a case in that function.
 enum class WordFamily : uint8_t {
     Ignored,     // unknown, or only looked for elsewhere (\ftnalt, right after \footnote)
@@ -325,10 +325,10 @@ constexpr uint64_t packWord(std::string_view word)
     return key;
 }
 
-// The control words this reader knows, in an open-addressing hash table built at compile time.
+// The control words this parser knows, in an open-addressing hash table built at compile time.
 // A word's key (packWord) decides for every word of eight letters or fewer, so most lookups hash
 // once and compare one integer. LibreOffice writes a dozen control words before every few words
-// of text, so this lookup is inlined into the reader's loop.
+// of text, so this lookup is inlined into the parser's loop.
 constexpr std::size_t kWordTableSize = 1024; // a power of two, over four times the number of words
 
 constexpr std::size_t wordSlotFor(uint64_t key, std::size_t length)

@@ -1,6 +1,6 @@
 #pragma once
-// The document model that the RTF reader produces: plain text plus formatting runs.
-// Plain C++ only, so the reader can be fuzzed and benchmarked without Qt.
+// The document model that the RTF parser produces: plain text plus formatting runs.
+// Plain C++ only, so the parser can be fuzzed and benchmarked without Qt.
 
 #include <cstdint>
 #include <functional>

@@ -280,8 +280,8 @@ int32_t ListTable::levelValue(const List& list, std::size_t level) const
 
 bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
 {
-    // \pn numbering counts only where the file has no list table: Word writes both, for old
-    // readers. Without a table, a paragraph's \ls names nothing and its \pn is what counts.
+    // \pn numbering counts only where the file has no list table: Word writes both, for older
+    // programs. Without a table, a paragraph's \ls names nothing and its \pn is what counts.
     const bool numberedTheOldWay = ref.pn >= 0 && m_lists.empty();
     if (ref.override == 0 || numberedTheOldWay)
         return numberedTheOldWay && pnLabel(ref.pn, out);

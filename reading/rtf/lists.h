@@ -112,7 +112,7 @@ private:
     int32_t m_pnCounter = 0;
 };
 
-// \levelnfc values this reader writes out; every other number format shows decimal.
+// \levelnfc values this parser writes out; every other number format shows decimal.
 enum ListNumberFormat : uint8_t {
     Decimal = 0,
     UpperRoman = 1,

@@ -47,7 +47,7 @@ struct ReadResult {
 // - text in symbol fonts (\fcharset2) becomes the Unicode characters the Symbol font draws, the
 //   usual Wingdings bullets as their Unicode look-alikes, anything else Windows' U+F000 + byte.
 // progress, when given, hears now and then (about every megabyte) how many bytes from the start
-// have been read: the reader does not need them again, so a caller reading a file near the
+// have been read: the parser does not need them again, so a caller reading a file near the
 // machine's memory may give their pages back while the text grows.
 using ReadProgress = std::function<void(std::size_t bytesRead)>;
 ReadResult readRtf(std::string_view bytes, const ReadProgress& progress = {});

@@ -1,6 +1,6 @@
 #pragma once
 // The system's converter for one multi-byte code page, asked one character at a time: iconv
-// where the C library has it, MultiByteToWideChar on Windows. The reader asks it only to build
+// where the C library has it, MultiByteToWideChar on Windows. The parser asks it only to build
 // its decoding tables, so its speed does not matter.
 
 #include <cstddef>

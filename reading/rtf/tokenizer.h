@@ -2,7 +2,7 @@
 // Splits RTF bytes into tokens, one at a time (pull API). Knows nothing of destinations or
 // formatting; never allocates.
 //
-// Defined here, inline: the reader's loop takes over a million tokens from a long book, and with
+// Defined here, inline: the parser's loop takes over a million tokens from a long book, and with
 // the tokenizer inlined into it reading costs a sixth fewer instructions.
 
 #include <array>
@@ -172,7 +172,7 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::readControl(std::size_t start)
     const char first = m_bytes[pos];
     if (!byte_class::isLetter(first)) {
         // A broken \'xx (next() reads every whole one) is handed on as the symbol \', which the
-        // reader ignores, so its digits are read as text. A backslash before a line end is an old
+        // parser ignores, so its digits are read as text. A backslash before a line end is an old
         // spelling of \par.
         m_pos = pos + 1;
         return {.kind = TokenKind::ControlSymbol,

@@ -1,0 +1,164 @@
+// Character and paragraph formats, set word by word or taken from a style.
+
+#include "parser.h"
+
+#include <algorithm>
+
+namespace velmora::rtf {
+
+namespace {
+
+// The size RTF gives text whose file names none (\fs24, 12 points).
+constexpr uint16_t kDefaultHalfPoints = 24;
+// \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
+constexpr int32_t kMaxHalfPoints = 3276;
+
+} // namespace
+
+void Parser::plainCharFormat(CharFormat& f)
+{
+    f = CharFormat{};
+    f.font = m_fonts.slotOf(m_fonts.defaultNumber);
+    f.halfPoints = kDefaultHalfPoints;
+}
+
+void Parser::applyDocument(Word word, const Token& token)
+{
+    switch (word) {
+    case Word::Ansi: m_documentCodePage = 1252; return;
+    case Word::Mac: m_documentCodePage = 10000; return;
+    case Word::Pc: m_documentCodePage = 437; return;
+    case Word::Pca: m_documentCodePage = 850; return;
+    case Word::AnsiCodePage:
+        if (token.hasParameter && token.parameter > 0 && token.parameter <= kMaxCodePage)
+            m_documentCodePage = token.parameter;
+        return;
+    case Word::DefaultFont:
+        m_fonts.defaultNumber = token.parameter;
+        editFormat().font = m_fonts.slotOf(m_fonts.defaultNumber);
+        return;
+    default: return;
+    }
+}
+
+void Parser::applyStyle(Word word, const Token& token)
+{
+    if (word == Word::Style) {
+        auto it = m_styles.paragraphStyles.find(token.hasParameter ? token.parameter : 0);
+        if (it != m_styles.paragraphStyles.end()) {
+            state().para = it->second.para;
+            state().logical = it->second.logical;
+            editFormat() = it->second.chr;
+            state().complex = it->second.complex;
+            // A style without a list leaves the paragraph's own \ls alone.
+            if (it->second.list.override != 0) {
+                state().list.override = it->second.list.override;
+                state().list.level = it->second.list.level;
+            }
+        }
+        return;
+    }
+    auto it = m_styles.charStyles.find(token.parameter);
+    if (it != m_styles.charStyles.end()) {
+        editFormat() = it->second.chr;
+        state().complex = it->second.complex;
+    }
+}
+
+void Parser::applyCharacter(Word word, const Token& token)
+{
+    CharFormat& f = editFormat();
+    const bool on = !token.hasParameter || token.parameter != 0;
+    switch (word) {
+    case Word::Plain:
+        plainCharFormat(f);
+        state().complex = {};
+        return;
+    case Word::Font: f.font = m_fonts.slotOf(token.parameter); return;
+    case Word::FontSize:
+        // \fs0 is not a size; keep the one in force.
+        if (token.hasParameter && token.parameter > 0)
+            f.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
+        return;
+    case Word::Bold: f.bold = on; return;
+    case Word::Italic: f.italic = on; return;
+    case Word::Underline: f.underline = on; return;
+    case Word::UnderlineNone: f.underline = false; return;
+    case Word::Strike: f.strike = on; return;
+    case Word::Hidden: f.hidden = on; return;
+    case Word::Capitals: f.capitals = on; return;
+    case Word::SmallCapitals: f.smallCapitals = on; return;
+    case Word::Super: f.vertical = CharFormat::Vertical::Super; return;
+    case Word::Sub: f.vertical = CharFormat::Vertical::Sub; return;
+    case Word::NoSuperSub: f.vertical = CharFormat::Vertical::Baseline; return;
+    case Word::ColorFore: f.color = m_colors.colorAt(token.parameter); return;
+    case Word::Highlight:
+    case Word::ColorBack: f.background = m_colors.colorAt(token.parameter); return;
+    default: applyComplexScript(word, token); return;
+    }
+}
+
+// \af, \afs, \ab, \ai and the run's direction; in the text and in style entries alike.
+void Parser::applyComplexScript(Word word, const Token& token)
+{
+    ComplexScript& c = state().complex;
+    const bool on = !token.hasParameter || token.parameter != 0;
+    switch (word) {
+    case Word::AssocFont: c.font = m_fonts.slotOf(token.parameter); return;
+    case Word::AssocFontSize:
+        if (token.hasParameter && token.parameter > 0)
+            c.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
+        return;
+    case Word::AssocBold: c.bold = on; return;
+    case Word::AssocItalic: c.italic = on; return;
+    case Word::RtlChar: c.rightToLeftRun = true; return;
+    case Word::LtrChar: c.rightToLeftRun = false; return;
+    default: return;
+    }
+}
+
+void Parser::applyParagraph(Word word, const Token& token)
+{
+    ParagraphFormat& p = state().para;
+    const int32_t v = token.hasParameter ? token.parameter : 0;
+    switch (word) {
+    case Word::Pard:
+        p = {};
+        state().logical = {};
+        state().list = {};
+        return;
+    case Word::AlignLeft: p.align = ParagraphFormat::Align::Left; return;
+    case Word::AlignCenter: p.align = ParagraphFormat::Align::Center; return;
+    case Word::AlignRight: p.align = ParagraphFormat::Align::Right; return;
+    case Word::AlignJustify: p.align = ParagraphFormat::Align::Justify; return;
+    case Word::LeftIndent: p.leftIndent = v; return;
+    case Word::RightIndent: p.rightIndent = v; return;
+    case Word::FirstIndent: p.firstLineIndent = v; return;
+    case Word::SpaceBefore: p.spaceBefore = v; return;
+    case Word::SpaceAfter: p.spaceAfter = v; return;
+    case Word::LineSpacing: p.lineSpacing = v; return;
+    case Word::LineMultiple: p.lineMultiple = v != 0; return;
+    default: applyDirection(word, token); return;
+    }
+}
+
+void Parser::applyDirection(Word word, const Token& token)
+{
+    GroupState& s = state();
+    const int32_t v = token.hasParameter ? token.parameter : 0;
+    switch (word) {
+    case Word::RtlPar: s.para.rightToLeft = true; return;
+    case Word::LtrPar: s.para.rightToLeft = false; return;
+    case Word::StartIndent:
+        s.logical.start = v;
+        s.logical.hasStart = true;
+        return;
+    case Word::EndIndent:
+        s.logical.end = v;
+        s.logical.hasEnd = true;
+        return;
+    default: return;
+    }
+}
+
+} // namespace velmora::rtf
