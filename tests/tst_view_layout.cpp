@@ -5,6 +5,8 @@
 #include "rich_text_view.h"
 #include "view_layout.h"
 
+#include "rtf/reader.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -90,6 +92,7 @@ private slots:
     void narrowViewAtLargeSizeLaysOutOnlyWhatItShows();
     void pointsAndPositionsAgree();
     void readersLineStaysWhileHeightsSettle();
+    void measuredHeightsAreLaidOutHeights();
     void newWidthKeepsTheTopLine();
     void scrollBarReachesTheLastLine();
     void aStretchWithNoBreakWrapsAnywhere();
@@ -196,6 +199,36 @@ void TestViewLayout::readersLineStaysWhileHeightsSettle()
     const int depth = depthOf(view, position);
     QTRY_VERIFY_WITH_TIMEOUT(layoutOf(view).allMeasured(), 30000);
     QVERIFY(qAbs(depthOf(view, position) - depth) <= 1);
+}
+
+// Paragraphs out of sight are measured apart from the layout they are drawn with; the two must
+// agree, or the text would move when it comes into sight. The book mixes what changes a line's
+// height: sizes, bold, a right-to-left Arabic paragraph, tabs, exact and minimum spacing, empty
+// paragraphs and a stretch with no place to break.
+void TestViewLayout::measuredHeightsAreLaidOutHeights()
+{
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 Arial;}"
+                     "{\\f2\\fcharset178 Traditional Arabic;}}";
+    for (int i = 0; i < 300; ++i) {
+        rtf += "\\pard\\f1\\fs" + QByteArray::number(20 + i % 40) + "\\b " +
+               QByteArray::number(i) + "\\b0\\par\\pard\\sl-" +
+               QByteArray::number(200 + i % 300) + "\\f0 Fjal\\'eb e gjat\\'eb\\tab e " +
+               QByteArray(i % 11 * 13, 'a') + " qet\\'eb\\par\\pard\\par";
+        if (i % 17 == 0)
+            rtf += "\\pard\\rtlpar\\qr\\f2\\u1576?\\u1587?\\u1605? \\u1575?\\u1604?\\par";
+        if (i % 50 == 0)
+            rtf += "\\pard\\f0 " + QByteArray(3000, 'x') + "\\par";
+    }
+    rtf += "}";
+    RichTextView view;
+    showModel(view, QSize(220, 300),
+              rtf::readRtf(std::string_view(rtf.constData(), std::size_t(rtf.size()))).document);
+    ViewLayout& layout = layoutOf(view);
+    QTRY_VERIFY_WITH_TIMEOUT(layout.allMeasured(), 30000);
+    const double measured = layout.documentSize().height();
+    for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
+        layout.blockBoundingRect(block); // lays each paragraph out, as drawing would
+    QCOMPARE(layout.documentSize().height(), measured);
 }
 
 void TestViewLayout::newWidthKeepsTheTopLine()

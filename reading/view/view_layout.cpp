@@ -90,9 +90,8 @@ double ViewLayout::estimate(const QTextBlock& block) const
            format.bottomMargin();
 }
 
-double ViewLayout::layOutLines(const QTextBlock& block, double top) const
+double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, double top) const
 {
-    QTextLayout* layout = block.layout();
     const QTextBlockFormat format = block.blockFormat();
     QTextOption option = document()->defaultTextOption();
     const Qt::LayoutDirection direction = block.textDirection();
@@ -131,6 +130,18 @@ double ViewLayout::layOutLines(const QTextBlock& block, double top) const
     return format.topMargin() + y + format.bottomMargin();
 }
 
+double ViewLayout::measure(const QTextBlock& block) const
+{
+    // A layout of its own, gone once measured: the block's own layout would stay with the
+    // block, and at a narrow width and a large size the lines of every paragraph of a long book
+    // took hundreds of megabytes. The same text, formats and options give the same lines.
+    const QFont font = document()->defaultFont();
+    QTextLayout scratch(block.text(),
+                        block.length() > 1 ? font : block.charFormat().font().resolve(font));
+    scratch.setFormats(block.textFormats());
+    return layOutLines(&scratch, block, 0);
+}
+
 QTextLayout* ViewLayout::layOut(const QTextBlock& block, std::size_t index) const
 {
     const double top = m_margin + m_heights.top(index);
@@ -139,7 +150,7 @@ QTextLayout* ViewLayout::layOut(const QTextBlock& block, std::size_t index) cons
         layout->setPosition(QPointF(m_margin, top + block.blockFormat().topMargin()));
         return layout;
     }
-    const double height = layOutLines(block, top);
+    const double height = layOutLines(layout, block, top);
     if (height != m_heights.height(index)) {
         m_heights.set(index, height);
         sizeChanged();
@@ -277,9 +288,7 @@ bool ViewLayout::measureSome(QDeadlineTimer deadline)
         const std::size_t index = m_nextToMeasure++;
         if (m_state[index] != State::Estimated)
             continue;
-        const QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
-        const double height = layOutLines(block, 0);
-        block.layout()->clearLayout();
+        const double height = measure(document()->findBlockByNumber(static_cast<int>(index)));
         m_state[index] = State::Measured;
         if (height != m_heights.height(index)) {
             m_heights.set(index, height);

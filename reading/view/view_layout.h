@@ -61,7 +61,9 @@ private:
 
     // Lays block number index out at its current top and keeps its lines; returns the layout.
     QTextLayout* layOut(const QTextBlock& block, std::size_t index) const;
-    double layOutLines(const QTextBlock& block, double top) const; // the block's full height
+    // Lays the block's lines out in layout at top; returns the block's full height.
+    double layOutLines(QTextLayout* layout, const QTextBlock& block, double top) const;
+    double measure(const QTextBlock& block) const; // the block's full height
     double estimate(const QTextBlock& block) const;
     const FontMetrics& metricsOf(int formatIndex) const;
     void keepLaidOut(std::size_t index) const;
