@@ -7,6 +7,8 @@
 #include "rich_text_view.h"
 #include "test_books.h"
 
+#include "rtf/reader.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -164,6 +167,7 @@ private slots:
     void popupMenuOnRightButtonOnly_data();
     void popupMenuOnRightButtonOnly();
     void popupMenuItemsRunTheirCommands();
+    void everyWayOfCopyingGivesTheSameText();
     // These end the application's event loops for good, so they come last.
     void closeBoxEndsTheProgram();
     void exitButtonEndsTheProgram();
@@ -929,6 +933,39 @@ void TestMainWindow::popupMenuItemsRunTheirCommands()
     expected.replace(u'\r', u'\n');
     QCOMPARE(QApplication::clipboard()->text(), expected);
     QCOMPARE(QApplication::focusWidget(), focus);
+}
+
+// Ctrl+C, the primary selection (which takes the same data as Ctrl+C), the copy button and the
+// popup menu give one plain text: the book's own characters, a non-breaking space, a soft hyphen
+// and a tab kept, paragraph ends and line breaks as line feeds.
+void TestMainWindow::everyWayOfCopyingGivesTheSameText()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0 Nj\\'eb\\line "
+                           "dy\\u160?tre\\u173?kat\\'ebr\\tab pes\\'eb\\par gjasht\\'eb\\par}";
+    view->loadDocument(
+        rtf::readRtf(std::string_view(rtf.constData(), std::size_t(rtf.size()))).document);
+    const QString expected = QStringLiteral("Një\ndy\u00A0tre\u00ADkatër\tpesë\ngjashtë\n");
+    QClipboard* clipboard = QApplication::clipboard();
+    view->setSelStart(0);
+    view->setSelLength(view->TextLength());
+
+    clipboard->clear();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), expected);
+    const std::unique_ptr<QMimeData> primary(view->createMimeDataFromSelection());
+    QCOMPARE(primary->text(), expected);
+    QVERIFY(primary->hasHtml()); // a short selection keeps its formats for a word processor
+    clipboard->clear();
+    QTest::mouseClick(control<QAbstractButton>(*window, "cmdCopy"), Qt::LeftButton);
+    QCOMPARE(clipboard->text(), expected);
+    QVERIFY(!clipboard->mimeData()->hasHtml()); // the copy button gives plain text only
+    clipboard->clear();
+    control<QMenu>(*window, "mnuPopupRtf")->actions().at(1)->trigger();
+    QCOMPARE(clipboard->text(), expected);
 }
 
 void TestMainWindow::closeBoxEndsTheProgram()

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -97,6 +98,7 @@ class TestRichTextView : public QObject {
     Q_OBJECT
 
 private slots:
+    void aLongSelectionIsCopiedAsPlainTextOnly();
     void textKeepsOnePositionPerCharacter_data();
     void textKeepsOnePositionPerCharacter();
     void showsAModelWithFaultyRuns_data();
@@ -130,6 +132,21 @@ private slots:
     void alignmentIsPhysicalInEitherDirection();
     void arabicTextTakesItsAssociatedFont();
 };
+
+// Other programs would wait for the rich formats of a whole long book, and the window with them.
+void TestRichTextView::aLongSelectionIsCopiedAsPlainTextOnly()
+{
+    RichTextView view;
+    const QString line = QStringLiteral("Një rresht i librit.\r");
+    view.loadDocument(plain(line.repeated(velmora::limits::kLongestRichCopy / line.size() + 1)));
+    view.setSelStart(0);
+    view.setSelLength(view.TextLength());
+    const std::unique_ptr<QMimeData> data(view.createMimeDataFromSelection());
+    QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
+    QCOMPARE(data->text().size(), view.TextLength());
+    view.setSelLength(line.size());
+    QVERIFY(std::unique_ptr<QMimeData>(view.createMimeDataFromSelection())->hasHtml());
+}
 
 void TestRichTextView::textKeepsOnePositionPerCharacter_data()
 {
