@@ -12,7 +12,7 @@ velmora_build_packages=(
 velmora_test_packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils strace xdotool imagemagick openbox wmctrl python3-xlib
+  xvfb xauth x11-utils strace xdotool imagemagick openbox wmctrl python3-xlib xclip
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   fontconfig fonts-dejavu-core fonts-liberation fonts-hosny-amiri
   dpkg-dev lintian desktop-file-utils appstream
