@@ -64,7 +64,7 @@ for _ in $(seq 100); do
 done
 bus_up || fail "the AT-SPI bus did not start: $(cat "$work/atspi.log")"
 
-# The book's length, and where the heading line "25" starts, in the reader's plain text.
+# The book's length, and where the heading line "25" starts, in the parser's plain text.
 read -r book_length heading_at < <("$rtfdump" "$book" | /usr/bin/python3 -c '
 import sys
 text = sys.stdin.buffer.read().decode()

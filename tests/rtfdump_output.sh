@@ -31,7 +31,7 @@ cmp -s <("$rtfdump" "$dir/lo.rtf") <(cat "$dir/lo.rtf" | "$rtfdump" /dev/stdin) 
     fail "giving back the file's pages changed the text"
 cmp -s <("$rtfdump" "$dir/lo.rtf") <("$rtfdump" "$book") ||
     fail "the LibreOffice-like book's text differs from the sample book's"
-# Cut the file to nothing once rtfdump has mapped it; 30 MB keep the reader busy long after that.
+# Cut the file to nothing once rtfdump has mapped it; 30 MB keep the parser busy long after that.
 # Should rtfdump finish before the cut lands on a loaded machine, it is tried again.
 shrinking="$dir/shrinking.rtf"
 caught=

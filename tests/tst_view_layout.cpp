@@ -210,10 +210,10 @@ void TestViewLayout::measuredHeightsAreLaidOutHeights()
     QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 Arial;}"
                      "{\\f2\\fcharset178 Traditional Arabic;}}";
     for (int i = 0; i < 300; ++i) {
-        rtf += "\\pard\\f1\\fs" + QByteArray::number(20 + i % 40) + "\\b " +
-               QByteArray::number(i) + "\\b0\\par\\pard\\sl-" +
-               QByteArray::number(200 + i % 300) + "\\f0 Fjal\\'eb e gjat\\'eb\\tab e " +
-               QByteArray(i % 11 * 13, 'a') + " qet\\'eb\\par\\pard\\par";
+        rtf += "\\pard\\f1\\fs" + QByteArray::number(20 + i % 40) + "\\b " + QByteArray::number(i) +
+               "\\b0\\par\\pard\\sl-" + QByteArray::number(200 + i % 300) +
+               "\\f0 Fjal\\'eb e gjat\\'eb\\tab e " + QByteArray(i % 11 * 13, 'a') +
+               " qet\\'eb\\par\\pard\\par";
         if (i % 17 == 0)
             rtf += "\\pard\\rtlpar\\qr\\f2\\u1576?\\u1587?\\u1605? \\u1575?\\u1604?\\par";
         if (i % 50 == 0)

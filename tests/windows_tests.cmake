@@ -11,6 +11,6 @@ if(VELMORA_LINUX_BUILD)
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_rtfdump_bytes.sh ${VELMORA_WINE_RUN}
             $<TARGET_FILE:rtfdump> ${VELMORA_LINUX_BUILD}/bin/rtfdump
             ${CMAKE_BINARY_DIR}/book/Velmora.rtf)
-  set_tests_properties(windows_rtfdump_bytes PROPERTIES
+  set_tests_properties(windows_rtfdump_bytes PROPERTIES RESOURCE_LOCK velmora_wine
     ENVIRONMENT "${VELMORA_WINE_ENVIRONMENT}" TIMEOUT 120)
 endif()

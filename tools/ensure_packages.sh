@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing: those that building and running the reader
+# Installs the Debian packages that are missing: those that building and running the program
 # need, and with "test" also those that testing, measuring and packaging need.
 # Sourced by ./run and ./test, so a fresh machine needs nothing done by hand.
 set -euo pipefail

@@ -1,6 +1,6 @@
 #pragma once
 // The bytes of a file for rtfdump to read. Where the system allows, the file is mapped: a
-// mapping needs no copy, and the pages behind the reader can go back to the system while the
+// mapping needs no copy, and the pages behind the parser can go back to the system while the
 // document grows. Elsewhere (pipes, other systems) the file is read into memory.
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Writes the sample book Velmora.rtf: 1,015 numbered hadith in Albanian, saved the way a word
 // processor saves RTF (a font table, a style sheet, cp1252 hex escapes, some \u escapes, wrapped
-// lines), so that the reader and the jump meet the same kinds of bytes as in a real book.
+// lines), so that the parser and the jump meet the same kinds of bytes as in a real book.
 // The text is sample text written for this program; it is no translation of any book.
 //
 // Usage: make_book OUTPUT.rtf [--times N] [--libreoffice]
@@ -39,7 +39,7 @@ constexpr int kMinWords = 50; // body words of one hadith at --times 1
 constexpr int kMaxWords = 250;
 // x100 is about 150 MB of RTF: more than any benchmark needs, and still built in memory.
 constexpr int kMaxTimes = 100;
-// Word processors wrap their RTF near this column; a break costs nothing to readers.
+// Word processors wrap their RTF near this column; a break costs nothing to parsers.
 constexpr std::size_t kWrapColumn = 120;
 constexpr uint64_t kSeed = 0x56656c6d6f7261; // "Velmora"
 // LibreOffice starts a new run at every change of language or script, which in real books comes
@@ -267,7 +267,7 @@ int wordCount(std::string_view s)
     return words;
 }
 
-// Appends RTF to a string as a word processor writes it. Line breaks (CRLF, which readers
+// Appends RTF to a string as a word processor writes it. Line breaks (CRLF, which parsers
 // ignore) go only between tokens, never between a control word and the space that ends it,
 // nor between a \u escape and its fallback character.
 class RtfWriter {

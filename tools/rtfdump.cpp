@@ -1,10 +1,10 @@
-// rtfdump: prints what the reader makes of an RTF file.
+// rtfdump: prints what the parser makes of an RTF file.
 //   rtfdump FILE          the plain text as UTF-8, one line per paragraph
 //   rtfdump --runs FILE   one line per run of equal font name and size:
 //                         start, length, font name, size in points (tab-separated)
 //
 // Books near the machine's memory are read too, so the output is converted and written a piece at
-// a time, and the file's bytes are let go of as soon as the reader is done with them.
+// a time, and the file's bytes are let go of as soon as the parser is done with them.
 
 #include "file_bytes.h"
 

@@ -1,6 +1,6 @@
-// The RTF reader, file bytes in memory to finished model: on the sample book, and on one
+// The RTF parser, file bytes in memory to finished model: on the sample book, and on one
 // synthetic sample per construct, so a slowdown points at the construct that caused it.
-//   bench_rtf_reader [--benchmark_filter=...]     (each figure is the median of 10 repetitions)
+//   bench_rtf_parser [--benchmark_filter=...]     (each figure is the median of 10 repetitions)
 
 #include "rtf/reader.h"
 

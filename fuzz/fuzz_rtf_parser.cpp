@@ -1,10 +1,10 @@
-// libFuzzer harness for the RTF reader: any bytes must be read without a crash, a hang or a
+// libFuzzer harness for the RTF parser: any bytes must be read without a crash, a hang or a
 // memory blow-up, and the model must hold together (runs and paragraphs cover the text, every
 // index points into its table), since the view trusts it without checking. The same holds after
 // the edits the view makes on the model (a new size for a stretch, repaired runs, line breaks in
 // endless words).
 //   cmake --preset fuzz && cmake --build --preset fuzz
-//   build-fuzz/bin/fuzz_rtf_reader -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
+//   build-fuzz/bin/fuzz_rtf_parser -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
 #include "rtf/document_edit.h"
 #include "rtf/reader.h"
@@ -62,7 +62,7 @@ std::vector<velmora::rtf::CharFormat> formatPerUnit(const velmora::rtf::Document
     return out;
 }
 
-// The stretch and size come from the last bytes of the input, which the reader has usually
+// The stretch and size come from the last bytes of the input, which the parser has usually
 // ignored, so the fuzzer varies them apart from the text.
 void checkRunEdits(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
 {

@@ -1,7 +1,7 @@
-// Time and peak memory of the RTF reader, each case in a process of its own so that one case's
+// Time and peak memory of the RTF parser, each case in a process of its own so that one case's
 // high-water mark does not hide the next one's.
-//   rtf_reader_memory FILE...    real files (the sample book, a big book)
-//   rtf_reader_memory --hostile  generated hostile inputs: a million nested '{', a \bin that
+//   rtf_parser_memory FILE...    real files (the sample book, a big book)
+//   rtf_parser_memory --hostile  generated hostile inputs: a million nested '{', a \bin that
 //                                claims 4 GB, a 100 MB run of text, and the densest models
 // "peak" is how far the process's maximum resident size grew while reading, beyond the input
 // already in memory; "model" is the size of what the finished document holds.
@@ -127,7 +127,7 @@ void hostile()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: rtf_reader_memory FILE... | --hostile\n");
+        std::fprintf(stderr, "usage: rtf_parser_memory FILE... | --hostile\n");
         return 2;
     }
     for (int i = 1; i < argc; ++i) {

@@ -118,7 +118,7 @@ QByteArray repeated(const char* piece, int times)
 
 } // namespace
 
-class TestRtfReader : public QObject {
+class TestRtfParser : public QObject {
     Q_OBJECT
 
 private slots:
@@ -158,13 +158,13 @@ private:
     void checkText();
 };
 
-void TestRtfReader::addTextColumns()
+void TestRtfParser::addTextColumns()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 }
 
-void TestRtfReader::checkText()
+void TestRtfParser::checkText()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
@@ -173,7 +173,7 @@ void TestRtfReader::checkText()
     QCOMPARE(shown(result.document), text);
 }
 
-void TestRtfReader::plainTextAndDelimiters_data()
+void TestRtfParser::plainTextAndDelimiters_data()
 {
     addTextColumns();
     QTest::newRow("one space after a control word is swallowed") << doc(R"(a\b0 b)") << "ab";
@@ -192,7 +192,7 @@ void TestRtfReader::plainTextAndDelimiters_data()
         << doc(R"(\fs99999999999999999999 a)") << "a";
 }
 
-void TestRtfReader::breaksAndSpecialCharacters_data()
+void TestRtfParser::breaksAndSpecialCharacters_data()
 {
     addTextColumns();
     QTest::newRow("par ends a paragraph") << doc(R"(a\par b)") << "a\nb";
@@ -211,7 +211,7 @@ void TestRtfReader::breaksAndSpecialCharacters_data()
         << doc(R"(a{\v\par}b\par c)") << "ab\nc";
 }
 
-void TestRtfReader::codePages_data()
+void TestRtfParser::codePages_data()
 {
     addTextColumns();
     QTest::newRow("1252 when nothing names a page") << doc(R"(\'eb\'80)") << u"ë€"_s;
@@ -278,7 +278,7 @@ void TestRtfReader::codePages_data()
         << QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0\u-3913 ?})") << u"•"_s;
 }
 
-void TestRtfReader::unicodeEscapes_data()
+void TestRtfParser::unicodeEscapes_data()
 {
     addTextColumns();
     QTest::newRow("the fallback after u is skipped") << doc(R"(\u1075?x)") << u"гx"_s;
@@ -306,7 +306,7 @@ void TestRtfReader::unicodeEscapes_data()
         << QByteArray(R"({\rtf1{\fonttbl{\f0 \u1040?rial;}}\f0 x})") << "x";
 }
 
-void TestRtfReader::destinations_data()
+void TestRtfParser::destinations_data()
 {
     addTextColumns();
     // A word is looked up by its first eight letters; the rest must still tell words apart.
@@ -340,7 +340,7 @@ void TestRtfReader::destinations_data()
         << doc(R"({\*\htmltag84 <SPAN>}\htmlrtf {\lang1033 \htmlrtf0 Text})") << "Text";
 }
 
-void TestRtfReader::fieldsListsAndNotes_data()
+void TestRtfParser::fieldsListsAndNotes_data()
 {
     addTextColumns();
     QTest::newRow("a field shows its result, not its instruction")
@@ -386,7 +386,7 @@ QByteArray listDoc(const QByteArray& levels, const QByteArray& body,
                R"({\*\listoverridetable{\listoverride\listid1)" + overrides + R"(\ls1}})" + body);
 }
 
-void TestRtfReader::listLabels_data()
+void TestRtfParser::listLabels_data()
 {
     addTextColumns();
     const QByteArray decimal =
@@ -481,7 +481,7 @@ void TestRtfReader::listLabels_data()
         << "aoldbnew";
 }
 
-void TestRtfReader::tables_data()
+void TestRtfParser::tables_data()
 {
     addTextColumns();
     QTest::newRow("cells are separated by tabs and a row ends its paragraph")
@@ -498,7 +498,7 @@ void TestRtfReader::tables_data()
         << doc(R"(\intbl{\*\nesttableprops\trowd X\nestcell\nestrow}\cell\row)") << "X\n";
 }
 
-void TestRtfReader::characterFormatting_data()
+void TestRtfParser::characterFormatting_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("runs");
@@ -554,7 +554,7 @@ void TestRtfReader::characterFormatting_data()
 }
 
 // The associated properties, as Word writes them and as hand-written files leave them out.
-void TestRtfReader::complexScriptRuns_data()
+void TestRtfParser::complexScriptRuns_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("runs");
@@ -582,12 +582,12 @@ void TestRtfReader::complexScriptRuns_data()
         << u"a[Times New Roman 12]ب[Traditional Arabic 20]"_s;
 }
 
-void TestRtfReader::complexScriptRuns()
+void TestRtfParser::complexScriptRuns()
 {
     characterFormatting();
 }
 
-void TestRtfReader::characterFormatting()
+void TestRtfParser::characterFormatting()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
@@ -596,7 +596,7 @@ void TestRtfReader::characterFormatting()
     QCOMPARE(describeRuns(result.document), runs);
 }
 
-void TestRtfReader::paragraphFormatting_data()
+void TestRtfParser::paragraphFormatting_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QStringList>("paragraphs");
@@ -632,7 +632,7 @@ void TestRtfReader::paragraphFormatting_data()
         << QStringList{"left", "left ri1", "left sb65536", "left ri1 sb65536"};
 }
 
-void TestRtfReader::paragraphFormatting()
+void TestRtfParser::paragraphFormatting()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QStringList, paragraphs);
@@ -644,7 +644,7 @@ void TestRtfReader::paragraphFormatting()
     QCOMPARE(got, paragraphs);
 }
 
-void TestRtfReader::paragraphsCoverTheText()
+void TestRtfParser::paragraphsCoverTheText()
 {
     const auto result = read(doc(R"(one\par {\b two}\line x\par\par three)"));
     const Document& d = result.document;
@@ -667,7 +667,7 @@ void TestRtfReader::paragraphsCoverTheText()
     QCOMPARE(covered, static_cast<int32_t>(d.text.size()));
 }
 
-void TestRtfReader::malformedInputKeepsTheTextRead_data()
+void TestRtfParser::malformedInputKeepsTheTextRead_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
@@ -715,7 +715,7 @@ void TestRtfReader::malformedInputKeepsTheTextRead_data()
     QTest::newRow("upr cut off") << QByteArray(R"({\rtf1 {\upr{a)") << "" << ReadStatus::Truncated;
 }
 
-void TestRtfReader::malformedInputKeepsTheTextRead()
+void TestRtfParser::malformedInputKeepsTheTextRead()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
@@ -727,7 +727,7 @@ void TestRtfReader::malformedInputKeepsTheTextRead()
     QVERIFY(result.byteOffset <= static_cast<std::size_t>(rtf.size()));
 }
 
-void TestRtfReader::nonRtfIsRejectedWithAReason_data()
+void TestRtfParser::nonRtfIsRejectedWithAReason_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QByteArray();
@@ -737,7 +737,7 @@ void TestRtfReader::nonRtfIsRejectedWithAReason_data()
     QTest::newRow("a zip archive") << QByteArray("PK\x03\x04\x14\0\0\0", 8);
 }
 
-void TestRtfReader::nonRtfIsRejectedWithAReason()
+void TestRtfParser::nonRtfIsRejectedWithAReason()
 {
     QFETCH(QByteArray, bytes);
     const auto result = read(bytes);
@@ -747,7 +747,7 @@ void TestRtfReader::nonRtfIsRejectedWithAReason()
     QVERIFY(result.document.text.empty());
 }
 
-void TestRtfReader::nestingBeyondTheLimitStaysContained_data()
+void TestRtfParser::nestingBeyondTheLimitStaysContained_data()
 {
     const int deep = static_cast<int>(rtf::kMaxGroupDepth) + 10;
     QTest::addColumn<QByteArray>("rtf");
@@ -770,7 +770,7 @@ void TestRtfReader::nestingBeyondTheLimitStaysContained_data()
         << "a[Arial 12 b]x[Arial 12]b[Arial 12 b]c[Arial 12]";
 }
 
-void TestRtfReader::nestingBeyondTheLimitStaysContained()
+void TestRtfParser::nestingBeyondTheLimitStaysContained()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
@@ -780,7 +780,7 @@ void TestRtfReader::nestingBeyondTheLimitStaysContained()
 }
 
 // ASCII is converted in blocks of four units: each kind of character, at each place in a block.
-void TestRtfReader::utf8AtEveryOffset()
+void TestRtfParser::utf8AtEveryOffset()
 {
     const QString others[] = {u"\u00EB"_s, u"\u20AC"_s, u"\U0001F600"_s, u"\u007F"_s};
     for (const QString& other : others) {
@@ -802,5 +802,5 @@ void TestRtfReader::utf8AtEveryOffset()
 
 } // namespace velmora
 
-QTEST_APPLESS_MAIN(velmora::TestRtfReader)
-#include "tst_rtf_reader.moc"
+QTEST_APPLESS_MAIN(velmora::TestRtfParser)
+#include "tst_rtf_parser.moc"
