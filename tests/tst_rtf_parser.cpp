@@ -446,18 +446,20 @@ void TestRtfParser::listLabels_data()
         << listDoc(R"({\listlevel\levelnfc23{\leveltext\'02\'05.;}{\levelnumbers\'01;}})",
                    R"(\ls1 a)")
         << u"\u2022\ta"_s;
-    QTest::newRow("an unknown list or level keeps the listtext")
+    QTest::newRow("an unknown level keeps the listtext, an unknown list shows no label")
         << listDoc(decimal, R"(\ls7{\listtext x)\tab}a\par\ls1\ilvl4{\listtext y)\tab}b)")
-        << "x)\ta\ny)\tb";
+        << "a\ny)\tb";
+    QTest::newRow("a list named where the file has no list table shows no label")
+        << QByteArray(R"({\rtf1{\listtext 10.\tab}\pard\ls23 Text\par})") << "Text\n";
     QTest::newRow("old numbering counts paragraphs in a row, in its own font")
         << QByteArray(R"({\rtf1\ansicpg936{\fonttbl{\f0 A;}{\f3\fcharset2 Symbol;}})"
                       R"({\pntext 9\tab}{\*\pn\pnlvlbody\pnucrm\pnstart2{\pntxta )}}a\par b\par)"
                       R"(\pard c\par{\*\pn\pnlvlblt\pnf3{\pntxtb\'b7}}d})")
         << u"II)\ta\nIII)\tb\nc\n\u2022\td"_s;
-    QTest::newRow("old numbering where the paragraphs name lists the file lacks")
+    QTest::newRow("old numbering where the paragraphs name lists the file lacks: no label")
         << QByteArray(
                R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec\ls3{\pntxta .}}\ls3 a\par b})")
-        << "1.\ta\n2.\tb";
+        << "a\nb";
     QTest::newRow("old numbering gives way to a list table")
         << listDoc(decimal, R"({\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}a)") << "1.\ta";
     QTest::newRow("hostile values stay bounded")

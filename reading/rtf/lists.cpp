@@ -278,17 +278,27 @@ int32_t ListTable::levelValue(const List& list, std::size_t level) const
     return list.restartAt[level] ? list.restartAt[level] : list.levels[level].startAt;
 }
 
-bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
+bool ListTable::definesOverride(int32_t number) const
 {
+    return std::any_of(m_overrides.begin(), m_overrides.end(),
+                       [number](const Override& o) { return o.number == number; });
+}
+
+ListTable::LabelOutcome ListTable::nextLabel(const ListRef& ref, std::u16string& out)
+{
+    // A paragraph that names a list the file never defines has no label in Word or LibreOffice,
+    // whatever \listtext or \pn it carries.
+    if (ref.override != 0 && !definesOverride(ref.override))
+        return LabelOutcome::NoList;
     // \pn numbering counts only where the file has no list table: Word writes both, for older
-    // programs. Without a table, a paragraph's \ls names nothing and its \pn is what counts.
-    const bool numberedTheOldWay = ref.pn >= 0 && m_lists.empty();
-    if (ref.override == 0 || numberedTheOldWay)
-        return numberedTheOldWay && pnLabel(ref.pn, out);
+    // programs.
+    if (ref.override == 0 || m_lists.empty())
+        return ref.pn >= 0 && m_lists.empty() && pnLabel(ref.pn, out) ? LabelOutcome::Label
+                                                                       : LabelOutcome::Unresolved;
     Override* override = nullptr;
     List* list = listFor(ref.override, &override);
     if (!list || ref.level >= list->levels.size())
-        return false;
+        return LabelOutcome::Unresolved;
     // An override's start values restart its levels where it is first used.
     if (!override->used) {
         override->used = true;
@@ -316,7 +326,7 @@ bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
         // A bullet level whose text asks for a number shows the bullet alone.
         out += u'\u2022';
         appendFollow(out, level.follow);
-        return true;
+        return LabelOutcome::Label;
     }
     const std::u16string& text = level.text;
     const std::size_t length = text.empty() ? 0 : std::min<std::size_t>(text[0], text.size() - 1);
@@ -338,7 +348,7 @@ bool ListTable::nextLabel(const ListRef& ref, std::u16string& out)
         appendListNumber(out, levelValue(*list, c), format);
     }
     appendFollow(out, level.follow);
-    return true;
+    return LabelOutcome::Label;
 }
 
 bool ListTable::pnLabel(int16_t index, std::u16string& out)

@@ -56,9 +56,14 @@ public:
     // once the cap is reached).
     int16_t beginPn();
 
+    enum class LabelOutcome : uint8_t {
+        Label,      // out holds the label
+        Unresolved, // the list exists but its level does not: the written \listtext stays
+        NoList,     // \ls names no list of the file: no label at all, as word processors show
+    };
     // The label of the next paragraph of this list and level, its counters advanced, followed by
-    // its tab or space; false when the list cannot be resolved, so the written \listtext stays.
-    bool nextLabel(const ListRef& ref, std::u16string& out);
+    // its tab or space.
+    LabelOutcome nextLabel(const ListRef& ref, std::u16string& out);
     // A paragraph without \pn numbering ends a run of \pn paragraphs.
     void paragraphWithoutPn() { m_lastPn = -1; }
 
@@ -98,6 +103,7 @@ private:
         std::u16string before, after;
     };
 
+    bool definesOverride(int32_t number) const;
     Level* currentLevel();
     List* listFor(int32_t overrideNumber, Override** override);
     int32_t levelValue(const List& list, std::size_t level) const;

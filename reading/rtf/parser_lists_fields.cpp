@@ -34,7 +34,8 @@ void Parser::applyListTable(Word word, const Token& token)
 }
 
 // The label of a list paragraph, computed where its list resolves; the paragraph's \listtext
-// then gives way to it, since word processors show the computed label.
+// then gives way to it, since word processors show the computed label. A paragraph that names
+// a list the file lacks shows no label at all.
 void Parser::listLabel()
 {
     if (m_listText.depth != 0)
@@ -46,11 +47,16 @@ void Parser::listLabel()
     if (list.override == 0 && list.pn < 0)
         return;
     m_listText.label.clear();
-    if (!m_lists.nextLabel(list, m_listText.label))
+    const ListTable::LabelOutcome outcome = m_lists.nextLabel(list, m_listText.label);
+    if (outcome == ListTable::LabelOutcome::Unresolved)
         return;
     if (m_listText.written)
         m_writer.truncate(m_listText.start);
     m_listText.written = false;
+    if (outcome == ListTable::LabelOutcome::NoList) {
+        m_listText.inParagraph = true; // a \listtext still to come is not shown either
+        return;
+    }
     // Text may come before the paragraph's \listtext (Google Docs writes spaces there): the
     // label already stands, so that \listtext is not shown as well.
     m_listText.inParagraph = true;
