@@ -1,4 +1,5 @@
 #include "albanian_translator.h"
+#include "font_stand_ins.h"
 #include "main_window.h"
 
 #include "message_box.h"
@@ -23,6 +24,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     velmora::AlbanianTranslator albanian;
     QApplication::installTranslator(&albanian);
+    velmora::installFontStandIns();
     try {
         velmora::MainWindow frmMain;
         if (!frmMain.Form_Load())

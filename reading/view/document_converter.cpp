@@ -31,7 +31,11 @@ QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringLis
         result.setFontFamilies(families);
     if (format.halfPoints > 0)
         result.setFontPointSize(format.points());
-    if (format.bold)
+    // Arial Black is a weight as much as a family: a face standing in for it is drawn black.
+    if (!families.isEmpty() &&
+        families.front().compare(QStringLiteral("Arial Black"), Qt::CaseInsensitive) == 0)
+        result.setFontWeight(QFont::Black);
+    else if (format.bold)
         result.setFontWeight(QFont::Bold);
     if (format.italic)
         result.setFontItalic(true);
