@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace velmora {
 
@@ -196,6 +197,11 @@ void AboutWindow::mouseReleaseEvent(QMouseEvent* event)
 bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Paint && watched == Picture1) {
+        QPainter painter(Picture1);
+        drawFocusRing(painter, *Picture1);
+        return false;
+    }
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                        type == QEvent::MouseButtonDblClick;
     if (!mouse)

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindow>
@@ -225,6 +226,12 @@ void MainWindow::connectHandlers()
     connect(CmbNrFonti, &QComboBox::activated, this, &MainWindow::CmbNrFonti_Click);
     connect(cmdCopy, &QToolButton::clicked, this, &MainWindow::cmdCopy_Click);
     connect(Rtf1, &RichTextView::MouseUp, this, &MainWindow::Rtf1_MouseUp);
+    connect(Rtf1, &RichTextView::keyboardMenuRequested, this, &MainWindow::Rtf1_KeyboardMenu);
+    // As readers and browsers have them: Ctrl+F to the search box, F3 to the next match.
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+            [this] { txtKerkim->setFocus(Qt::ShortcutFocusReason); });
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
+            &MainWindow::cmdKerkim_Click);
     connect(mnuSelektoKrejtTekstin, &QAction::triggered, this,
             &MainWindow::mnuSelektoKrejtTekstin_Click);
     connect(mnuKopjim, &QAction::triggered, this, &MainWindow::mnuKopjim_Click);
@@ -374,6 +381,11 @@ void MainWindow::Rtf1_MouseUp(int button, int, int, int)
         mnuPopupRtf->popup(QCursor::pos());
 }
 
+void MainWindow::Rtf1_KeyboardMenu(QPoint at)
+{
+    mnuPopupRtf->popup(at);
+}
+
 void MainWindow::mnuSelektoKrejtTekstin_Click()
 {
     selectAll(*Rtf1);
@@ -386,7 +398,9 @@ void MainWindow::mnuKopjim_Click()
 
 void MainWindow::paintEvent(QPaintEvent*)
 {
-    QPainter(this).fillRect(rect(), kNavy);
+    QPainter painter(this);
+    painter.fillRect(rect(), kNavy);
+    drawFocusRing(painter, *this);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -54,6 +54,8 @@ public:
     void CmbNrFonti_Click();
     void cmdCopy_Click();
     void Rtf1_MouseUp(int button, int shift, int x, int y);
+    // The menu key or Shift+F10 in the view: the same menu, at the caret.
+    void Rtf1_KeyboardMenu(QPoint at);
     void mnuSelektoKrejtTekstin_Click();
     void mnuKopjim_Click();
 

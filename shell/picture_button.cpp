@@ -1,7 +1,9 @@
 #include "picture_button.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 
@@ -60,6 +62,58 @@ void PictureButton::paintEvent(QPaintEvent*)
         target.translate(1, 1); // the picture sinks with the pressed face
     painter.setClipRect(inside);
     painter.drawPixmap(target.topLeft(), m_picture);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the focused button, as Space does, as on Windows.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        animateClick();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
+}
+
+namespace {
+
+// How far outside the button the ring stands, and how thick it is.
+constexpr int kRingGap = 1;
+constexpr int kRingWidth = 2;
+
+QRect ringArea(const QWidget& button)
+{
+    const int outside = kRingGap + kRingWidth;
+    return button.geometry().adjusted(-outside, -outside, outside, outside);
+}
+
+} // namespace
+
+void PictureButton::focusInEvent(QFocusEvent* event)
+{
+    QToolButton::focusInEvent(event);
+    if (parentWidget())
+        parentWidget()->update(ringArea(*this));
+}
+
+void PictureButton::focusOutEvent(QFocusEvent* event)
+{
+    QToolButton::focusOutEvent(event);
+    if (parentWidget())
+        parentWidget()->update(ringArea(*this));
+}
+
+void drawFocusRing(QPainter& painter, const QWidget& surface)
+{
+    const auto* focused = qobject_cast<const PictureButton*>(QApplication::focusWidget());
+    if (!focused || focused->window() != surface.window() || !focused->isVisible())
+        return;
+    const QRect button(surface.mapFromGlobal(focused->mapToGlobal(QPoint(0, 0))), focused->size());
+    const QRect inner = button.adjusted(-kRingGap, -kRingGap, kRingGap, kRingGap);
+    const int outside = kRingGap + kRingWidth;
+    const QRegion ring =
+        QRegion(button.adjusted(-outside, -outside, outside, outside)).subtracted(inner);
+    for (const QRect& part : ring)
+        painter.fillRect(part, Qt::white);
 }
 
 } // namespace velmora

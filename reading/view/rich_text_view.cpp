@@ -6,6 +6,7 @@
 #include "view_layout.h"
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QScrollBar>
@@ -433,6 +434,19 @@ bool RichTextView::setHeight(int twips)
         return false;
     resize(width(), twipsToNearestPixels(twips));
     return true;
+}
+
+void RichTextView::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    const QRect caret = cursorRect().intersected(viewport()->rect());
+    const QPoint foot = caret.isValid() ? caret.bottomLeft() : viewport()->rect().topLeft();
+    emit keyboardMenuRequested(viewport()->mapToGlobal(foot));
 }
 
 void RichTextView::mouseReleaseEvent(QMouseEvent* event)

@@ -122,9 +122,12 @@ signals:
     // A mouse button released over the view: button 1 left, 2 right, 4 middle; shift as a bit
     // set of 1 Shift, 2 Ctrl, 4 Alt; x and y in twips from the view's top left corner.
     void MouseUp(int button, int shift, int x, int y);
+    // The menu key or Shift+F10 pressed in the view; at is the caret's foot, on the screen.
+    void keyboardMenuRequested(QPoint at);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
