@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,9 +15,27 @@ MessageBoxHandler& currentHandler()
     return handler;
 }
 
+// A window manager writes the caption in a title bar beside its buttons, in a bold face often
+// larger than the window's; a box narrower than that shows "Velm… 2.0". Title fonts and buttons
+// differ between window managers, so this errs on the wide side.
+int captionWidth(const QWidget& box, const QString& caption)
+{
+    constexpr double kTitleFontScale = 1.3;
+    constexpr int kTitleButtons = 3 * 24 + 2 * 16; // three buttons, an icon and the margins
+    QFont title = box.font();
+    title.setBold(true);
+    return qRound(QFontMetrics(title).horizontalAdvance(caption) * kTitleFontScale) +
+           kTitleButtons;
+}
+
 MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons buttons)
 {
     QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::NoButton, parent);
+    // QMessageBox sizes itself to its text and buttons; a spacer across its grid keeps it as
+    // wide as its caption needs.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(captionWidth(box, kProgramTitle), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     // Qt has no Albanian translation of its buttons; "OK" is also the Albanian word.
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     if (buttons == MessageButtons::OkCancel)
