@@ -38,6 +38,10 @@ bool copySelection(const RichTextView& view)
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
+    // Emptying the clipboard for an empty selection would throw away what the reader copied
+    // elsewhere: with nothing selected it stays as it was, as with Ctrl+C.
+    if (view.SelLength() == 0)
+        return true;
     // Plain text only, the same characters that Ctrl+C gives as plain text.
     clipboard->clear();
     clipboard->setText(view.selectedPlainText());

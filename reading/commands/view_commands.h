@@ -16,7 +16,8 @@ void caretToEnd(RichTextView& view);   // likewise
 void selectAll(RichTextView& view);
 
 // Empties the clipboard, then gives it the selection's plain text (paragraph ends as line
-// feeds). Returns false when the clipboard could not be written; the view is never changed.
+// feeds); with nothing selected the clipboard stays as it was. Returns false when there is no
+// clipboard; the view is never changed.
 bool copySelection(const RichTextView& view);
 
 } // namespace velmora
