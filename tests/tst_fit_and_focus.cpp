@@ -1,0 +1,256 @@
+// The windows as a reader sees and drives them with the program's font stand-ins, run at the
+// scale ctest gives (1, 1.5 and 2): every text fits its box, the focus of a picture button is
+// seen, and the keyboard reaches what the mouse does (Enter, the menu key, Ctrl+F and F3).
+
+#include "about_window.h"
+#include "font_stand_ins.h"
+#include "main_window.h"
+#include "message_box.h"
+#include "picture_button.h"
+#include "rich_text_view.h"
+#include "test_books.h"
+#include "window_style.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyleOptionComboBox>
+#include <QtTest>
+
+using namespace velmora;
+using namespace std::chrono_literals;
+
+namespace {
+
+template <typename T> T* control(const QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+// WCAG's contrast ratio of two colours.
+double contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) {
+            v /= 255;
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) +
+               0.0722 * channel(c.blue());
+    };
+    const double x = luminance(a) + 0.05;
+    const double y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+// The width a text takes in a widget's font, in logical pixels.
+double widthOf(const QWidget& widget, const QString& text)
+{
+    return QFontMetricsF(widget.font()).horizontalAdvance(text);
+}
+
+} // namespace
+
+class TestFitAndFocus : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void standInsAreChosenInOrder();
+    void windowsFamiliesAreDrawnByTheirTwins();
+    void everyTextOfTheMainWindowFits();
+    void everyTextOfTheAboutWindowFits();
+    void messageBoxIsAsWideAsItsCaption();
+    void focusedButtonStandsOutFromThePanel();
+    void enterPressesTheFocusedButton();
+    void menuKeyOpensTheViewsMenuAtTheCaret();
+    void ctrlFAndF3Search();
+
+private:
+    std::unique_ptr<MainWindow> startedWindow();
+
+    QTemporaryDir m_bookDir;
+};
+
+void TestFitAndFocus::initTestCase()
+{
+    installFontStandIns();
+    QFile book(m_bookDir.filePath(MainWindow::kBookDocument));
+    QVERIFY(book.open(QIODevice::WriteOnly));
+    book.write(test::rtfOf(test::piecesOf(
+        QStringLiteral("A:1|T: Një fjalë e parë, fjalë e dytë.\n|A:2|T: Fjalë e tretë.\n"))));
+}
+
+void TestFitAndFocus::init()
+{
+    QVERIFY(QDir::setCurrent(m_bookDir.path()));
+}
+
+std::unique_ptr<MainWindow> TestFitAndFocus::startedWindow()
+{
+    auto window = std::make_unique<MainWindow>(0ms);
+    if (!window->Form_Load() || !QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    return window;
+}
+
+void TestFitAndFocus::standInsAreChosenInOrder()
+{
+    const QHash<QString, QString> chosen = chooseFontStandIns(
+        {"DejaVu Sans", "Liberation Serif", "Liberation Sans", "Noto Naskh Arabic", "Arial"});
+    QCOMPARE(chosen.value("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QCOMPARE(chosen.value("Times New Roman"), QStringLiteral("Liberation Serif"));
+    QCOMPARE(chosen.value("Traditional Arabic"), QStringLiteral("Noto Naskh Arabic"));
+    QVERIFY(!chosen.contains("Arial"));        // installed: drawn by itself
+    QVERIFY(!chosen.contains("Arial Narrow")); // no twin installed: the system chooses
+}
+
+void TestFitAndFocus::windowsFamiliesAreDrawnByTheirTwins()
+{
+    const QStringList installed = QFontDatabase::families();
+    if (!installed.contains("Liberation Sans") || !installed.contains("Amiri"))
+        QSKIP("fonts-liberation and fonts-hosny-amiri are not installed (./test installs them)");
+    QCOMPARE(QFontInfo(QFont("MS Sans Serif")).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(QFontInfo(QFont("Traditional Arabic")).family(), QStringLiteral("Amiri"));
+    QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("Liberation Sans"));
+}
+
+void TestFitAndFocus::everyTextOfTheMainWindowFits()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    // The labels are sized to their text: the text is whole, and the panel holds it.
+    const int panelEnd = control<RichTextView>(*window, "Rtf1")->x();
+    for (const char* name : {"Label4", "Label3", "Label2"}) {
+        const auto* label = control<QLabel>(*window, name);
+        QVERIFY2(widthOf(*label, label->text()) <= label->contentsRect().width(), name);
+        QVERIFY2(label->geometry().right() < panelEnd, name);
+    }
+    for (const char* name : {"cmbNrHadithi", "CmbNrFonti"}) {
+        auto* box = control<QComboBox>(*window, name);
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        option.editable = true;
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        for (int i = 0; i < box->count(); ++i)
+            QVERIFY2(widthOf(*box->lineEdit(), box->itemText(i)) <= field.width(),
+                     qPrintable(box->itemText(i)));
+    }
+    auto* search = control<QLineEdit>(*window, "txtKerkim");
+    QVERIFY(widthOf(*search, search->text()) <= search->contentsRect().width());
+}
+
+void TestFitAndFocus::everyTextOfTheAboutWindowFits()
+{
+    AboutWindow about;
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+        if (label->wordWrap()) { // the terms of use wrap inside a box of fixed size
+            const QRect needed = label->fontMetrics().boundingRect(
+                label->contentsRect(), Qt::TextWordWrap | label->alignment(), label->text());
+            QVERIFY2(needed.height() <= label->height(), qPrintable(label->objectName()));
+            continue;
+        }
+        // The others are sized to their text, on the picture area: nothing is cut off at its
+        // right edge, which is the window's.
+        QVERIFY2(label->geometry().right() < about.width(), qPrintable(label->objectName()));
+    }
+}
+
+void TestFitAndFocus::messageBoxIsAsWideAsItsCaption()
+{
+    int width = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        width = box->width();
+        box->close();
+    });
+    showMessage(nullptr, QStringLiteral("Teksti nuk përmendet!"), MessageButtons::Ok);
+    QFont title = QApplication::font();
+    title.setBold(true);
+    QVERIFY(width >= QFontMetrics(title).horizontalAdvance(kProgramTitle) + 100);
+}
+
+void TestFitAndFocus::focusedButtonStandsOutFromThePanel()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* button = control<PictureButton>(*window, "cmdKerkim");
+    button->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(button->hasFocus());
+    const QImage picture = window->grab().toImage();
+    const qreal ratio = picture.devicePixelRatio();
+    // Two logical pixels outside the button, at the middle of each side.
+    const QRect around = button->geometry().adjusted(-2, -2, 2, 2);
+    for (const QPoint at : {QPoint(around.center().x(), around.top()),
+                            QPoint(around.center().x(), around.bottom()),
+                            QPoint(around.left(), around.center().y()),
+                            QPoint(around.right(), around.center().y())}) {
+        const QColor ring = picture.pixelColor((QPointF(at) * ratio).toPoint());
+        QVERIFY2(contrast(ring, kNavy) >= 3, qPrintable(ring.name()));
+    }
+    button->clearFocus();
+    const QImage unfocused = window->grab().toImage();
+    QCOMPARE(unfocused.pixelColor((QPointF(around.center().x(), around.top()) * ratio).toPoint()),
+             kNavy);
+}
+
+void TestFitAndFocus::enterPressesTheFocusedButton()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    view->setSelStart(5);
+    auto* start = control<PictureButton>(*window, "cmdFillimDoc");
+    start->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(start, Qt::Key_Return);
+    QTRY_COMPARE(view->SelStart(), 0);
+}
+
+void TestFitAndFocus::menuKeyOpensTheViewsMenuAtTheCaret()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    auto* menu = control<QMenu>(*window, "mnuPopupRtf");
+    view->setFocus();
+    view->setSelStart(8);
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+          std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        QTest::keyClick(view, key, modifiers);
+        QTRY_VERIFY(menu->isVisible());
+        const QPoint caret = view->viewport()->mapToGlobal(view->cursorRect().bottomLeft());
+        QVERIFY((menu->pos() - caret).manhattanLength() <= 2);
+        QCOMPARE(menu->actions().size(), 2);
+        menu->close();
+        QTRY_VERIFY(!menu->isVisible());
+    }
+}
+
+void TestFitAndFocus::ctrlFAndF3Search()
+{
+    const auto window = startedWindow();
+    QVERIFY(window);
+    auto* view = control<RichTextView>(*window, "Rtf1");
+    auto* search = control<QLineEdit>(*window, "txtKerkim");
+    view->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(search->hasFocus());
+    QTRY_COMPARE(search->selectedText(), search->text());
+    search->setText(QStringLiteral("fjalë"));
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    const int first = view->SelStart();
+    QCOMPARE(view->SelText(), QStringLiteral("fjalë"));
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    QVERIFY(view->SelStart() > first);
+    QCOMPARE(view->SelText(), QStringLiteral("fjalë"));
+}
+
+QTEST_MAIN(TestFitAndFocus)
+#include "tst_fit_and_focus.moc"
