@@ -22,14 +22,7 @@ e2e_setup
 e2e_start_xvfb
 e2e_start_openbox
 
-mkdir "$e2e_work/book"
-cp "$book" "$e2e_work/book/Velmora.rtf"
-log="$e2e_work/run.log"
-(cd "$e2e_work/book" && QT_LOGGING_RULES="velmora.timing.debug=true" exec "$velmora") 2>"$log" &
-app_pid=$!
-book_painted() { [ -n "$(timing_of "$log" "book painted")" ]; }
-wait_for 60 book_painted || fail "the book was not painted within 60 s"
-id=$(main_window)
+e2e_start_on_book "$velmora" "$book" 60
 
 status_kb() { awk -v key="$1:" '$1 == key {print $2}' "/proc/$app_pid/status"; }
 report() { printf '%-12s %6.1f MB resident (%s)\n' "$1" "$(echo "$(status_kb VmRSS) / 1024" | bc -l)" "$(awk '/RssAnon|RssFile/ {printf "%s %.1f MB ", $1, $2/1024}' /proc/$app_pid/status)"; }

@@ -20,14 +20,7 @@ e2e_need_tools Xvfb xdotool xprop xclip openbox import
 e2e_setup
 e2e_start_xvfb
 e2e_start_openbox
-mkdir "$e2e_work/book"
-cp "$book" "$e2e_work/book/Velmora.rtf"
-log="$e2e_work/run.log"
-(cd "$e2e_work/book" && QT_LOGGING_RULES="velmora.timing.debug=true" exec "$velmora") 2>"$log" &
-app_pid=$!
-book_painted() { [ -n "$(timing_of "$log" "book painted")" ]; }
-wait_for 20 book_painted || fail "the book was not painted within 20 s"
-id=$(main_window)
+e2e_start_on_book "$velmora" "$book" 20
 clipboard() { x xclip -o -selection "$1" 2>/dev/null; }
 
 # 1. Another program's text, then the copy button (twips 840, 2280) with only a caret.
@@ -63,7 +56,7 @@ click_exit
 wait_exit 10
 
 # 3. The focus on the exit button, at 200 %.
-(cd "$e2e_work/book" && QT_SCALE_FACTOR=2 exec "$velmora") &
+(cd "$e2e_work/book" && QT_SCALE_FACTOR=2 exec "$velmora") 2>/dev/null &
 app_pid=$!
 wait_for 20 main_showing || fail "no main window at 200 %"
 id=$(main_window)

@@ -157,3 +157,19 @@ click_exit() {
 
 # The program's start-up timestamps (nanoseconds on the steady clock) from its timing log.
 timing_of() { [ -f "$1" ] && awk -v event="$2" '$0 ~ "velmora.timing: " event " [0-9]+$" {print $NF; exit}' "$1"; }
+
+# Starts the program ($1) in a folder of its own holding a copy of the book ($2) as Velmora.rtf,
+# with its timing log in $log, and waits up to $3 seconds for the book to be painted; the main
+# window's id goes to $id.
+log=""
+id=""
+e2e_start_on_book() {
+  mkdir -p "$e2e_work/book"
+  cp "$2" "$e2e_work/book/Velmora.rtf"
+  log="$e2e_work/run-$RANDOM.log"
+  (cd "$e2e_work/book" && QT_LOGGING_RULES="velmora.timing.debug=true" exec "$1") 2>"$log" &
+  app_pid=$!
+  wait_for "$3" e2e_book_painted || fail "the book was not painted within $3 s: $(cat "$log")"
+  id=$(main_window)
+}
+e2e_book_painted() { [ -n "$(timing_of "$log" "book painted")" ]; }
