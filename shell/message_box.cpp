@@ -24,8 +24,7 @@ int captionWidth(const QWidget& box, const QString& caption)
     constexpr int kTitleButtons = 3 * 24 + 2 * 16; // three buttons, an icon and the margins
     QFont title = box.font();
     title.setBold(true);
-    return qRound(QFontMetrics(title).horizontalAdvance(caption) * kTitleFontScale) +
-           kTitleButtons;
+    return qRound(QFontMetrics(title).horizontalAdvance(caption) * kTitleFontScale) + kTitleButtons;
 }
 
 MessageAnswer showRealBox(QWidget* parent, const QString& text, MessageButtons buttons)

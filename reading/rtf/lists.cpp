@@ -294,7 +294,7 @@ ListTable::LabelOutcome ListTable::nextLabel(const ListRef& ref, std::u16string&
     // programs.
     if (ref.override == 0 || m_lists.empty())
         return ref.pn >= 0 && m_lists.empty() && pnLabel(ref.pn, out) ? LabelOutcome::Label
-                                                                       : LabelOutcome::Unresolved;
+                                                                      : LabelOutcome::Unresolved;
     Override* override = nullptr;
     List* list = listFor(ref.override, &override);
     if (!list || ref.level >= list->levels.size())
