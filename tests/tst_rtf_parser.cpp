@@ -290,6 +290,8 @@ void TestRtfParser::unicodeEscapes_data()
         << doc(R"(\u70000?\u-99999999999?)") << u"\uFFFD\uFFFD"_s;
     QTest::newRow("uc0 has no fallback") << doc(R"(\uc0\u1075 x)") << u"гx"_s;
     QTest::newRow("uc2 skips two bytes") << doc(R"(\uc2\u1075 abc)") << u"гc"_s;
+    QTest::newRow("the skipped bytes mix escapes and text")
+        << doc("\\uc3\\u1075\\'e3a\r\n\\'e4bc") << u"гbc"_s;
     QTest::newRow("a hex escape counts as one fallback byte") << doc(R"(\u1075\'e3x)") << u"гx"_s;
     QTest::newRow("a control word counts as one fallback character")
         << doc(R"(\uc2\u1075\'e3\tab x)") << u"гx"_s;
@@ -800,6 +802,13 @@ void TestRtfParser::utf8AtEveryOffset()
     rtf::appendUtf8(lone, u"abcd\xD800"
                           u"efgh");
     QCOMPARE(QByteArray::fromStdString(lone), u"abcd\uFFFDefgh"_s.toUtf8());
+    // Paragraph ends and line breaks become newlines only when asked, at any place in a block.
+    std::string kept, lines;
+    const std::u16string_view ends = u"ab\rcdef\u2028g\r\xD83D\xDE00\r";
+    rtf::appendUtf8(kept, ends);
+    rtf::appendUtf8(lines, ends, rtf::LineEnds::AsNewline);
+    QCOMPARE(QByteArray::fromStdString(kept), u"ab\rcdef\u2028g\r\U0001F600\r"_s.toUtf8());
+    QCOMPARE(QByteArray::fromStdString(lines), u"ab\ncdef\ng\n\U0001F600\n"_s.toUtf8());
 }
 
 } // namespace velmora

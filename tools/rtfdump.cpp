@@ -78,14 +78,9 @@ void printText(const Document& doc)
     ChunkedOutput out;
     std::u16string_view rest = doc.text;
     while (!rest.empty()) {
-        std::u16string_view line = rest.substr(0, sliceLength(rest));
-        line = line.substr(0, std::find_if(line.begin(), line.end(), isLineEnd) - line.begin());
-        velmora::rtf::appendUtf8(out.buffer(), line);
-        rest.remove_prefix(line.size());
-        if (!rest.empty() && isLineEnd(rest.front())) {
-            out.buffer() += '\n';
-            rest.remove_prefix(1);
-        }
+        const std::u16string_view slice = rest.substr(0, sliceLength(rest));
+        velmora::rtf::appendUtf8(out.buffer(), slice, velmora::rtf::LineEnds::AsNewline);
+        rest.remove_prefix(slice.size());
         out.flushIfFull();
     }
     if (!doc.text.empty() && !isLineEnd(doc.text.back()))

@@ -3,6 +3,7 @@
 #include "system_code_page.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -299,41 +300,69 @@ char* putUtf8(char* dst, uint32_t c)
 // byte by byte to the string checks its capacity for every byte, which made conversion the
 // slowest part of printing a book.
 constexpr std::size_t kUtf8BlockBytes = 4096;
-constexpr std::size_t kMaxUtf8Bytes = 4; // one code point
+// One step of the loop writes at most four units, each at most three bytes, or a pair as four.
+constexpr std::size_t kUtf8StepBytes = 12;
+
+// Whether four UTF-16 units (as read from memory on a little-endian machine) are all ASCII and
+// none of them a carriage return, which may stand for a line end.
+bool plainAscii(uint64_t units)
+{
+    constexpr uint64_t lanes = 0x0001000100010001ull;
+    const uint64_t carriageReturns = units ^ ('\r' * lanes);
+    const uint64_t anyCarriageReturn =
+        (carriageReturns - lanes) & ~carriageReturns & (0x8000 * lanes);
+    return ((units & (0xFF80 * lanes)) | anyCarriageReturn) == 0;
+}
+
+// Four ASCII units as their four bytes, in the same order.
+uint32_t narrowAscii(uint64_t units)
+{
+    const uint64_t paired = units | (units >> 8); // bytes 0-1 and 4-5 hold the four characters
+    return static_cast<uint32_t>((paired & 0xFFFF) | ((paired >> 16) & 0xFFFF0000));
+}
 
 } // namespace
 
-void appendUtf8(std::string& out, std::u16string_view text)
+void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds)
 {
+    const bool newlines = lineEnds == LineEnds::AsNewline;
     char block[kUtf8BlockBytes];
     char* end = block;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (end > block + kUtf8BlockBytes - kMaxUtf8Bytes) {
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (i < size) {
+        if (end > block + kUtf8BlockBytes - kUtf8StepBytes) {
             out.append(block, end);
             end = block;
         }
-        // Most of a book is ASCII: four units at a time while they are.
-        while (i + 4 <= text.size() && end + 4 <= block + kUtf8BlockBytes - kMaxUtf8Bytes) {
-            uint64_t units = 0;
-            std::memcpy(&units, text.data() + i, sizeof units);
-            if (units & 0xFF80FF80FF80FF80ull)
-                break;
-            for (int k = 0; k < 4; ++k)
-                end[k] = static_cast<char>(text[i + std::size_t(k)]);
-            end += 4;
-            i += 4;
+        // Most of a book is ASCII: four units at once where they are, else one at a time.
+        if constexpr (std::endian::native == std::endian::little) {
+            if (i + 4 <= size) {
+                uint64_t units = 0;
+                std::memcpy(&units, text.data() + i, sizeof units);
+                if (plainAscii(units)) {
+                    const uint32_t bytes = narrowAscii(units);
+                    std::memcpy(end, &bytes, sizeof bytes);
+                    end += 4;
+                    i += 4;
+                    continue;
+                }
+            }
         }
-        if (i == text.size())
-            break;
-        const uint32_t c = text[i];
-        if (c < 0xD800 || c > 0xDFFF) {
-            end = putUtf8(end, c);
-        } else if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
-            ++i;
-        } else {
-            end = putUtf8(end, kReplacement);
+        for (const std::size_t stop = std::min(size, i + 4); i < stop;) {
+            const uint32_t c = text[i++];
+            if (c < 0x80) {
+                *end++ = newlines && c == u'\r' ? '\n' : static_cast<char>(c);
+            } else if (newlines && c == 0x2028) {
+                *end++ = '\n';
+            } else if (c < 0xD800 || c > 0xDFFF) {
+                end = putUtf8(end, c);
+            } else if (c <= 0xDBFF && i < size && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+                end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00u));
+                ++i;
+            } else {
+                end = putUtf8(end, kReplacement);
+            }
         }
     }
     out.append(block, end);

@@ -76,7 +76,13 @@ inline char16_t symbolUnit(int codePage, char16_t unit)
 // Appends a code point up to U+10FFFF, as a surrogate pair past the first plane.
 void appendCodePoint(std::u16string& out, uint32_t code);
 
+// What appendUtf8 makes of the paragraph ends (CR) and line breaks (U+2028) in the text.
+enum class LineEnds : uint8_t {
+    Keep,
+    AsNewline, // each one '\n', as text files end their lines
+};
+
 // Appends the UTF-8 form of UTF-16 text (lone surrogates become U+FFFD).
-void appendUtf8(std::string& out, std::u16string_view text);
+void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
 
 } // namespace velmora::rtf

@@ -18,6 +18,18 @@ ReadResult Parser::run(std::size_t start)
 
     bool ended = false;
     for (Token token = m_tokens.next(); token.kind != TokenKind::End; token = m_tokens.next()) {
+        // Text and escaped bytes go on together, so that a word broken by \'xx escapes or line
+        // ends is decoded and written in one piece.
+        if (token.kind == TokenKind::Text || token.kind == TokenKind::HexByte) {
+            if (token.kind == TokenKind::Text)
+                m_text.add(token.text);
+            else
+                m_text.add(token.byte);
+            if (m_text.full())
+                flushText();
+            continue;
+        }
+        flushText();
         switch (token.kind) {
         case TokenKind::GroupOpen: openGroup(); break;
         case TokenKind::GroupClose:
@@ -28,8 +40,8 @@ ReadResult Parser::run(std::size_t start)
             break;
         case TokenKind::ControlWord: onWord(token); break;
         case TokenKind::ControlSymbol: onSymbol(token.symbol); break;
-        case TokenKind::HexByte: onHexByte(token.byte); break;
-        case TokenKind::Text: onText(token.text); break;
+        case TokenKind::HexByte:
+        case TokenKind::Text:
         case TokenKind::End: break;
         }
         if (ended)
@@ -38,6 +50,7 @@ ReadResult Parser::run(std::size_t start)
             reportProgress();
     }
 
+    flushText();
     finishFontEntry();
     result.byteOffset = m_tokens.offset();
     if (!ended) {
@@ -241,12 +254,11 @@ void Parser::onSymbol(char symbol)
     }
 }
 
-void Parser::onHexByte(uint8_t byte)
+void Parser::flushText()
 {
-    if (m_pending.consumeFallback())
-        return;
-    const char text[1] = {static_cast<char>(byte)};
-    onText(std::string_view(text, 1));
+    // onText skips what a \u leaves to skip, a byte for each escape as for each character.
+    if (!m_text.empty())
+        onText(m_text.take());
 }
 
 } // namespace velmora::rtf

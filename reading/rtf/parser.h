@@ -4,8 +4,9 @@
 // The way of the bytes through the parser:
 // - Tokenizer (tokenizer.h) cuts them into tokens, and lookupWord (control_words.h) names each
 //   control word and its family.
-// - Parser::run hands each token to onWord, onSymbol, onHexByte or onText, which act in the state
-//   of the innermost group (GroupState: destination, character and paragraph format) on a stack.
+// - Parser::run hands each token to onWord, onSymbol or onText (text and escaped bytes gathered
+//   together), which act in the state of the innermost group (GroupState: destination,
+//   character and paragraph format) on a stack.
 //   onWord hands each family of words to one apply* function.
 // - The tables at the head of the file are read into their own state (format_tables.h), each
 //   entry finished at its ';' or the end of its group.
@@ -58,7 +59,8 @@ private:
     void closeGroup();
     void onWord(const Token& token);
     void onSymbol(char symbol);
-    void onHexByte(uint8_t byte);
+    // Hands on the text gathered since the last other token.
+    void flushText();
     void onUnicode(int32_t value);
     void applyUnicode(Word word, const Token& token);
     void applyInText(Word word, WordFamily family, const Token& token);
@@ -129,6 +131,7 @@ private:
 
     std::string_view m_bytes;
     Tokenizer m_tokens;
+    PendingText m_text;
     const ReadProgress& m_progress;
     std::size_t m_nextProgress;
     std::vector<GroupState> m_stack;
