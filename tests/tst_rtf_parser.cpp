@@ -555,6 +555,21 @@ void TestRtfParser::characterFormatting_data()
                       R"(a{\cs10 b}})")
         << "a[Arial 12]b[Arial 12 i]";
     QTest::newRow("hidden runs leave no run behind") << doc(R"(a{\v\b x}b)") << "ab[Arial 12]";
+    // A group's first words are taken from memory when they were met before from the same state.
+    QTest::newRow("the same words from another state")
+        << doc(R"({\b\fs40 a}\i{\b\fs40 b}{\b\fs40 c\i0})") << "a[Arial 20 b]bc[Arial 20 b i]";
+    QTest::newRow("the same words with line ends between them")
+        << doc("{\\b\\fs40\\ul a}{\\b\r\n\\fs40\n\\ul b}") << "ab[Arial 20 b u]";
+    QTest::newRow("a line end inside a word ends it")
+        << doc("{\\b\\fs40\\ul a}{\\b\\fs4\n0\\ul b}")
+        << "a[Arial 20 b u]0[Arial 2 b]b[Arial 2 b u]";
+    QTest::newRow("a word that runs on past the words met before")
+        << doc(R"({\b\i\fs40\'e9}{\b\i\fs400 a}{\b\i\fs40-b}{\b\i\fs40 c})")
+        << u"\u00E9[Arial 20 b i]a[Arial 200 b i]-bc[Arial 20 b i]"_s;
+    QTest::newRow("words met before a new default font")
+        << QByteArray(
+               R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Times;}}{\plain\b a}\deff1\f0{\plain\b b}})")
+        << "a[Arial 12 b]b[Times 12 b]";
 }
 
 // The associated properties, as Word writes them and as hand-written files leave them out.

@@ -30,6 +30,8 @@ struct ListRef {
     int32_t override = 0; // \ls; 0: none
     uint8_t level = 0;    // \ilvl
     int16_t pn = -1;      // index of the paragraph's \pn numbering; -1: none
+
+    bool operator==(const ListRef&) const = default;
 };
 
 class ListTable {

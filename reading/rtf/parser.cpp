@@ -18,6 +18,11 @@ ReadResult Parser::run(std::size_t start)
 
     bool ended = false;
     for (Token token = m_tokens.next(); token.kind != TokenKind::End; token = m_tokens.next()) {
+        const Word word = token.kind == TokenKind::ControlWord
+                              ? lookupWord(token.text, token.wordKey)
+                              : Word::Unknown;
+        if (m_prefixes.recording())
+            recordGroupPrefix(token, word);
         // Text and escaped bytes go on together, so that a word broken by \'xx escapes or line
         // ends is decoded and written in one piece.
         if (token.kind == TokenKind::Text || token.kind == TokenKind::HexByte) {
@@ -31,14 +36,17 @@ ReadResult Parser::run(std::size_t start)
         }
         flushText();
         switch (token.kind) {
-        case TokenKind::GroupOpen: openGroup(); break;
+        case TokenKind::GroupOpen:
+            openGroup();
+            replayGroupPrefix();
+            break;
         case TokenKind::GroupClose:
             if (m_stack.size() == 1 && m_deep.depth == 0)
                 ended = true;
             else
                 closeGroup();
             break;
-        case TokenKind::ControlWord: onWord(token); break;
+        case TokenKind::ControlWord: onWord(token, word); break;
         case TokenKind::ControlSymbol: onSymbol(token.symbol); break;
         case TokenKind::HexByte:
         case TokenKind::Text:
@@ -101,6 +109,31 @@ void Parser::openGroup()
     }
 }
 
+void Parser::replayGroupPrefix()
+{
+    // Only where the words act on the state alone: text, nothing pending, a group of its own.
+    if (state().destination != Destination::Text || m_deep.depth > 0)
+        return;
+    if (const std::size_t length = m_prefixes.replay(m_bytes, m_tokens.offset(), state())) {
+        m_tokens.skipBytes(length);
+        m_writer.formatChanged();
+        m_scriptFormats.dirty = true;
+    } else {
+        m_prefixes.startRecording(state());
+    }
+}
+
+void Parser::recordGroupPrefix(const Token& token, Word word)
+{
+    if (token.kind == TokenKind::ControlWord && changesGroupStateOnly(word, familyOf(word))) {
+        const char* backslash = token.text.data() - 1;
+        const char* end = m_bytes.data() + m_tokens.offset();
+        m_prefixes.record({backslash, static_cast<std::size_t>(end - backslash)});
+    } else {
+        m_prefixes.stopRecording(state());
+    }
+}
+
 void Parser::closeGroup()
 {
     m_pending.clear();
@@ -131,9 +164,8 @@ void Parser::closeGroup()
     m_stack.pop_back();
 }
 
-void Parser::onWord(const Token& token)
+void Parser::onWord(const Token& token, Word word)
 {
-    const Word word = lookupWord(token.text, token.wordKey);
     const WordFamily family = familyOf(word);
     if (family == WordFamily::Binary) {
         // The bytes are data of whatever destination holds them; none of ours shows them.

@@ -17,6 +17,7 @@
 #include "control_words.h"
 #include "document_writer.h"
 #include "format_tables.h"
+#include "group_prefix_memo.h"
 #include "lists.h"
 #include "notes.h"
 #include "parser_state.h"
@@ -57,10 +58,14 @@ private:
     // Tokens and the group stack (parser.cpp)
     void openGroup();
     void closeGroup();
-    void onWord(const Token& token);
+    void onWord(const Token& token, Word word);
     void onSymbol(char symbol);
     // Hands on the text gathered since the last other token.
     void flushText();
+    // Takes the state that the group's first words led to before, if they were met before;
+    // else records them.
+    void replayGroupPrefix();
+    void recordGroupPrefix(const Token& token, Word word);
     void onUnicode(int32_t value);
     void applyUnicode(Word word, const Token& token);
     void applyInText(Word word, WordFamily family, const Token& token);
@@ -132,6 +137,7 @@ private:
     std::string_view m_bytes;
     Tokenizer m_tokens;
     PendingText m_text;
+    GroupPrefixMemo m_prefixes;
     const ReadProgress& m_progress;
     std::size_t m_nextProgress;
     std::vector<GroupState> m_stack;

@@ -52,6 +52,7 @@ struct ComplexScript {
             f.italic = italic != 0;
         return f;
     }
+    bool operator==(const ComplexScript&) const = default;
 };
 
 // \lin and \rin, the indents at the paragraph's start and end. Word writes them beside the
@@ -70,6 +71,7 @@ struct LogicalIndents {
             (p.rightToLeft ? p.leftIndent : p.rightIndent) = end;
         return p;
     }
+    bool operator==(const LogicalIndents&) const = default;
 };
 
 // The format of the complex-script characters in the current group, worked out again only after a
@@ -96,6 +98,8 @@ struct GroupState {
     Destination uprResume = Destination::Text;
     uint8_t unicodeSkip = 1;
     ListRef list; // a paragraph property; the model has no lists, so it is not in ParagraphFormat
+
+    bool operator==(const GroupState&) const = default;
 };
 
 // Groups beyond kMaxGroupDepth share the state of the deepest stored group.
