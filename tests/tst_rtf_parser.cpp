@@ -152,6 +152,7 @@ private slots:
     void nestingBeyondTheLimitStaysContained_data();
     void nestingBeyondTheLimitStaysContained();
     void utf8AtEveryOffset();
+    void textAndEscapesAtEveryOffset();
 
 private:
     void addTextColumns();
@@ -824,6 +825,22 @@ void TestRtfParser::utf8AtEveryOffset()
     rtf::appendUtf8(lines, ends, rtf::LineEnds::AsNewline);
     QCOMPARE(QByteArray::fromStdString(kept), u"ab\rcdef\u2028g\r\U0001F600\r"_s.toUtf8());
     QCOMPARE(QByteArray::fromStdString(lines), u"ab\ncdef\ng\n\U0001F600\n"_s.toUtf8());
+}
+
+// Text is scanned and decoded sixteen bytes at a time: an escape, a symbol font's letter and the
+// end of the text at each place in a block.
+void TestRtfParser::textAndEscapesAtEveryOffset()
+{
+    for (int at = 0; at <= 33; ++at) {
+        const QByteArray before(at, 'x'), after(33 - at, 'y');
+        const auto result = rtf::readRtf(
+            doc(before + R"(\'e9)" + after + R"({\f2 a}\f1 )" + before + "}").toStdString());
+        QCOMPARE(shown(result.document), QString(before + u"\u00E9"_s + after + u"a"_s + before));
+        const auto symbol = rtf::readRtf(
+            QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0 )" + before + "a}")
+                .toStdString());
+        QCOMPARE(shown(symbol.document), QString(QString(at, u'\u03BE') + u"\u03B1"_s));
+    }
 }
 
 } // namespace velmora

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -300,28 +303,82 @@ char* putUtf8(char* dst, uint32_t c)
 // byte by byte to the string checks its capacity for every byte, which made conversion the
 // slowest part of printing a book.
 constexpr std::size_t kUtf8BlockBytes = 4096;
-// One step of the loop writes at most four units, each at most three bytes, or a pair as four.
+// One step of the loop writes eight ASCII bytes, or fewer and then at most four for one character.
 constexpr std::size_t kUtf8StepBytes = 12;
 
-// Whether four UTF-16 units (as read from memory on a little-endian machine) are all ASCII and
-// none of them a carriage return, which may stand for a line end.
-bool plainAscii(uint64_t units)
+// Writes the leading bytes of sixteen that are ASCII as UTF-16 units at out, and returns how
+// many there are. Sixteen units may be written.
+#if defined(__SSE2__)
+std::size_t widenAsciiPrefix(const char* bytes, char16_t* out)
 {
-    constexpr uint64_t lanes = 0x0001000100010001ull;
-    const uint64_t carriageReturns = units ^ ('\r' * lanes);
-    const uint64_t anyCarriageReturn =
-        (carriageReturns - lanes) & ~carriageReturns & (0x8000 * lanes);
-    return ((units & (0xFF80 * lanes)) | anyCarriageReturn) == 0;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+    const auto nonAscii = static_cast<unsigned>(_mm_movemask_epi8(v));
+    return nonAscii == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(nonAscii));
 }
+#else
+std::size_t widenAsciiPrefix(const char* bytes, char16_t* out)
+{
+    std::size_t n = 0;
+    for (; n < 16 && static_cast<unsigned char>(bytes[n]) < 0x80; ++n)
+        out[n] = static_cast<char16_t>(bytes[n]);
+    return n;
+}
+#endif
 
-// Four ASCII units as their four bytes, in the same order.
-uint32_t narrowAscii(uint64_t units)
+// Writes the leading units of eight that are ASCII, and not a carriage return (which may stand
+// for a line end), as bytes at out, and returns how many there are. Eight bytes may be written.
+#if defined(__SSE2__)
+std::size_t narrowAsciiPrefix(const char16_t* units, char* out)
 {
-    const uint64_t paired = units | (units >> 8); // bytes 0-1 and 4-5 hold the four characters
-    return static_cast<uint32_t>((paired & 0xFFFF) | ((paired >> 16) & 0xFFFF0000));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(int16_t(0xFF80))), _mm_setzero_si128());
+    const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), ascii);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    return static_cast<std::size_t>(
+               std::countr_one(static_cast<unsigned>(_mm_movemask_epi8(plain)))) /
+           2;
 }
+#else
+std::size_t narrowAsciiPrefix(const char16_t* units, char* out)
+{
+    std::size_t n = 0;
+    for (; n < 8 && units[n] < 0x80 && units[n] != u'\r'; ++n)
+        out[n] = static_cast<char>(units[n]);
+    return n;
+}
+#endif
 
 } // namespace
+
+bool keepsAscii(const std::array<char16_t, 256>& table)
+{
+    for (unsigned c = 0; c < 0x80; ++c)
+        if (table[c] != c)
+            return false;
+    return true;
+}
+
+void decodeSingleByte(std::string_view bytes, const std::array<char16_t, 256>& table,
+                      bool asciiKept, char16_t* out)
+{
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        // Where ASCII stays ASCII, up to sixteen bytes at once, then one that is not ASCII.
+        if (asciiKept && i + 16 <= size) {
+            const std::size_t ascii = widenAsciiPrefix(bytes.data() + i, out + i);
+            i += ascii;
+            if (ascii == 16)
+                continue;
+        }
+        out[i] = table[static_cast<unsigned char>(bytes[i])];
+        ++i;
+    }
+}
 
 void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds)
 {
@@ -335,34 +392,26 @@ void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds)
             out.append(block, end);
             end = block;
         }
-        // Most of a book is ASCII: four units at once where they are, else one at a time.
-        if constexpr (std::endian::native == std::endian::little) {
-            if (i + 4 <= size) {
-                uint64_t units = 0;
-                std::memcpy(&units, text.data() + i, sizeof units);
-                if (plainAscii(units)) {
-                    const uint32_t bytes = narrowAscii(units);
-                    std::memcpy(end, &bytes, sizeof bytes);
-                    end += 4;
-                    i += 4;
-                    continue;
-                }
-            }
+        // Most of a book is ASCII: up to eight units at once, then one that is not.
+        if (i + 8 <= size) {
+            const std::size_t ascii = narrowAsciiPrefix(text.data() + i, end);
+            end += ascii;
+            i += ascii;
+            if (ascii == 8)
+                continue;
         }
-        for (const std::size_t stop = std::min(size, i + 4); i < stop;) {
-            const uint32_t c = text[i++];
-            if (c < 0x80) {
-                *end++ = newlines && c == u'\r' ? '\n' : static_cast<char>(c);
-            } else if (newlines && c == 0x2028) {
-                *end++ = '\n';
-            } else if (c < 0xD800 || c > 0xDFFF) {
-                end = putUtf8(end, c);
-            } else if (c <= 0xDBFF && i < size && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
-                end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00u));
-                ++i;
-            } else {
-                end = putUtf8(end, kReplacement);
-            }
+        const uint32_t c = text[i++];
+        if (c < 0x80) {
+            *end++ = newlines && c == u'\r' ? '\n' : static_cast<char>(c);
+        } else if (newlines && c == 0x2028) {
+            *end++ = '\n';
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            end = putUtf8(end, c);
+        } else if (c <= 0xDBFF && i < size && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+            end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00u));
+            ++i;
+        } else {
+            end = putUtf8(end, kReplacement);
         }
     }
     out.append(block, end);

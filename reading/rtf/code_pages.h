@@ -42,6 +42,11 @@ PageKind pageKind(int codePage);
 // The 256 UTF-16 units of a single-byte code page. Unknown pages fall back to 1252, which is what
 // word processors assume for an unnamed page.
 const std::array<char16_t, 256>& singleByteTable(int codePage);
+// Whether a single-byte table leaves ASCII as it is (symbol fonts do not).
+bool keepsAscii(const std::array<char16_t, 256>& table);
+// Decodes bytes of a single-byte code page into out, which has room for one unit per byte.
+void decodeSingleByte(std::string_view bytes, const std::array<char16_t, 256>& table,
+                      bool asciiKept, char16_t* out);
 
 // Decodes text of any page, keeping a character that is split across calls (the lead byte of a
 // double-byte page, the start of a UTF-8 sequence) until the next call completes it.

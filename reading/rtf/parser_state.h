@@ -208,6 +208,7 @@ struct TextPage {
     int page = -1;
     PageKind kind = PageKind::SingleByte;
     const std::array<char16_t, 256>* table = nullptr;
+    bool asciiKept = true; // the table leaves ASCII as it is
 
     void select(int codePage)
     {
@@ -216,6 +217,7 @@ struct TextPage {
         page = codePage;
         kind = pageKind(codePage);
         table = &singleByteTable(codePage);
+        asciiKept = keepsAscii(*table);
     }
     void forget() { page = -1; }
 };

@@ -82,10 +82,7 @@ void Parser::appendText(std::string_view bytes)
         return;
     }
     m_writer.beginRun(state().chr);
-    char16_t* out = m_writer.textSpace(bytes.size());
-    const auto& table = *m_page.table;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        out[i] = table[static_cast<unsigned char>(bytes[i])];
+    decodeSingleByte(bytes, *m_page.table, m_page.asciiKept, m_writer.textSpace(bytes.size()));
     m_writer.commitText(bytes.size());
 }
 
