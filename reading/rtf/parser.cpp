@@ -23,18 +23,6 @@ ReadResult Parser::run(std::size_t start)
                               : Word::Unknown;
         if (m_prefixes.recording())
             recordGroupPrefix(token, word);
-        // Text and escaped bytes go on together, so that a word broken by \'xx escapes or line
-        // ends is decoded and written in one piece.
-        if (token.kind == TokenKind::Text || token.kind == TokenKind::HexByte) {
-            if (token.kind == TokenKind::Text)
-                m_text.add(token.text);
-            else
-                m_text.add(token.byte);
-            if (m_text.full())
-                flushText();
-            continue;
-        }
-        flushText();
         switch (token.kind) {
         case TokenKind::GroupOpen:
             openGroup();
@@ -49,7 +37,7 @@ ReadResult Parser::run(std::size_t start)
         case TokenKind::ControlWord: onWord(token, word); break;
         case TokenKind::ControlSymbol: onSymbol(token.symbol); break;
         case TokenKind::HexByte:
-        case TokenKind::Text:
+        case TokenKind::Text: onText(m_tokens.gatherText(token, m_textPieces)); break;
         case TokenKind::End: break;
         }
         if (ended)
@@ -58,7 +46,6 @@ ReadResult Parser::run(std::size_t start)
             reportProgress();
     }
 
-    flushText();
     finishFontEntry();
     result.byteOffset = m_tokens.offset();
     if (!ended) {
@@ -284,13 +271,6 @@ void Parser::onSymbol(char symbol)
     case '\n': endParagraph(); return;
     default: return; // \: \| and broken escapes
     }
-}
-
-void Parser::flushText()
-{
-    // onText skips what a \u leaves to skip, a byte for each escape as for each character.
-    if (!m_text.empty())
-        onText(m_text.take());
 }
 
 } // namespace velmora::rtf

@@ -60,8 +60,6 @@ private:
     void closeGroup();
     void onWord(const Token& token, Word word);
     void onSymbol(char symbol);
-    // Hands on the text gathered since the last other token.
-    void flushText();
     // Takes the state that the group's first words led to before, if they were met before;
     // else records them.
     void replayGroupPrefix();
@@ -136,7 +134,7 @@ private:
 
     std::string_view m_bytes;
     Tokenizer m_tokens;
-    PendingText m_text;
+    std::string m_textPieces; // text gathered from pieces (Tokenizer::gatherText)
     GroupPrefixMemo m_prefixes;
     const ReadProgress& m_progress;
     std::size_t m_nextProgress;

@@ -154,54 +154,6 @@ struct Pending {
     }
 };
 
-// Text and escaped bytes that follow one another, to be handed on together. A lone piece of text
-// is handed on where it stands in the file; only a second piece is copied.
-class PendingText {
-public:
-    bool empty() const { return m_view.empty(); }
-    // Enough gathered to hand on: a file of nothing but escapes is not held twice.
-    bool full() const { return m_copied && m_copy.size() >= kHandOnBytes; }
-    void add(std::string_view bytes)
-    {
-        if (m_view.empty()) {
-            m_view = bytes;
-            return;
-        }
-        copyOnce();
-        m_copy.append(bytes);
-        m_view = m_copy;
-    }
-    void add(uint8_t byte)
-    {
-        copyOnce();
-        m_copy.push_back(static_cast<char>(byte));
-        m_view = m_copy;
-    }
-    // The text gathered, which stays valid until the next add; empties this.
-    std::string_view take()
-    {
-        const std::string_view text = m_view;
-        m_view = {};
-        m_copied = false;
-        return text;
-    }
-
-private:
-    static constexpr std::size_t kHandOnBytes = 1 << 16;
-
-    void copyOnce()
-    {
-        if (m_copied)
-            return;
-        m_copy.assign(m_view);
-        m_copied = true;
-    }
-
-    std::string_view m_view;
-    std::string m_copy;
-    bool m_copied = false;
-};
-
 // The code page of the text being read, with its kind and (single-byte) table; looked up again
 // only when the page changes.
 struct TextPage {

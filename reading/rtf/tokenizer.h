@@ -1,6 +1,6 @@
 #pragma once
 // Splits RTF bytes into tokens, one at a time (pull API). Knows nothing of destinations or
-// formatting; never allocates.
+// formatting; allocates nothing of its own.
 //
 // Defined here, inline: the parser's loop takes over a million tokens from a long book, and with
 // the tokenizer inlined into it reading costs a sixth fewer instructions.
@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -20,6 +21,8 @@ namespace velmora::rtf {
 
 // Longer control words do not exist; the rest of an overlong one is read and ignored.
 constexpr std::size_t kMaxControlWordLength = 32;
+// Text gathered from several pieces is handed on in parts of about this size.
+constexpr std::size_t kMaxGatheredText = 1 << 16;
 // Ten digits hold every int32 value; more digits are read and the value clamped.
 constexpr std::size_t kMaxParameterDigits = 10;
 
@@ -50,6 +53,12 @@ public:
     explicit Tokenizer(std::string_view bytes) : m_bytes(bytes) {}
 
     Token next();
+    // The text that a Text or HexByte token begins, with the text and \'xx escapes right after
+    // it up to the next other token (line ends between them are passed over), so that a word
+    // broken by escapes is decoded in one piece. A view of the bytes when the token's text is all
+    // of it, else of scratch; up to about kMaxGatheredText bytes at a time, so that a file of
+    // escapes alone is not held twice.
+    std::string_view gatherText(const Token& first, std::string& scratch);
     // Skips binary data (\binN) without looking at it; clamped to the bytes that are left.
     void skipBytes(std::size_t count);
     std::size_t offset() const { return m_pos; }
@@ -264,6 +273,43 @@ VELMORA_TOKENIZER_INLINE std::size_t Tokenizer::scanWord(std::size_t pos, uint64
         ++end;
     }
     return end;
+}
+
+inline std::string_view Tokenizer::gatherText(const Token& first, std::string& scratch)
+{
+    const std::string_view single = first.kind == TokenKind::Text ? first.text : std::string_view();
+    bool copied = first.kind != TokenKind::Text;
+    if (copied)
+        scratch.assign(1, static_cast<char>(first.byte));
+    const std::size_t size = m_bytes.size();
+    while (m_pos < size && (!copied || scratch.size() < kMaxGatheredText)) {
+        const char c = m_bytes[m_pos];
+        if (c == '\r' || c == '\n' || c == '\0') {
+            ++m_pos;
+            continue;
+        }
+        if (c == '{' || c == '}')
+            break;
+        if (!copied) {
+            scratch.assign(single);
+            copied = true;
+        }
+        if (c != '\\') {
+            const std::size_t end = byte_class::textEnd(m_bytes.data(), m_pos + 1, size);
+            scratch.append(m_bytes.data() + m_pos, end - m_pos);
+            m_pos = end;
+            continue;
+        }
+        const int high = m_pos + 3 < size && m_bytes[m_pos + 1] == '\''
+                             ? byte_class::hexValue(m_bytes[m_pos + 2])
+                             : -1;
+        const int low = high >= 0 ? byte_class::hexValue(m_bytes[m_pos + 3]) : -1;
+        if (low < 0)
+            break; // a control word or symbol
+        scratch.push_back(static_cast<char>(high << 4 | low));
+        m_pos += 4;
+    }
+    return copied ? std::string_view(scratch) : single;
 }
 
 inline void Tokenizer::skipBytes(std::size_t count)
