@@ -39,9 +39,18 @@ public:
 
     // Recording follows the words of a group that replay did not know, from its opening on.
     bool recording() const { return m_recording; }
-    void startRecording(const GroupState& before);
-    // A word's bytes, from its backslash to the end of its delimiter.
-    void record(std::string_view word) { m_words.append(word); }
+    void startRecording()
+    {
+        m_recording = true;
+        m_words.clear();
+    }
+    // A word's bytes, from its backslash to the end of its delimiter, and the state before it.
+    void record(std::string_view word, const GroupState& current)
+    {
+        if (m_words.empty())
+            m_before = current; // copied only for groups that open with such words
+        m_words.append(word);
+    }
     // The group's first other token has come: its words are remembered if there were some.
     void stopRecording(const GroupState& after);
 

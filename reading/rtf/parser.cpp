@@ -106,7 +106,7 @@ void Parser::replayGroupPrefix()
         m_writer.formatChanged();
         m_scriptFormats.dirty = true;
     } else {
-        m_prefixes.startRecording(state());
+        m_prefixes.startRecording();
     }
 }
 
@@ -115,7 +115,7 @@ void Parser::recordGroupPrefix(const Token& token, Word word)
     if (token.kind == TokenKind::ControlWord && changesGroupStateOnly(word, familyOf(word))) {
         const char* backslash = token.text.data() - 1;
         const char* end = m_bytes.data() + m_tokens.offset();
-        m_prefixes.record({backslash, static_cast<std::size_t>(end - backslash)});
+        m_prefixes.record({backslash, static_cast<std::size_t>(end - backslash)}, state());
     } else {
         m_prefixes.stopRecording(state());
     }

@@ -140,6 +140,9 @@ inline bool isDigit(char c)
 // there, since the text between the escapes is most of a book's bytes.
 inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit)
 {
+    // A single character between two escapes (\u1076?) is common enough to look at on its own.
+    if (pos < limit && kEndsText[static_cast<unsigned char>(bytes[pos])])
+        return pos;
 #if defined(__SSE2__)
     for (; pos + 16 <= limit; pos += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
@@ -275,8 +278,22 @@ VELMORA_TOKENIZER_INLINE std::size_t Tokenizer::scanWord(std::size_t pos, uint64
     return end;
 }
 
+namespace detail {
+
+// The text gathered so far moves to scratch once a second piece joins it.
+inline void copyOnce(std::string_view single, std::string& scratch, bool& copied)
+{
+    if (!copied) {
+        scratch.assign(single);
+        copied = true;
+    }
+}
+
+} // namespace detail
+
 inline std::string_view Tokenizer::gatherText(const Token& first, std::string& scratch)
 {
+    using detail::copyOnce;
     const std::string_view single = first.kind == TokenKind::Text ? first.text : std::string_view();
     bool copied = first.kind != TokenKind::Text;
     if (copied)
@@ -290,24 +307,22 @@ inline std::string_view Tokenizer::gatherText(const Token& first, std::string& s
         }
         if (c == '{' || c == '}')
             break;
-        if (!copied) {
-            scratch.assign(single);
-            copied = true;
-        }
-        if (c != '\\') {
-            const std::size_t end = byte_class::textEnd(m_bytes.data(), m_pos + 1, size);
-            scratch.append(m_bytes.data() + m_pos, end - m_pos);
-            m_pos = end;
+        if (c == '\\') {
+            const int high = m_pos + 3 < size && m_bytes[m_pos + 1] == '\''
+                                 ? byte_class::hexValue(m_bytes[m_pos + 2])
+                                 : -1;
+            const int low = high >= 0 ? byte_class::hexValue(m_bytes[m_pos + 3]) : -1;
+            if (low < 0)
+                break; // a control word or symbol
+            copyOnce(single, scratch, copied);
+            scratch.push_back(static_cast<char>(high << 4 | low));
+            m_pos += 4;
             continue;
         }
-        const int high = m_pos + 3 < size && m_bytes[m_pos + 1] == '\''
-                             ? byte_class::hexValue(m_bytes[m_pos + 2])
-                             : -1;
-        const int low = high >= 0 ? byte_class::hexValue(m_bytes[m_pos + 3]) : -1;
-        if (low < 0)
-            break; // a control word or symbol
-        scratch.push_back(static_cast<char>(high << 4 | low));
-        m_pos += 4;
+        const std::size_t end = byte_class::textEnd(m_bytes.data(), m_pos + 1, size);
+        copyOnce(single, scratch, copied);
+        scratch.append(m_bytes.data() + m_pos, end - m_pos);
+        m_pos = end;
     }
     return copied ? std::string_view(scratch) : single;
 }
