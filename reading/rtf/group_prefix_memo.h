@@ -49,7 +49,10 @@ public:
     {
         if (m_words.empty())
             m_before = current; // copied only for groups that open with such words
-        m_words.append(word);
+        if (m_words.size() + word.size() > kMaxWordsBytes)
+            m_recording = false; // not what a writer repeats: not worth holding
+        else
+            m_words.append(word);
     }
     // The group's first other token has come: its words are remembered if there were some.
     void stopRecording(const GroupState& after);
@@ -65,6 +68,8 @@ private:
     };
     // LibreOffice needs one entry, Word a few (its groups differ in their revision numbers).
     static constexpr std::size_t kEntries = 8;
+    // LibreOffice's words take about a hundred bytes.
+    static constexpr std::size_t kMaxWordsBytes = 4096;
 
     std::array<Entry, kEntries> m_entries;
     std::size_t m_used = 0;
