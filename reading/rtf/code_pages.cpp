@@ -367,8 +367,6 @@ void decodeSingleByte(std::string_view bytes, const std::array<char16_t, 256>& t
 {
     const std::size_t size = bytes.size();
     std::size_t i = 0;
-    if (size < 16)
-        asciiKept = false; // too short to gain from blocks
     while (i < size) {
         // Where ASCII stays ASCII, up to sixteen bytes at once, then one that is not ASCII.
         if (asciiKept && i + 16 <= size) {

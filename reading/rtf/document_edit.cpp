@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmora::rtf {
@@ -139,57 +138,6 @@ std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
     for (Paragraph& paragraph : model.paragraphs)
         shift(paragraph.start, paragraph.length);
     return breaks.size();
-}
-
-void resizeRuns(Document& model, int32_t start, int32_t end, uint16_t halfPoints)
-{
-    std::vector<CharFormat>& formats = model.charFormats;
-    std::unordered_map<CharFormat, uint32_t> indexOf;
-    for (uint32_t i = 0; i < formats.size(); ++i)
-        indexOf.emplace(formats[i], i);
-    const auto resized = [&](uint32_t format) {
-        CharFormat wanted = formats[format];
-        wanted.halfPoints = halfPoints;
-        const auto [at, added] = indexOf.emplace(wanted, static_cast<uint32_t>(formats.size()));
-        if (added)
-            formats.push_back(wanted);
-        return at->second;
-    };
-
-    std::vector<CharRun> runs;
-    runs.reserve(model.runs.size() + 2);
-    const auto append = [&runs](int32_t from, int32_t to, uint32_t format) {
-        if (from >= to)
-            return;
-        if (!runs.empty() && runs.back().format == format)
-            runs.back().length += to - from;
-        else
-            runs.push_back({from, to - from, format});
-    };
-    for (const CharRun& run : model.runs) {
-        const int32_t runEnd = run.start + run.length;
-        if (runEnd <= start || run.start >= end) {
-            append(run.start, runEnd, run.format);
-            continue;
-        }
-        append(run.start, start, run.format);
-        append(std::max(run.start, start), std::min(runEnd, end), resized(run.format));
-        append(end, runEnd, run.format);
-    }
-
-    std::vector<uint32_t> remap(formats.size(), UINT32_MAX);
-    std::vector<CharFormat> used;
-    for (CharRun& run : runs) {
-        if (remap[run.format] == UINT32_MAX) {
-            remap[run.format] = static_cast<uint32_t>(used.size());
-            used.push_back(formats[run.format]);
-        }
-        run.format = remap[run.format];
-    }
-    if (used.empty())
-        used.emplace_back();
-    formats = std::move(used);
-    model.runs = std::move(runs);
 }
 
 } // namespace velmora::rtf

@@ -1,7 +1,6 @@
 #pragma once
-// Edits of a document after reading: repairing runs that leave gaps or overlap, breaking words
-// too long to lay out, and giving a stretch of text another size. Plain C++, so the fuzz harness
-// checks them too.
+// Edits of a document after reading: repairing runs that leave gaps or overlap, and breaking
+// words too long to lay out. Plain C++, so the fuzz harness checks them too.
 
 #include "rtf/document.h"
 
@@ -20,9 +19,5 @@ void repairRuns(Document& model, int32_t length);
 // second half of a surrogate pair. Runs and paragraphs keep their characters. Returns how many
 // breaks were put.
 std::size_t breakEndlessWords(Document& model, std::size_t maxStretch);
-
-// Gives the characters in [start, end) the size halfPoints, splitting the runs at the ends and
-// joining neighbours that end up alike; formats no run uses any more are dropped.
-void resizeRuns(Document& model, int32_t start, int32_t end, uint16_t halfPoints);
 
 } // namespace velmora::rtf

@@ -64,32 +64,12 @@ std::size_t matchWords(std::string_view words, std::string_view bytes, std::size
     return at - pos;
 }
 
-// Most groups open with other words than any remembered, which their first eight bytes tell
-// without a loop: unless a line end stands where the words have a backslash.
-bool surelyDiffers(std::string_view words, std::string_view bytes, std::size_t pos)
-{
-    if constexpr (std::endian::native != std::endian::little)
-        return false;
-    if (pos + 8 > bytes.size() || words.size() < 8)
-        return false;
-    uint64_t recorded = 0;
-    uint64_t read = 0;
-    std::memcpy(&recorded, words.data(), 8);
-    std::memcpy(&read, bytes.data() + pos, 8);
-    if (recorded == read)
-        return false;
-    const auto at = static_cast<std::size_t>(std::countr_zero(recorded ^ read)) / 8;
-    return !(ignoredBetweenTokens(bytes[pos + at]) && words[at] == '\\');
-}
-
 } // namespace
 
 std::size_t GroupPrefixMemo::replay(std::string_view bytes, std::size_t offset, GroupState& state)
 {
     for (std::size_t i = 0; i < m_used; ++i) {
         const Entry& entry = m_entries[i];
-        if (surelyDiffers(entry.words, bytes, offset))
-            continue;
         const std::size_t length = matchWords(entry.words, bytes, offset);
         if (length > 0 && entry.before == state) {
             state = entry.after;

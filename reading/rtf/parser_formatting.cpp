@@ -13,6 +13,20 @@ constexpr uint16_t kDefaultHalfPoints = 24;
 // \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
 constexpr int32_t kMaxHalfPoints = 3276;
 
+// \b, \b1 and \b5 switch on; \b0 switches off.
+bool switchedOn(const Token& token)
+{
+    return !token.hasParameter || token.parameter != 0;
+}
+
+// The size \fsN or \afsN gives; \fs0 is not a size, and keeps the one in force.
+uint16_t sizeOr(const Token& token, uint16_t current)
+{
+    return token.hasParameter && token.parameter > 0
+               ? static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints))
+               : current;
+}
+
 } // namespace
 
 void Parser::plainCharFormat(CharFormat& f)
@@ -69,18 +83,14 @@ void Parser::applyStyle(Word word, const Token& token)
 void Parser::applyCharacter(Word word, const Token& token)
 {
     CharFormat& f = editFormat();
-    const bool on = !token.hasParameter || token.parameter != 0;
+    const bool on = switchedOn(token);
     switch (word) {
     case Word::Plain:
         plainCharFormat(f);
         state().complex = {};
         return;
     case Word::Font: f.font = m_fonts.slotOf(token.parameter); return;
-    case Word::FontSize:
-        // \fs0 is not a size; keep the one in force.
-        if (token.hasParameter && token.parameter > 0)
-            f.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
-        return;
+    case Word::FontSize: f.halfPoints = sizeOr(token, f.halfPoints); return;
     case Word::Bold: f.bold = on; return;
     case Word::Italic: f.italic = on; return;
     case Word::Underline: f.underline = on; return;
@@ -103,13 +113,10 @@ void Parser::applyCharacter(Word word, const Token& token)
 void Parser::applyComplexScript(Word word, const Token& token)
 {
     ComplexScript& c = state().complex;
-    const bool on = !token.hasParameter || token.parameter != 0;
+    const bool on = switchedOn(token);
     switch (word) {
     case Word::AssocFont: c.font = m_fonts.slotOf(token.parameter); return;
-    case Word::AssocFontSize:
-        if (token.hasParameter && token.parameter > 0)
-            c.halfPoints = static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints));
-        return;
+    case Word::AssocFontSize: c.halfPoints = sizeOr(token, c.halfPoints); return;
     case Word::AssocBold: c.bold = on; return;
     case Word::AssocItalic: c.italic = on; return;
     case Word::RtlChar: c.rightToLeftRun = true; return;

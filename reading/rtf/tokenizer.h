@@ -64,6 +64,8 @@ public:
     std::size_t offset() const { return m_pos; }
 
 private:
+    // The byte of a whole \'xx escape at pos, or -1.
+    int hexEscapeAt(std::size_t pos) const;
     Token readControl(std::size_t start);
     // Where the word starting at pos ends; key gets its first eight letters (Token::wordKey).
     std::size_t scanWord(std::size_t pos, uint64_t& key) const;
@@ -160,6 +162,15 @@ inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit
 
 } // namespace byte_class
 
+inline int Tokenizer::hexEscapeAt(std::size_t pos) const
+{
+    if (pos + 3 >= m_bytes.size() || m_bytes[pos + 1] != '\'')
+        return -1;
+    const int high = byte_class::hexValue(m_bytes[pos + 2]);
+    const int low = byte_class::hexValue(m_bytes[pos + 3]);
+    return (high | low) >= 0 ? high << 4 | low : -1;
+}
+
 VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
 {
     const std::size_t size = m_bytes.size();
@@ -170,14 +181,9 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
         case '{': ++m_pos; return {.kind = TokenKind::GroupOpen};
         case '}': ++m_pos; return {.kind = TokenKind::GroupClose};
         case '\\':
-            if (m_pos + 3 < size && m_bytes[m_pos + 1] == '\'') {
-                const int high = byte_class::hexValue(m_bytes[m_pos + 2]);
-                const int low = byte_class::hexValue(m_bytes[m_pos + 3]);
-                if ((high | low) >= 0) {
-                    m_pos += 4;
-                    return {.kind = TokenKind::HexByte,
-                            .byte = static_cast<uint8_t>(high << 4 | low)};
-                }
+            if (const int byte = hexEscapeAt(m_pos); byte >= 0) {
+                m_pos += 4;
+                return {.kind = TokenKind::HexByte, .byte = static_cast<uint8_t>(byte)};
             }
             return readControl(start); // a control word or symbol, or a broken \'xx
         case '\r':
@@ -308,14 +314,11 @@ inline std::string_view Tokenizer::gatherText(const Token& first, std::string& s
         if (c == '{' || c == '}')
             break;
         if (c == '\\') {
-            const int high = m_pos + 3 < size && m_bytes[m_pos + 1] == '\''
-                                 ? byte_class::hexValue(m_bytes[m_pos + 2])
-                                 : -1;
-            const int low = high >= 0 ? byte_class::hexValue(m_bytes[m_pos + 3]) : -1;
-            if (low < 0)
+            const int byte = hexEscapeAt(m_pos);
+            if (byte < 0)
                 break; // a control word or symbol
             copyOnce(single, scratch, copied);
-            scratch.push_back(static_cast<char>(high << 4 | low));
+            scratch.push_back(static_cast<char>(byte));
             m_pos += 4;
             continue;
         }
