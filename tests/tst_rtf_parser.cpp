@@ -799,20 +799,35 @@ void TestRtfParser::nestingBeyondTheLimitStaysContained()
     QCOMPARE(describeRuns(result.document), runs);
 }
 
-// ASCII is converted in blocks of four units: each kind of character, at each place in a block.
+// Text is converted eight units at a time: each kind of character at each place in a block, and
+// every mix of one- and two-byte letters in one.
 void TestRtfParser::utf8AtEveryOffset()
 {
-    const QString others[] = {u"\u00EB"_s, u"\u20AC"_s, u"\U0001F600"_s, u"\u007F"_s};
+    const auto utf8 = [](const QString& text) {
+        std::string out;
+        rtf::appendUtf8(out, std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                 std::size_t(text.size())));
+        return QByteArray::fromStdString(out);
+    };
+    const QString others[] = {u"\u00EB"_s, u"\u0644"_s, u"\u20AC"_s, u"\U0001F600"_s, u"\u007F"_s};
     for (const QString& other : others) {
-        for (int at = 0; at < 9; ++at) {
-            QString text = u"abcdefgh"_s;
+        for (int at = 0; at < 17; ++at) {
+            QString text = u"abcdefghijklmnop"_s;
             text.insert(at, other);
-            std::string out;
-            rtf::appendUtf8(out,
-                            std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                std::size_t(text.size())));
-            QCOMPARE(QByteArray::fromStdString(out), text.toUtf8());
+            QCOMPARE(utf8(text), text.toUtf8());
         }
+    }
+    for (unsigned twoByteLetters = 0; twoByteLetters < 256; ++twoByteLetters) {
+        QString text;
+        for (int k = 0; k < 8; ++k)
+            text += (twoByteLetters >> k) & 1 ? QChar(k % 2 ? 0x7FF : 0xEB) : QChar('a' + k);
+        text += u"yz\u00C7"_s;
+        QCOMPARE(utf8(text), text.toUtf8());
+    }
+    // Long text is converted a few thousand units at a time, never splitting a surrogate pair.
+    for (int length = 1300; length < 1400; ++length) {
+        const QString text = QString(length, u'a') + u"\U0001F600b"_s;
+        QCOMPARE(utf8(text), text.toUtf8());
     }
     std::string lone;
     rtf::appendUtf8(lone, u"abcd\xD800"

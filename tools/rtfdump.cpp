@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -75,16 +76,17 @@ std::size_t sliceLength(std::u16string_view text)
 
 void printText(const Document& doc)
 {
-    ChunkedOutput out;
+    std::vector<char> buffer(3 * kTextSliceUnits);
     std::u16string_view rest = doc.text;
     while (!rest.empty()) {
         const std::u16string_view slice = rest.substr(0, sliceLength(rest));
-        velmora::rtf::appendUtf8(out.buffer(), slice, velmora::rtf::LineEnds::AsNewline);
+        const char* end =
+            velmora::rtf::writeUtf8(buffer.data(), slice, velmora::rtf::LineEnds::AsNewline);
+        std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), stdout);
         rest.remove_prefix(slice.size());
-        out.flushIfFull();
     }
     if (!doc.text.empty() && !isLineEnd(doc.text.back()))
-        out.buffer() += '\n';
+        std::fputc('\n', stdout);
 }
 
 void appendNumber(std::string& out, int32_t value)

@@ -278,77 +278,25 @@ void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out)
 
 namespace {
 
-// Writes one code point as UTF-8 at dst and returns the end of what it wrote.
-char* putUtf8(char* dst, uint32_t c)
-{
-    if (c < 0x80) {
-        *dst++ = static_cast<char>(c);
-    } else if (c < 0x800) {
-        *dst++ = static_cast<char>(0xC0 | (c >> 6));
-        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        *dst++ = static_cast<char>(0xE0 | (c >> 12));
-        *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *dst++ = static_cast<char>(0xF0 | (c >> 18));
-        *dst++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return dst;
-}
-
-// Characters are encoded into a small local buffer and appended a block at a time: appending
-// byte by byte to the string checks its capacity for every byte, which made conversion the
-// slowest part of printing a book.
-constexpr std::size_t kUtf8BlockBytes = 4096;
-// One step of the loop writes eight ASCII bytes, or fewer and then at most four for one character.
-constexpr std::size_t kUtf8StepBytes = 12;
-
-// Writes the leading bytes of sixteen that are ASCII as UTF-16 units at out, and returns how
-// many there are. Sixteen units may be written.
+// Writes sixteen bytes as UTF-16 units at out, as if they were ASCII, and says whether they were.
 #if defined(__SSE2__)
-std::size_t widenAsciiPrefix(const char* bytes, char16_t* out)
+bool widenIfAscii(const char* bytes, char16_t* out)
 {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
-    const auto nonAscii = static_cast<unsigned>(_mm_movemask_epi8(v));
-    return nonAscii == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(nonAscii));
+    return _mm_movemask_epi8(v) == 0;
 }
 #else
-std::size_t widenAsciiPrefix(const char* bytes, char16_t* out)
+bool widenIfAscii(const char* bytes, char16_t* out)
 {
-    std::size_t n = 0;
-    for (; n < 16 && static_cast<unsigned char>(bytes[n]) < 0x80; ++n)
-        out[n] = static_cast<char16_t>(bytes[n]);
-    return n;
-}
-#endif
-
-// Writes the leading units of eight that are ASCII, and not a carriage return (which may stand
-// for a line end), as bytes at out, and returns how many there are. Eight bytes may be written.
-#if defined(__SSE2__)
-std::size_t narrowAsciiPrefix(const char16_t* units, char* out)
-{
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    const __m128i ascii =
-        _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(int16_t(0xFF80))), _mm_setzero_si128());
-    const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), ascii);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
-    return static_cast<std::size_t>(
-               std::countr_one(static_cast<unsigned>(_mm_movemask_epi8(plain)))) /
-           2;
-}
-#else
-std::size_t narrowAsciiPrefix(const char16_t* units, char* out)
-{
-    std::size_t n = 0;
-    for (; n < 8 && units[n] < 0x80 && units[n] != u'\r'; ++n)
-        out[n] = static_cast<char>(units[n]);
-    return n;
+    bool ascii = true;
+    for (std::size_t n = 0; n < 16; ++n) {
+        out[n] = static_cast<unsigned char>(bytes[n]);
+        ascii = ascii && out[n] < 0x80;
+    }
+    return ascii;
 }
 #endif
 
@@ -367,54 +315,16 @@ void decodeSingleByte(std::string_view bytes, const std::array<char16_t, 256>& t
 {
     const std::size_t size = bytes.size();
     std::size_t i = 0;
-    while (i < size) {
-        // Where ASCII stays ASCII, up to sixteen bytes at once, then one that is not ASCII.
-        if (asciiKept && i + 16 <= size) {
-            const std::size_t ascii = widenAsciiPrefix(bytes.data() + i, out + i);
-            i += ascii;
-            if (ascii == 16)
-                continue;
-        }
+    for (; i + 16 <= size; i += 16) {
+        // Where ASCII stays ASCII, sixteen bytes at once; a block holding any other byte goes
+        // through the table whole, since a branch per byte would be mispredicted at each accent.
+        if (asciiKept && widenIfAscii(bytes.data() + i, out + i))
+            continue;
+        for (std::size_t k = i; k < i + 16; ++k)
+            out[k] = table[static_cast<unsigned char>(bytes[k])];
+    }
+    for (; i < size; ++i)
         out[i] = table[static_cast<unsigned char>(bytes[i])];
-        ++i;
-    }
-}
-
-void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds)
-{
-    const bool newlines = lineEnds == LineEnds::AsNewline;
-    char block[kUtf8BlockBytes];
-    char* end = block;
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        if (end > block + kUtf8BlockBytes - kUtf8StepBytes) {
-            out.append(block, end);
-            end = block;
-        }
-        // Most of a book is ASCII: up to eight units at once, then one that is not.
-        if (i + 8 <= size) {
-            const std::size_t ascii = narrowAsciiPrefix(text.data() + i, end);
-            end += ascii;
-            i += ascii;
-            if (ascii == 8)
-                continue;
-        }
-        const uint32_t c = text[i++];
-        if (c < 0x80) {
-            *end++ = newlines && c == u'\r' ? '\n' : static_cast<char>(c);
-        } else if (newlines && c == 0x2028) {
-            *end++ = '\n';
-        } else if (c < 0xD800 || c > 0xDFFF) {
-            end = putUtf8(end, c);
-        } else if (c <= 0xDBFF && i < size && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
-            end = putUtf8(end, 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00u));
-            ++i;
-        } else {
-            end = putUtf8(end, kReplacement);
-        }
-    }
-    out.append(block, end);
 }
 
 } // namespace velmora::rtf

@@ -89,5 +89,8 @@ enum class LineEnds : uint8_t {
 
 // Appends the UTF-8 form of UTF-16 text (lone surrogates become U+FFFD).
 void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
+// The same written at out, which has room for three bytes per unit; returns the end of what was
+// written. A surrogate pair split between two calls becomes two U+FFFD.
+char* writeUtf8(char* out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
 
 } // namespace velmora::rtf
