@@ -856,6 +856,11 @@ void TestRtfParser::textAndEscapesAtEveryOffset()
                 .toStdString());
         QCOMPARE(shown(symbol.document), QString(QString(at, u'\u03BE') + u"\u03B1"_s));
     }
+    // Gathered text grows past what one gathering holds, across a line end.
+    const QByteArray longer(300, 'a'), longest(70000, 'b');
+    const auto gathered =
+        rtf::readRtf(doc(R"(\'e9)" + longer + "\r\n" + longest + R"(\'e9c)").toStdString());
+    QCOMPARE(shown(gathered.document), u"\u00E9"_s + longer + longest + u"\u00E9c"_s);
 }
 
 } // namespace velmora
