@@ -2,6 +2,7 @@
 // How the parser builds the document model (document.h) as it reads. Internal to the parser.
 
 #include "document.h"
+#include "large_pages.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +36,11 @@ private:
 // once. It knows nothing of RTF; the parser says what to append, in which format.
 class DocumentWriter {
 public:
-    void reserve(std::size_t units) { m_doc.text.reserve(units); }
+    void reserve(std::size_t units)
+    {
+        m_doc.text.reserve(units);
+        adviseLargePages(m_doc.text.data(), units * sizeof(char16_t));
+    }
     // The character format may differ from the open run's; saves comparing the whole format for
     // every piece of text.
     void formatChanged() { m_formatDirty = true; }
