@@ -38,8 +38,10 @@ class DocumentWriter {
 public:
     void reserve(std::size_t units)
     {
-        m_doc.text.reserve(units);
-        adviseLargePages(m_doc.text.data(), units * sizeof(char16_t));
+        // The string keeps one unit more, for its terminating zero.
+        const std::size_t bytes = largePageBlockSize((units + 1) * sizeof(char16_t));
+        m_doc.text.reserve(bytes / sizeof(char16_t) - 1);
+        adviseLargePages(m_doc.text.data(), bytes);
     }
     // The character format may differ from the open run's; saves comparing the whole format for
     // every piece of text.
