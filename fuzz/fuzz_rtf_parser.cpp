@@ -1,16 +1,19 @@
 // libFuzzer harness for the RTF parser: any bytes must be read without a crash, a hang or a
 // memory blow-up, and the model must hold together (runs and paragraphs cover the text, every
 // index points into its table), since the view trusts it without checking. The same holds after
-// the edits the book makes on the model (repaired runs, line breaks in endless words).
+// the edits the book makes on the model (repaired runs, line breaks in endless words), and the
+// text printed as UTF-8 reads back as the same text.
 //   cmake --preset fuzz && cmake --build --preset fuzz
 //   build-fuzz/bin/fuzz_rtf_parser -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
+#include "rtf/code_pages.h"
 #include "rtf/document_edit.h"
 #include "rtf/reader.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -80,6 +83,16 @@ void checkEndlessWords(velmora::rtf::Document doc, const uint8_t* data, std::siz
     checkModel(doc, size + breaks);
 }
 
+// The parser leaves no lone surrogate, so the round trip is exact.
+void checkUtf8(const velmora::rtf::Document& doc)
+{
+    std::string utf8;
+    velmora::rtf::appendUtf8(utf8, doc.text);
+    std::u16string back;
+    velmora::rtf::ByteDecoder().decode(velmora::rtf::kUtf8CodePage, utf8, back);
+    check(back == doc.text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -90,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         checkModel(result.document, size);
         checkRunRepair(result.document, data, size);
         checkEndlessWords(result.document, data, size);
+        checkUtf8(result.document);
     } else {
         check(result.document.text.empty() && !result.message.empty());
     }
