@@ -3,8 +3,8 @@
 
 Each run starts the process, lets it write its text to /dev/null and waits for it to end, so the
 figure includes start-up, reading, converting and writing. Runs of the commands are interleaved,
-so that the machine's drift falls on all of them alike. Prints each command's minimum and median
-in milliseconds, and with --against the ratio of the medians.
+so that the machine's drift falls on all of them alike. Prints each command's minimum, median,
+middle half and maximum in milliseconds, and with --against the ratio of the medians.
 
     python3 bench/process_timing.py BOOK [--rtfdump build/bin/rtfdump] [--runs 21]
         [--against "OTHER COMMAND"]   (the book's path is appended to OTHER COMMAND)
@@ -43,7 +43,9 @@ def main():
         for name, command in commands.items():
             times[name].append(time_once(command))
     for name, runs in times.items():
-        print(f"{name}: min {min(runs):.1f} ms, median {statistics.median(runs):.1f} ms")
+        low, median, high = statistics.quantiles(runs, n=4)
+        print(f"{name}: min {min(runs):.1f} ms, median {median:.1f} ms"
+              f" (middle half {low:.1f} to {high:.1f}), max {max(runs):.1f} ms")
     if args.against:
         ratio = statistics.median(times[args.against]) / statistics.median(times["rtfdump"])
         print(f"median ratio: {ratio:.1f}")
