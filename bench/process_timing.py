@@ -44,8 +44,10 @@ def main():
             times[name].append(time_once(command))
     for name, runs in times.items():
         low, median, high = statistics.quantiles(runs, n=4)
-        print(f"{name}: min {min(runs):.1f} ms, median {median:.1f} ms"
-              f" (middle half {low:.1f} to {high:.1f}), max {max(runs):.1f} ms")
+        print(
+            f"{name}: min {min(runs):.1f} ms, median {median:.1f} ms"
+            f" (middle half {low:.1f} to {high:.1f}), max {max(runs):.1f} ms"
+        )
     if args.against:
         ratio = statistics.median(times[args.against]) / statistics.median(times["rtfdump"])
         print(f"median ratio: {ratio:.1f}")
