@@ -55,9 +55,10 @@ char* putShortUtf8(char* out, uint32_t unit)
 }
 
 // A "short" unit is below U+0800 (one or two bytes) and not a carriage return, which may stand
-// for a line end. Returns how many of the eight units from units on are short, and writes them
-// at out; sixteen bytes may be written.
+// for a line end. writeShortPrefix writes the leading short units of the eight from units on at
+// out and returns how many there were; it may write two bytes more than it keeps.
 #if defined(__SSE2__)
+// All ones in the lanes of eight units that are short.
 __m128i shortUnits(__m128i v)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -112,8 +113,8 @@ constexpr Compaction kCompaction = [] {
 }();
 
 // Writes blocks of eight short units with one byte shuffle each, while there are eight units
-// left and all of them are short; returns how many units it wrote. Sixteen bytes may be written
-// past the end of what it wrote.
+// left and all of them are short; returns how many units it wrote. Each block stores sixteen
+// bytes, of which it keeps eight to sixteen.
 [[gnu::target("ssse3")]] std::size_t writeShortBlocks(const char16_t* units, std::size_t size,
                                                       char*& out)
 {
