@@ -11,7 +11,6 @@
 #include "rtf/code_pages.h"
 #include "rtf/reader.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -63,23 +62,13 @@ bool isLineEnd(char16_t c)
     return c == Document::kParagraphEnd || c == Document::kLineBreak;
 }
 
-// The length of the next slice of text: never more than kTextSliceUnits, and never ending between
-// the two halves of a surrogate pair, which would turn the character into two U+FFFD.
-std::size_t sliceLength(std::u16string_view text)
-{
-    std::size_t length = std::min(text.size(), kTextSliceUnits);
-    const bool splitsPair = length < text.size() && text[length - 1] >= 0xD800 &&
-                            text[length - 1] <= 0xDBFF && text[length] >= 0xDC00 &&
-                            text[length] <= 0xDFFF;
-    return splitsPair ? length - 1 : length;
-}
-
 void printText(const Document& doc)
 {
     std::vector<char> buffer(3 * kTextSliceUnits);
     std::u16string_view rest = doc.text;
     while (!rest.empty()) {
-        const std::u16string_view slice = rest.substr(0, sliceLength(rest));
+        const std::u16string_view slice =
+            rest.substr(0, velmora::rtf::utf8SliceLength(rest, kTextSliceUnits));
         const char* end =
             velmora::rtf::writeUtf8(buffer.data(), slice, velmora::rtf::LineEnds::AsNewline);
         std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), stdout);

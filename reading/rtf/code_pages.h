@@ -92,5 +92,8 @@ void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds = 
 // The same written at out, which has room for three bytes per unit; returns the end of what was
 // written. A surrogate pair split between two calls becomes two U+FFFD.
 char* writeUtf8(char* out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
+// How much of text, at most `most` units (two or more), to write at once: a slice that does not
+// end between the two halves of a surrogate pair.
+std::size_t utf8SliceLength(std::u16string_view text, std::size_t most);
 
 } // namespace velmora::rtf

@@ -13,11 +13,6 @@ namespace {
 // Shorter words, one or two, are read again rather than remembered.
 constexpr std::size_t kMinWordsBytes = 8;
 
-bool ignoredBetweenTokens(char c)
-{
-    return c == '\r' || c == '\n' || c == '\0';
-}
-
 // How many bytes from pos on are the recorded words, or 0. Line ends may stand between two words
 // (the tokenizer passes over them there), but nowhere else: inside a word they would end it.
 std::size_t matchWords(std::string_view words, std::string_view bytes, std::size_t pos)
@@ -47,7 +42,7 @@ std::size_t matchWords(std::string_view words, std::string_view bytes, std::size
         if (c == words[i]) {
             ++i;
             ++at;
-        } else if (ignoredBetweenTokens(c) && words[i] == '\\') {
+        } else if (byte_class::passedOver(c) && words[i] == '\\') {
             ++at;
         } else {
             return 0;

@@ -92,6 +92,12 @@ inline constexpr std::array<bool, 256> kEndsText = [] {
     return table;
 }();
 
+// Line ends (and NUL) between tokens, which RTF ignores.
+inline bool passedOver(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
 // Every byte's value as a hex digit, or -1; one lookup instead of three range tests, since
 // \'xx escapes are most of the control sequences in text of a non-English language.
 inline constexpr std::array<int8_t, 256> kHexValue = [] {
@@ -141,6 +147,17 @@ inline bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
+#if defined(__SSE2__)
+// Bit k set where byte k of the sixteen ends a text run (kEndsText).
+inline unsigned textEndsIn(__m128i v)
+{
+    const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('{'), is('}')), is('\\')),
+                                      _mm_or_si128(_mm_or_si128(is('\r'), is('\n')), is('\0')));
+    return static_cast<unsigned>(_mm_movemask_epi8(ends));
+}
+#endif
+
 // Where the text from pos on ends (kEndsText), or limit; sixteen bytes at a time where SSE2 is
 // there, since the text between the escapes is most of a book's bytes.
 inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit)
@@ -151,10 +168,7 @@ inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit
 #if defined(__SSE2__)
     for (; pos + 16 <= limit; pos += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
-        const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('{'), is('}')), is('\\')),
-                                          _mm_or_si128(_mm_or_si128(is('\r'), is('\n')), is('\0')));
-        if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(ends)))
+        if (const unsigned found = textEndsIn(v))
             return pos + static_cast<std::size_t>(std::countr_zero(found));
     }
 #endif
@@ -173,10 +187,7 @@ inline std::size_t copyText(const char* bytes, std::size_t pos, std::size_t limi
     while (pos + 16 <= limit && outEnd - out >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
-        const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('{'), is('}')), is('\\')),
-                                          _mm_or_si128(_mm_or_si128(is('\r'), is('\n')), is('\0')));
-        if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(ends))) {
+        if (const unsigned found = textEndsIn(v)) {
             const auto length = static_cast<std::size_t>(std::countr_zero(found));
             out += length;
             return pos + length;
@@ -348,7 +359,7 @@ inline std::string_view Tokenizer::gatherText(const Token& first, std::string& s
     while (pos < size &&
            (!copied || static_cast<std::size_t>(out - scratch.data()) < kMaxGatheredText)) {
         const char c = bytes[pos];
-        if (c == '\r' || c == '\n' || c == '\0') {
+        if (byte_class::passedOver(c)) {
             ++pos;
             continue;
         }

@@ -197,15 +197,20 @@ char* writeUtf8(char* out, std::u16string_view text, LineEnds lineEnds)
     return out;
 }
 
+std::size_t utf8SliceLength(std::u16string_view text, std::size_t most)
+{
+    const std::size_t length = std::min(text.size(), most);
+    const bool splitsPair = length < text.size() && text[length - 1] >= 0xD800 &&
+                            text[length - 1] <= 0xDBFF && text[length] >= 0xDC00 &&
+                            text[length] <= 0xDFFF;
+    return splitsPair ? length - 1 : length;
+}
+
 void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds)
 {
     char block[kUtf8BlockBytes];
-    constexpr std::size_t kUnitsPerBlock = kUtf8BlockBytes / 3;
     while (!text.empty()) {
-        std::size_t units = std::min(text.size(), kUnitsPerBlock);
-        // A surrogate pair is not split between blocks, or it would become two U+FFFD.
-        if (units < text.size() && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF)
-            --units;
+        const std::size_t units = utf8SliceLength(text, kUtf8BlockBytes / 3);
         out.append(block, writeUtf8(block, text.substr(0, units), lineEnds));
         text.remove_prefix(units);
     }
