@@ -5,11 +5,14 @@
 #include "window_style.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace velmora {
 
@@ -64,13 +67,14 @@ const LabelLayout kLabels[] = {
 
 struct LineLayout {
     int index;
-    int x1, y, x2; // twips; both lines are horizontal
-    int thickness; // pixels
+    int x1, y, x2;  // twips; both lines are horizontal
+    int thickness;  // pixels
+    int underlines; // the index of the label it underlines, or -1
 };
 
 const LineLayout kLines[] = {
-    {0, 0, 960, 5280, 3},
-    {1, 480, 1800, 1920, 1},
+    {0, 0, 960, 5280, 3, -1},
+    {1, 480, 1800, 1920, 1, 1},
 };
 
 } // namespace
@@ -106,30 +110,30 @@ void AboutWindow::createControls()
 
     const QColor ink = palette().color(QPalette::HighlightedText);
     for (const LabelLayout& entry : kLabels) {
-        auto* label = new QLabel(QString::fromUtf8(entry.text), Picture1);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(entry.index));
+        auto* text = new QLabel(QString::fromUtf8(entry.text), Picture1);
+        text->setObjectName(QStringLiteral("Label1_%1").arg(entry.index));
         QFont font(QString::fromLatin1(entry.family));
         font.setPointSizeF(entry.points);
         font.setWeight(static_cast<QFont::Weight>(entry.weight));
         font.setItalic(entry.italic);
-        label->setFont(font);
-        QPalette colours = label->palette();
+        text->setFont(font);
+        QPalette colours = text->palette();
         colours.setColor(QPalette::WindowText, entry.index == 14 ? kLightYellow : ink);
-        label->setPalette(colours);
-        label->setAlignment(entry.alignment | Qt::AlignTop);
+        text->setPalette(colours);
+        text->setAlignment(entry.alignment | Qt::AlignTop);
         if (entry.toolTip)
-            label->setToolTip(QString::fromUtf8(entry.toolTip));
+            text->setToolTip(QString::fromUtf8(entry.toolTip));
         if (entry.fixedSize) {
-            label->setWordWrap(true);
-            label->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
+            text->setWordWrap(true);
+            text->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
         } else {
             // Sized to its text, its top left corner in place, as in the main window.
-            label->move(twipsToPixels(entry.left), twipsToPixels(entry.top));
-            label->adjustSize();
+            text->move(twipsToPixels(entry.left), twipsToPixels(entry.top));
+            text->adjustSize();
         }
         // Labels keep their clicks: a click on one must not reach Picture1 and close.
-        label->installEventFilter(this);
-        m_labels << label;
+        text->installEventFilter(this);
+        m_labels << text;
     }
 
     const QColor lineColour = palette().color(QPalette::Base);
@@ -138,8 +142,15 @@ void AboutWindow::createControls()
         line->setObjectName(QStringLiteral("Line1_%1").arg(entry.index));
         line->setFrameShape(QFrame::NoFrame);
         const int y = twipsToPixels(entry.y) - entry.thickness / 2;
-        line->setGeometry(twipsToPixels(entry.x1), y, twipsToPixels(entry.x2 - entry.x1) + 1,
-                          entry.thickness);
+        int left = twipsToPixels(entry.x1);
+        int right = twipsToPixels(entry.x2);
+        // A face wider than the one the window was drawn for would leave the end of the
+        // underlined name bare: the line reaches as far as its text.
+        if (const QLabel* text = entry.underlines < 0 ? nullptr : label(entry.underlines)) {
+            left = std::min(left, text->x());
+            right = std::max(right, text->geometry().right());
+        }
+        line->setGeometry(left, y, right - left + 1, entry.thickness);
         QPalette colours = line->palette();
         colours.setColor(QPalette::Window, lineColour);
         line->setPalette(colours);
@@ -152,7 +163,7 @@ void AboutWindow::createControls()
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twipsRect(4560, 3360, 495, 495));
     Command1->setToolTip(QStringLiteral("Kthehu"));
-    Command1->setPicture(QIcon(QStringLiteral(":/pictures/tick.ico")));
+    Command1->setPicture(QStringLiteral(":/pictures/tick.ico"));
     // The face takes the colour scroll bars are drawn in.
     QPalette face = Command1->palette();
     face.setColor(QPalette::Button, QApplication::palette("QScrollBar").color(QPalette::Button));
@@ -160,6 +171,43 @@ void AboutWindow::createControls()
     Command1->raise();
     Command1->setFocus();
     connect(Command1, &QToolButton::clicked, this, &AboutWindow::Command1_Click);
+    keepTextsUncovered();
+}
+
+QLabel* AboutWindow::label(int index) const
+{
+    return Picture1->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(index),
+                                        Qt::FindDirectChildrenOnly);
+}
+
+void AboutWindow::keepTextsUncovered()
+{
+    // The button stands in front of the texts. A face taller than the one the window was drawn
+    // for (MS Sans Serif at 125 % and more) runs the foot of the e-mail line under it: the
+    // button then moves down just enough, as far as the terms of use below it allow.
+    constexpr int kGap = 1; // between the ink of a text and the button's edge
+    const QRect button = Command1->geometry();
+    const auto besideButton = [&button](const QRect& place) {
+        return place.right() >= button.left() && place.left() <= button.right();
+    };
+    int below = height();
+    int overlap = 0;
+    for (const QLabel* text : std::as_const(m_labels)) {
+        const QRect place = text->geometry();
+        if (!besideButton(place))
+            continue;
+        if (place.top() >= button.top()) {
+            below = std::min(below, place.top());
+        } else {
+            // Where the letters end, not the box: a box is as deep as the face's deepest letter.
+            const QFontMetrics metrics(text->font());
+            const int inkBottom =
+                place.top() + metrics.ascent() + metrics.tightBoundingRect(text->text()).bottom();
+            overlap = std::max(overlap, inkBottom + 1 + kGap - button.top());
+        }
+    }
+    const int room = below - kGap - 1 - button.bottom();
+    Command1->move(button.left(), button.top() + std::clamp(overlap, 0, std::max(room, 0)));
 }
 
 void AboutWindow::Command1_Click()

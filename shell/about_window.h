@@ -29,6 +29,8 @@ protected:
 
 private:
     void createControls();
+    void keepTextsUncovered();
+    QLabel* label(int index) const;
 
     QWidget* Picture1 = nullptr;
     PictureButton* Command1 = nullptr;

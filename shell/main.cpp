@@ -1,12 +1,16 @@
 #include "albanian_translator.h"
+#include "command_line.h"
 #include "font_stand_ins.h"
 #include "main_window.h"
-
 #include "message_box.h"
+#include "starter_output.h"
+#include "window_system_check.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <exception>
+#include <optional>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -21,7 +25,24 @@ int main(int argc, char* argv[])
     // every large block in a mapping of its own, given back when freed.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
+    const velmora::CommandLine commandLine =
+        velmora::readCommandLine(velmora::commandLineArguments(argc, argv), QDir::currentPath());
+    switch (commandLine.outcome) {
+    case velmora::CommandLine::Outcome::Answer:
+        velmora::tellStarter(commandLine.text, velmora::StarterStream::Output);
+        return EXIT_SUCCESS;
+    case velmora::CommandLine::Outcome::Refuse:
+        velmora::tellStarter(commandLine.text, velmora::StarterStream::Error);
+        return EXIT_FAILURE;
+    case velmora::CommandLine::Outcome::Start: break;
+    }
+    if (const QString missing = velmora::missingDisplay(commandLine.platform); !missing.isEmpty()) {
+        velmora::tellStarter(missing, velmora::StarterStream::Error);
+        return EXIT_FAILURE;
+    }
+    std::optional<velmora::WindowSystemStart> windowSystemStart(std::in_place);
     QApplication app(argc, argv);
+    windowSystemStart.reset();
     velmora::AlbanianTranslator albanian;
     QApplication::installTranslator(&albanian);
     velmora::installFontStandIns();

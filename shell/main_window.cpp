@@ -4,6 +4,7 @@
 #include "event_wait.h"
 #include "message_box.h"
 #include "picture_button.h"
+#include "picture_drawings.h"
 #include "splash_window.h"
 #include "timing_log.h"
 #include "window_style.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,7 +99,8 @@ MainWindow::MainWindow(std::chrono::milliseconds splashPause, QWidget* parent)
     Q_UNUSED(describedAsWindow);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kProgramTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/velmora.ico")));
+    setWindowIcon(
+        PictureDrawings::fromIcon(QStringLiteral(":/pictures/velmora.ico")).toWindowIcon());
     createControls();
     connectHandlers();
 
@@ -132,7 +135,7 @@ void MainWindow::createControls()
         button->setObjectName(name);
         button->setGeometry(place);
         button->setToolTip(tip);
-        button->setPicture(QIcon(picture), pictureSize);
+        button->setPicture(picture, pictureSize);
         return button;
     };
     const auto makeComboBox = [&](const QString& name, const QRect& place, const QString& text) {
@@ -248,7 +251,10 @@ bool MainWindow::Form_Load()
         Rtf1->viewport()->installEventFilter(this);
     BookFileOutcome outcome;
     if (!Rtf1->setFileName(kBookDocument, &outcome)) {
-        showMessage(this, bookFailureText(outcome, kBookDocument), MessageButtons::Ok);
+        // Named with its folder: started from elsewhere (a shortcut with no working folder, a
+        // command prompt), the reader sees which folder the book was looked for in.
+        showMessage(this, bookFailureText(outcome, QDir::current().absoluteFilePath(kBookDocument)),
+                    MessageButtons::Ok);
         hide();
         return false;
     }

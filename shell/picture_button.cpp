@@ -16,9 +16,9 @@ PictureButton::PictureButton(QWidget* parent) : QToolButton(parent)
     setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
-void PictureButton::setPicture(const QIcon& icon, QSize size)
+void PictureButton::setPicture(const QString& path, QSize size)
 {
-    m_icon = icon;
+    m_drawings = PictureDrawings::fromIcon(path);
     m_size = size;
     choosePicture();
     update();
@@ -26,9 +26,7 @@ void PictureButton::setPicture(const QIcon& icon, QSize size)
 
 void PictureButton::choosePicture()
 {
-    // An exact size is drawn as it is; only a ratio the files hold no image for (a 16-pixel
-    // picture at 150 %) is made by smoothly shrinking the next larger one.
-    m_picture = m_icon.isNull() ? QPixmap() : m_icon.pixmap(m_size, devicePixelRatioF());
+    m_picture = m_drawings.pixmap(m_size, devicePixelRatioF());
 }
 
 bool PictureButton::event(QEvent* event)
@@ -56,12 +54,11 @@ void PictureButton::paintEvent(QPaintEvent*)
         style()
             ->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButton, this)
             .marginsRemoved(QMargins(2, 2, 2, 2));
-    QRect target(QPoint(), m_size);
-    target.moveCenter(rect().center());
+    QPointF corner = QRectF(rect()).center() - QPointF(m_size.width(), m_size.height()) / 2;
     if (isDown() || isChecked())
-        target.translate(1, 1); // the picture sinks with the pressed face
+        corner += QPointF(1, 1); // the picture sinks with the pressed face
     painter.setClipRect(inside);
-    painter.drawPixmap(target.topLeft(), m_picture);
+    drawPixelForPixel(painter, corner, m_picture);
 }
 
 void PictureButton::keyPressEvent(QKeyEvent* event)

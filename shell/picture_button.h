@@ -3,6 +3,8 @@
 // button is cut off by the button's edge rather than shrunk, so small buttons keep crisp icons.
 // Its tooltip is also its accessible name.
 
+#include "picture_drawings.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
@@ -14,9 +16,9 @@ class PictureButton : public QToolButton {
 public:
     explicit PictureButton(QWidget* parent = nullptr);
 
-    // Shows icon at size logical pixels. An .ico file holds several sizes: on a scaled screen
-    // the image drawn for as many device pixels is taken, so the picture stays sharp.
-    void setPicture(const QIcon& icon, QSize size = QSize(32, 32));
+    // Shows the .ico file at path at size logical pixels. The file holds the picture drawn at
+    // several sizes: on a scaled screen the one drawn for as many device pixels is shown.
+    void setPicture(const QString& path, QSize size = QSize(32, 32));
     // The image for the screen the button is on; its device pixel ratio says how it is drawn.
     QPixmap picture() const { return m_picture; }
 
@@ -30,7 +32,7 @@ protected:
 private:
     void choosePicture();
 
-    QIcon m_icon;
+    PictureDrawings m_drawings;
     QSize m_size;
     QPixmap m_picture;
 };

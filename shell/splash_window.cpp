@@ -18,8 +18,12 @@ SplashWindow::SplashWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(kClientSize);
     // The picture is one pixel wider and higher than the window: its last column and row are
-    // cut off, as the picture was made for a window with a border.
-    m_picture = QPixmap(QStringLiteral(":/pictures/splash.bmp"));
+    // cut off, as the picture was made for a window with a border. It is drawn anew for each
+    // scale Windows offers, so that no screen shows it resampled.
+    m_drawings.addFile(QStringLiteral(":/pictures/splash.bmp"), kPictureSize);
+    for (const qreal scale : {1.25, 1.5, 1.75, 2.0, 2.5})
+        m_drawings.addFile(QStringLiteral(":/pictures/splash@%1x.png").arg(scale),
+                           devicePixels(kPictureSize, scale));
     // The whole window is covered by the picture; nothing behind it needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -32,23 +36,12 @@ void SplashWindow::centreOnScreen()
     moveToCentre(*this, size(), target->geometry());
 }
 
-const QPixmap& SplashWindow::pictureFor(qreal ratio)
+const QPixmap& SplashWindow::picture()
 {
-    if (ratio <= 1.0)
-        return m_picture;
-    if (qFuzzyCompare(m_sharp.devicePixelRatio(), ratio))
-        return m_sharp;
-    // QPixmap takes the ratio 2 from the "@2x" in the name. At other ratios the large picture
-    // is shrunk once, smoothly, to whole device pixels, rather than on every paint.
-    m_sharp = QPixmap(QStringLiteral(":/pictures/splash@2x.bmp"));
-    if (m_sharp.isNull())
-        return m_picture;
-    if (!qFuzzyCompare(ratio, m_sharp.devicePixelRatio())) {
-        m_sharp = m_sharp.scaled((QSizeF(m_picture.size()) * ratio).toSize(), Qt::IgnoreAspectRatio,
-                                 Qt::SmoothTransformation);
-        m_sharp.setDevicePixelRatio(ratio);
-    }
-    return m_sharp;
+    const qreal ratio = devicePixelRatioF();
+    if (m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), ratio))
+        m_picture = m_drawings.pixmap(kPictureSize, ratio);
+    return m_picture;
 }
 
 void SplashWindow::paintEvent(QPaintEvent*)
@@ -57,7 +50,7 @@ void SplashWindow::paintEvent(QPaintEvent*)
     // Under the picture lies the colour of menu text; it shows only
     // if the picture could not be read.
     painter.fillRect(rect(), QApplication::palette("QMenu").color(QPalette::WindowText));
-    painter.drawPixmap(0, 0, pictureFor(devicePixelRatioF()));
+    painter.drawPixmap(0, 0, picture());
     if (!m_painted) {
         m_painted = true;
         logTimingAfterPaint("splash painted");

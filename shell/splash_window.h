@@ -1,6 +1,8 @@
 #pragma once
 // frmSplash1: the borderless start-up picture, shown alone while the program starts.
 
+#include "picture_drawings.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -10,6 +12,7 @@ class SplashWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr QSize kClientSize{487, 297}; // 7305 x 4455 twips
+    static constexpr QSize kPictureSize{488, 298};
 
     explicit SplashWindow(QWidget* parent = nullptr);
 
@@ -20,10 +23,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const QPixmap& pictureFor(qreal ratio);
+    // The drawing for the screen the window is on.
+    const QPixmap& picture();
 
+    PictureDrawings m_drawings;
     QPixmap m_picture;
-    QPixmap m_sharp; // for a scaled screen, made when first painted there
     bool m_painted = false;
 };
 

@@ -50,9 +50,10 @@ e2e_cleanup() {
 # Starts Xvfb and points DISPLAY at it. Xvfb chooses a free display number itself and writes it
 # to the given descriptor, so tests running side by side never meet. Without -noreset the server
 # resets whenever its last client leaves, and refuses connections meanwhile: a window query
-# that ends just as the program starts would make the program fail to connect.
+# that ends just as the program starts would make the program fail to connect. $1, if given,
+# is the screen's size (1280x1024 otherwise).
 e2e_start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$e2e_work/display" \
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset 3>"$e2e_work/display" \
     2>"$e2e_work/xvfb.log" &
   xvfb_pid=$!
   local _

@@ -4,7 +4,9 @@
 #     3 s later and the splash is gone; a screenshot goes to the build folder; the exit button
 #     ends the program with status 0;
 #  2. with no book: the window shows, then the message box "Velmora 2.0"; Enter dismisses it and
-#     the program ends with a non-zero status, leaving no window.
+#     the program ends with a non-zero status, leaving no window;
+#  3. from a text console (no display, or one that cannot be reached) it says so in one line and
+#     fails; --version answers there, and an unknown option is named.
 # Usage: e2e_startup.sh <velmora> <sample Velmora.rtf> <folder for screenshots>
 set -euo pipefail
 
@@ -62,4 +64,24 @@ wait_exit 5
 [ "$status" -ne 0 ] || fail "the program ended with status 0 after the failure"
 [ -z "$(program_windows)" ] ||
   fail "a window stayed on the screen"
+
+# 3. Without a display.
+said() {
+  local status=0
+  (cd "$work/book" && env "$@" "$velmora" "${arguments[@]}") >"$work/out" 2>"$work/err" || status=$?
+  echo "$status $(wc -l <"$work/err")"
+}
+arguments=()
+[ "$(said -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)" = "1 1" ] ||
+  fail "with no display: $(cat "$work/err")"
+grep -q "ekran grafik" "$work/err" || fail "with no display it says: $(cat "$work/err")"
+[ "$(said -u QT_QPA_PLATFORM DISPLAY=:31999)" = "1 1" ] ||
+  fail "with a display that cannot be reached: $(cat "$work/err")"
+grep -q "«:31999»" "$work/err" || fail "the unreachable display is not named: $(cat "$work/err")"
+arguments=(--version)
+[ "$(said -u DISPLAY)" = "0 0" ] && [ "$(cat "$work/out")" = "Velmora 2.0" ] ||
+  fail "--version said: $(cat "$work/out" "$work/err")"
+arguments=(--open-all)
+[ "$(said -u DISPLAY)" = "1 1" ] && grep -q -- "«--open-all»" "$work/err" ||
+  fail "an unknown option: $(cat "$work/err")"
 echo "PASS"

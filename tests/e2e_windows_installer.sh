@@ -3,7 +3,8 @@
 # on an X server of its own with openbox:
 #  1. the installer, run quietly, puts the program under Program Files and a Start-menu shortcut
 #     whose working folder holds the book;
-#  2. started as the shortcut says, the main window shows and the book is painted; on a
+#  2. --version answers on the console and an unknown option is named; started as the shortcut
+#     says, the main window shows and the book is painted; on a
 #     screenshot every picture button shows its picture, every box its text and the view its
 #     text; a pick in the number list moves the view; the exit button ends it with status 0;
 #  3. started in a folder without the book, it shows its Albanian message box and fails once the
@@ -79,6 +80,10 @@ wine msiexec /i "$msi" /qn || fail "msiexec /i failed with status $?"
 programs="$WINEPREFIX/drive_c/Program Files/Velmora"
 [ -f "$programs/velmora.exe" ] || fail "no velmora.exe under Program Files: $(ls -R "$WINEPREFIX/drive_c/Program Files")"
 [ -f "$programs/Velmora.rtf" ] || fail "no Velmora.rtf beside the program"
+# The program's manifest names Windows 10 and 11, and leaves DPI awareness to Qt.
+grep -a -q 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' "$programs/velmora.exe" ||
+  fail "velmora.exe does not say it was made for Windows 10 and 11"
+! grep -a -q -i 'dpiAware' "$programs/velmora.exe" || fail "velmora.exe's manifest sets DPI awareness"
 # Windows puts a shortcut for all users in the machine's Start menu; Wine in the user's.
 menus=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu"
   "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu")
@@ -90,6 +95,14 @@ folder=$(winepath -u "${link[1]}" 2>/dev/null)
 echo "shortcut: ${shortcuts[0]##*/} -> $target in ${link[1]}"
 [ -f "$folder/Velmora.rtf" ] || fail "the shortcut's working folder ${link[1]} holds no Velmora.rtf"
 
+# From a command prompt: --version answers on the console the program was started from, an
+# unknown option is named, and neither opens a window.
+version=$(cd "$folder" && wine "$target" --version 2>&1 | tr -d '\r')
+[ "$version" = "Velmora 2.0" ] || fail "--version said: $version"
+refusal=$(cd "$folder" && wine "$target" --hap-librin 2>&1 | tr -d '\r') && status=0 || status=$?
+[ "$status" -ne 0 ] && grep -q -- "«--hap-librin»" <<<"$refusal" ||
+  fail "an unknown option gave status $status: $refusal"
+
 # 2. As the shortcut starts it.
 start_program "$target" "$folder"
 wait_for 30 book_painted || fail "the book was not painted within 30 s: $(cat "$log")"
@@ -99,6 +112,9 @@ sleep 0.5
 shot "$main" windows_main.png
 check_main "$main" buttons boxes view ||
   fail "the main window is not drawn whole (see $out/windows_main.png)"
+# Qt sets the program's DPI awareness itself: a manifest that set it too would make Windows
+# refuse Qt's call.
+grep -q -i "access is denied\|0x80070005" "$log" && fail "Qt could not set the DPI awareness: $(cat "$log")"
 shown=$(timing_of "$log" "main window shown")
 painted=$(timing_of "$log" "book painted")
 echo "main window shown to book painted: $(( (painted - shown) / 1000000 )) ms"

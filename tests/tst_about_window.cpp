@@ -64,7 +64,11 @@ void TestAboutWindow::windowMatchesTheLayout()
     QCOMPARE(picture->geometry(), pixels(0, 0, 5415, 4410));
     auto* button = window.findChild<PictureButton*>(QStringLiteral("Command1"));
     QVERIFY(button);
-    QCOMPARE(button->geometry(), pixels(4560, 3360, 495, 495));
+    // In its place; a face taller than the window was drawn for may push it a little lower.
+    const QRect place = pixels(4560, 3360, 495, 495);
+    QCOMPARE(button->geometry().size(), place.size());
+    QCOMPARE(button->x(), place.x());
+    QVERIFY(button->y() >= place.y() && button->y() <= place.y() + 4);
     QCOMPARE(button->toolTip(), QStringLiteral("Kthehu"));
     QVERIFY(button->text().isEmpty());
     QCOMPARE(button->picture().size(), QSize(32, 32));

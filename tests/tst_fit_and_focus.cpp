@@ -1,5 +1,5 @@
 // The windows as a reader sees and drives them with the program's font stand-ins, run at the
-// scale ctest gives (1, 1.5 and 2): every text fits its box, the focus of a picture button is
+// scales ctest gives (100 to 250 %): every text fits its box, the focus of a picture button is
 // seen, and the keyboard reaches what the mouse does (Enter, the menu key, Ctrl+F and F3).
 
 #include "about_window.h"
@@ -48,6 +48,19 @@ double contrast(QColor a, QColor b)
 double widthOf(const QWidget& widget, const QString& text)
 {
     return QFontMetricsF(widget.font()).horizontalAdvance(text);
+}
+
+// The lowest row of its parent on which label draws ink, in logical pixels.
+int lowestInk(QLabel& label)
+{
+    const QPixmap drawn = label.grab();
+    const QImage image = drawn.toImage();
+    const QRgb ground = image.pixel(0, 0); // above the first letter
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != ground)
+                return label.y() + int(y / drawn.devicePixelRatio());
+    return label.y();
 }
 
 } // namespace
@@ -153,7 +166,7 @@ void TestFitAndFocus::everyTextOfTheMainWindowFits()
 void TestFitAndFocus::everyTextOfTheAboutWindowFits()
 {
     AboutWindow about;
-    for (const QLabel* label : about.findChildren<QLabel*>()) {
+    for (QLabel* label : about.findChildren<QLabel*>()) {
         if (label->wordWrap()) { // the terms of use wrap inside a box of fixed size
             const QRect needed = label->fontMetrics().boundingRect(
                 label->contentsRect(), Qt::TextWordWrap | label->alignment(), label->text());
@@ -161,9 +174,17 @@ void TestFitAndFocus::everyTextOfTheAboutWindowFits()
             continue;
         }
         // The others are sized to their text, on the picture area: nothing is cut off at its
-        // right edge, which is the window's.
+        // right edge, which is the window's, and the button in front of them hides none.
         QVERIFY2(label->geometry().right() < about.width(), qPrintable(label->objectName()));
+        const QRect button = control<QWidget>(about, "Command1")->geometry();
+        const QRect place = label->geometry();
+        if (place.top() < button.top() && place.right() >= button.left())
+            QVERIFY2(lowestInk(*label) < button.top(), qPrintable(label->objectName()));
     }
+    // The author's name is underlined whole.
+    const QRect name = control<QLabel>(about, "Label1_1")->geometry();
+    const QRect line = control<QWidget>(about, "Line1_1")->geometry();
+    QVERIFY(line.left() <= name.left() && line.right() >= name.right());
 }
 
 void TestFitAndFocus::messageBoxIsAsWideAsItsCaption()
@@ -237,6 +258,18 @@ void TestFitAndFocus::menuKeyOpensTheViewsMenuAtTheCaret()
         menu->close();
         QTRY_VERIFY(!menu->isVisible());
     }
+    // Windows hands the view Shift+F10 as a request for a menu, not as a key; a request by
+    // the mouse is the right button's, answered on its release only.
+    QContextMenuEvent byKeyboard(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(view, &byKeyboard);
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+    QContextMenuEvent byMouse(QContextMenuEvent::Mouse, QPoint(5, 5),
+                              view->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(view->viewport(), &byMouse);
+    QTest::qWait(50);
+    QVERIFY(!menu->isVisible());
 }
 
 void TestFitAndFocus::ctrlFAndF3Search()

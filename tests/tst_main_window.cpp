@@ -529,7 +529,11 @@ void TestMainWindow::startUpFailureIsReportedOnce()
     QVERIFY(!window.Form_Load());
 
     QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().contains(MainWindow::kBookDocument), qPrintable(texts.first()));
+    // The whole path, so that the reader sees which folder was meant.
+    const QString shownPath =
+        QDir::toNativeSeparators(QDir(folder.path()).canonicalPath() + "/Velmora.rtf");
+    QVERIFY2(texts.first().contains(QStringLiteral("«%1»").arg(shownPath)),
+             qPrintable(texts.first()));
     QCOMPARE(buttons.first(), MessageButtons::Ok);
     QVERIFY(windowShowing); // the box comes after the window has been shown
     for (const QWidget* top : QApplication::topLevelWidgets())

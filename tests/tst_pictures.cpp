@@ -1,5 +1,7 @@
 // The compiled-in pictures load through Qt in the sizes, colour depths and grounds the
-// windows rely on.
+// windows rely on, drawn for every scale a screen is set to.
+
+#include "picture_drawings.h"
 
 #include <QFile>
 #include <QIcon>
@@ -85,6 +87,10 @@ bool pixelDoubled(const QImage& image)
     return true;
 }
 
+// The scales Windows offers, 100 to 250 %, and the sizes of a 16- and a 32-pixel picture at each.
+const QList<qreal> kScales{1.0, 1.25, 1.5, 1.75, 2.0, 2.5};
+const QList<int> kSides{16, 20, 24, 28, 32, 40, 48, 56, 64, 80};
+
 } // namespace
 
 class TstPictures : public QObject {
@@ -95,70 +101,69 @@ private slots:
     void iconHoldsSixteenColourImages();
     void arrowPointsItsWay_data();
     void arrowPointsItsWay();
-    void iconIsSharpWhenScaled_data();
-    void iconIsSharpWhenScaled();
+    void everyScaleShowsItsOwnDrawing_data();
+    void everyScaleShowsItsOwnDrawing();
     void splashIsAnUprightTrueColourPicture();
-    void splashHasADrawingForTwiceTheResolution();
+    void splashIsDrawnForEveryScale();
 };
 
 void TstPictures::iconHoldsSixteenColourImages_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<int>("first"); // the image shown at 100 %, where a plain image read finds it
     QTest::addColumn<bool>("transparent");
 
-    // The image shown at 100 % comes first, where a plain image read finds it (the tick's 16
-    // pixel one too is hand-set); the others follow for scaled screens.
-    const QList<int> first32{32, 16, 48, 64};
-    QTest::newRow("the window icon is opaque") << ":/pictures/velmora.ico" << first32 << false;
+    QTest::newRow("the window icon is opaque") << ":/pictures/velmora.ico" << 32 << false;
     QTest::newRow("the exit button shows a 16 pixel picture on a clear ground")
-        << ":/pictures/exit.ico" << QList<int>{16, 32, 48, 64} << true;
+        << ":/pictures/exit.ico" << 16 << true;
     QTest::newRow("the About button's computer fills its square")
-        << ":/pictures/about.ico" << first32 << false;
+        << ":/pictures/about.ico" << 32 << false;
     QTest::newRow("the arrow up is drawn on a clear ground")
-        << ":/pictures/arrow_up.ico" << first32 << true;
+        << ":/pictures/arrow_up.ico" << 32 << true;
     QTest::newRow("the arrow down is drawn on a clear ground")
-        << ":/pictures/arrow_down.ico" << first32 << true;
+        << ":/pictures/arrow_down.ico" << 32 << true;
     QTest::newRow("the binoculars are drawn on a clear ground")
-        << ":/pictures/search.ico" << first32 << true;
+        << ":/pictures/search.ico" << 32 << true;
     QTest::newRow("the two pages are drawn on a clear ground")
-        << ":/pictures/copy.ico" << first32 << true;
-    QTest::newRow("the tick is drawn on a clear ground")
-        << ":/pictures/tick.ico" << first32 << true;
+        << ":/pictures/copy.ico" << 32 << true;
+    QTest::newRow("the tick is drawn on a clear ground") << ":/pictures/tick.ico" << 32 << true;
 }
 
 void TstPictures::iconHoldsSixteenColourImages()
 {
     QFETCH(QString, path);
-    QFETCH(QList<int>, sizes);
+    QFETCH(int, first);
     QFETCH(bool, transparent);
 
     // The file itself must be a 4-bit palette icon, not merely look like one once decoded.
     const QByteArray bytes = resourceBytes(path);
-    QVERIFY2(bytes.size() >= 6 + 16 * sizes.size(), qPrintable(path));
+    QVERIFY2(bytes.size() >= 6 + 16 * kSides.size(), qPrintable(path));
     QCOMPARE(u16(bytes, 2), quint16(1));
-    QCOMPARE(int(u16(bytes, 4)), sizes.size());
-    for (int i = 0; i < sizes.size(); ++i) {
+    QCOMPARE(int(u16(bytes, 4)), kSides.size());
+    QCOMPARE(int(quint8(bytes[6])), first);
+    QList<int> sides;
+    for (int i = 0; i < kSides.size(); ++i) {
         const qsizetype entry = 6 + 16 * i;
-        QCOMPARE(int(quint8(bytes[entry])), sizes[i]);
+        sides << quint8(bytes[entry]);
         QCOMPARE(int(u16(bytes, entry + 6)), 4);
         const qsizetype header = u32(bytes, entry + 12);
         QVERIFY(header + 40 <= bytes.size());
         QCOMPARE(int(u16(bytes, header + 14)), 4);
     }
+    std::sort(sides.begin(), sides.end());
+    QCOMPARE(sides, kSides);
 
     QImageReader reader(path);
-    QCOMPARE(reader.imageCount(), sizes.size());
-    for (int i = 0; i < sizes.size(); ++i) {
+    QCOMPARE(reader.imageCount(), kSides.size());
+    for (int i = 0; i < kSides.size(); ++i) {
         QVERIFY(reader.jumpToImage(i));
         const QImage image = reader.read();
         QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
-        QCOMPARE(image.size(), QSize(sizes[i], sizes[i]));
         const int colours = distinctOpaqueColours(image);
         QVERIFY2(colours >= 1, "nothing is drawn");
         QVERIFY(colours <= 16);
         if (transparent) {
-            const int last = sizes[i] - 1;
+            const int last = image.width() - 1;
             for (const QPoint corner :
                  {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)})
                 QCOMPARE(image.pixelColor(corner).alpha(), 0);
@@ -192,44 +197,44 @@ void TstPictures::arrowPointsItsWay()
     QCOMPARE(widest < image.height() / 2, headAtTop);
 }
 
-void TstPictures::iconIsSharpWhenScaled_data()
+void TstPictures::everyScaleShowsItsOwnDrawing_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("side"); // the picture's size in logical pixels
 
-    for (const char* name :
-         {"velmora", "about", "arrow_up", "arrow_down", "search", "copy", "tick"})
+    for (const char* name : {"about", "arrow_up", "arrow_down", "search", "copy", "tick"})
         QTest::newRow(name) << QStringLiteral(":/pictures/%1.ico").arg(QLatin1String(name)) << 32;
     QTest::newRow("exit") << ":/pictures/exit.ico" << 16;
 }
 
-void TstPictures::iconIsSharpWhenScaled()
+void TstPictures::everyScaleShowsItsOwnDrawing()
 {
     QFETCH(QString, path);
     QFETCH(int, side);
 
-    // What the buttons and the window take: a QIcon of the file, asked for the screen's ratio.
-    const QIcon icon(path);
-    for (const qreal ratio : {1.0, 1.5, 2.0}) {
-        const QPixmap pixmap = icon.pixmap(QSize(side, side), ratio);
-        QCOMPARE(pixmap.size(), QSize(side, side) * ratio);
-        QCOMPARE(pixmap.devicePixelRatio(), ratio);
-    }
-
-    // The larger images are drawn anew, not the small ones enlarged.
     QImageReader reader(path);
     QMap<int, QImage> bySide;
-    for (int i = 0; i < reader.imageCount(); ++i) {
-        QVERIFY(reader.jumpToImage(i));
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
         const QImage image = reader.read();
-        bySide.insert(image.width(), image);
+        bySide.insert(image.width(), image.convertToFormat(QImage::Format_ARGB32));
     }
+    // What a button shows on a screen of each scale is the image drawn for its device pixels,
+    // unchanged: not the next larger one shrunk (QIcon's choice at 125 %), nor a smaller grown.
+    PictureDrawings drawings = PictureDrawings::fromIcon(path);
+    for (const qreal ratio : kScales) {
+        const int device = qRound(side * ratio);
+        QVERIFY2(bySide.contains(device), qPrintable(QString::number(ratio)));
+        const QPixmap shown = drawings.pixmap(QSize(side, side), ratio);
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        QImage expected = bySide.value(device);
+        expected.setDevicePixelRatio(ratio);
+        QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
+    }
+    // The larger images are drawn anew, not the small ones enlarged.
     QVERIFY(!pixelDoubled(bySide.value(64)));
     QVERIFY(!pixelDoubled(bySide.value(32)));
-    QImage drawn = bySide.value(2 * side).convertToFormat(QImage::Format_ARGB32);
-    drawn.setDevicePixelRatio(2.0);
-    QCOMPARE(icon.pixmap(QSize(side, side), 2.0).toImage().convertToFormat(QImage::Format_ARGB32),
-             drawn);
+    // A scale no drawing was made for still gets the picture, shrunk from a larger drawing.
+    QCOMPARE(drawings.pixmap(QSize(side, side), 3.0).size(), QSize(side, side) * 3);
 }
 
 void TstPictures::splashIsAnUprightTrueColourPicture()
@@ -249,28 +254,29 @@ void TstPictures::splashIsAnUprightTrueColourPicture()
     QCOMPARE(image.pixelColor(0, image.height() - 2), QColor(Qt::black));
 }
 
-void TstPictures::splashHasADrawingForTwiceTheResolution()
+void TstPictures::splashIsDrawnForEveryScale()
 {
-    // The "@2x" in the name is what gives the image its device pixel ratio.
-    const QImage sharp(":/pictures/splash@2x.bmp");
-    QVERIFY(!sharp.isNull());
-    QCOMPARE(sharp.size(), QSize(976, 596));
-    QCOMPARE(sharp.devicePixelRatio(), 2.0);
-    QCOMPARE(int(u16(resourceBytes(":/pictures/splash@2x.bmp"), 28)), 24);
-    QVERIFY(!sharp.hasAlphaChannel());
-    QVERIFY(!pixelDoubled(sharp));
-
-    // The same layout: where the small picture's black strip starts, the large one's does.
     const QImage small(":/pictures/splash.bmp");
     int strip = 0;
     while (small.pixelColor(0, strip) != QColor(Qt::black))
         ++strip;
-    QCOMPARE(sharp.pixelColor(0, 2 * strip), QColor(Qt::black));
-    QVERIFY(sharp.pixelColor(0, 2 * strip - 1) != QColor(Qt::black));
+    for (const qreal ratio : kScales.mid(1)) {
+        const QString path = QStringLiteral(":/pictures/splash@%1x.png").arg(ratio);
+        const QImage sharp(path);
+        QVERIFY2(!sharp.isNull(), qPrintable(path));
+        // Whole device pixels covering the window at that scale, one past it as at 100 %.
+        QCOMPARE(sharp.size(), devicePixels(QSize(488, 298), ratio));
+        QVERIFY(!sharp.hasAlphaChannel());
+        QVERIFY(!pixelDoubled(sharp));
+        // The same layout: the black strip starts where the small picture's does.
+        const int top = qRound(strip * ratio);
+        QCOMPARE(sharp.pixelColor(0, top), QColor(Qt::black));
+        QVERIFY(sharp.pixelColor(0, top - 1) != QColor(Qt::black));
+    }
 }
 
 } // namespace velmora
 
-// A QGuiApplication: QIcon hands out pixmaps, as the buttons and the window icon take them.
+// A QGuiApplication: the pictures are handed out as pixmaps, as the buttons take them.
 QTEST_MAIN(velmora::TstPictures)
 #include "tst_pictures.moc"

@@ -122,8 +122,8 @@ def bmp24_bytes(img):
     return head + info + bytes(pixels)
 
 
-def png_bytes(width, height, rgba_rows):
-    """A PNG of 8-bit RGBA rows, for looking at the pictures."""
+def png_bytes(width, height, rgba_rows, channels=4):
+    """A PNG of 8-bit rows, RGBA or (channels=3) RGB."""
 
     def chunk(kind, data):
         return (
@@ -136,7 +136,9 @@ def png_bytes(width, height, rgba_rows):
     raw = b"".join(b"\x00" + bytes(row) for row in rgba_rows)
     return (
         b"\x89PNG\r\n\x1a\n"
-        + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+        + chunk(
+            b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6 if channels == 4 else 2, 0, 0, 0)
+        )
         + chunk(b"IDAT", zlib.compress(raw, 9))
         + chunk(b"IEND", b"")
     )
@@ -1144,7 +1146,7 @@ def brush_stroke(img, rnd, x, colour, width, k=1):
     xs = (x0, x0 + dx * length)
     left, right = int(min(xs) - half - 6), int(max(xs) + half + 6)
     top = int(y0 + dy * length - half - 6)
-    for py in range(max(0, top), min(STRIP_TOP * k, int(y0 + half) + 1)):
+    for py in range(max(0, top), min(round(STRIP_TOP * k), int(y0 + half) + 1)):
         for px in range(max(0, left), min(img.width, right + 1)):
             rx, ry = px + 0.5 - x0, py + 0.5 - y0
             along = (rx * dx + ry * dy) / length
@@ -1187,10 +1189,42 @@ def doubled_glyph(rows):
     return ["".join(row) for row in out]
 
 
+# The screen scales a Windows laptop ships with, and the sizes of a 16- and a 32-pixel picture
+# at each: every picture is drawn for every one of them, so none is ever shown resampled.
+SCALES = (1, 1.25, 1.5, 1.75, 2, 2.5)
+ICON_SIDES = sorted({round(side * k) for side in (16, 32) for k in SCALES})
+
+
+def small_text(img, x, y, string, colour, spacing, k):
+    """Sets string in the small face k times as large, from (x, y) in the picture's own
+    pixels. At k = 1 it is the bitmap itself; at other sizes the bitmap doubled with its
+    diagonal steps filled in, laid onto the finer pixels by how much of each it covers."""
+    if k == 1:
+        img.text(x, y, SMALL, string, colour, spacing)
+        return
+    mask = Coverage(img.width, img.height)
+    cell = k / 2  # a doubled glyph's pixel, in the picture's pixels
+    for ch in string:
+        rows = doubled_glyph(SMALL[ch])
+        for dy, row in enumerate(rows):
+            for dx, bit in enumerate(row):
+                if bit == "#":
+                    x0, y0 = x * k + dx * cell, y * k + dy * cell
+                    mask.paint(
+                        [[(x0, y0), (x0 + cell, y0), (x0 + cell, y0 + cell), (x0, y0 + cell)]]
+                    )
+        x += len(SMALL[ch][0]) + spacing
+    mask.apply(img, colour)
+
+
+def splash_size(k):
+    """The splash drawn k times as large covers a window k times as large, whole pixels."""
+    return math.ceil(SPLASH_W * k - 1e-9), math.ceil(SPLASH_H * k - 1e-9)
+
+
 def splash_picture(k=1):
-    """The splash, or with k=2 the same picture drawn at twice the resolution."""
-    img = Rgb(SPLASH_W * k, SPLASH_H * k, PAPER)
-    font = SMALL if k == 1 else {ch: doubled_glyph(rows) for ch, rows in SMALL.items()}
+    """The splash, or with k > 1 the same picture drawn for a screen scaled k times."""
+    img = Rgb(*splash_size(k), PAPER)
 
     rnd = Lcg(2000)
     x = -50.0
@@ -1198,28 +1232,29 @@ def splash_picture(k=1):
         for colour in PAINTS:
             brush_stroke(img, rnd, x + rnd.between(-6, 6), colour, rnd.between(18, 30), k)
             x += rnd.between(12, 20)
-    img.rect(0, STRIP_TOP * k, SPLASH_W * k, SPLASH_H * k, (0, 0, 0))
+    img.rect(0, round(STRIP_TOP * k), img.width, img.height, (0, 0, 0))
     mark = "VLM"  # the maker's mark
-    img.text(
-        (SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2)) * k,
-        (STRIP_TOP + 8) * k,
-        font,
+    small_text(
+        img,
+        SPLASH_W - 1 - 10 - text_width(SMALL, mark, 2),
+        STRIP_TOP + 8,
         mark,
         (255, 255, 255),
-        2 * k,
+        2,
+        k,
     )
 
     scale, small = 0.8, 0.6
     title_w = title_advance("Velmora", scale) + 16 * scale + title_advance("2.0", scale * small)
     left = round((SPLASH_W - 1 - title_w) / 2)
     baseline = 124
-    mask = Coverage(SPLASH_W * k, SPLASH_H * k)
+    mask = Coverage(img.width, img.height)
     end = set_title(mask, left * k, baseline * k, "Velmora", scale * k)
     set_title(mask, end + 16 * scale * k, baseline * k, "2.0", scale * small * k)
     mask.apply(img, TITLE_INK)
 
     subtitle = "Botim i shkurtuar"
-    img.text((left + 2) * k, (baseline + 20) * k, font, subtitle, SUBTITLE_INK, k)
+    small_text(img, left + 2, baseline + 20, subtitle, SUBTITLE_INK, 1, k)
     return img
 
 
@@ -1255,11 +1290,9 @@ def main():
     args = parser.parse_args()
 
     # Each file keeps its hand-set images first, as before (a plain image read takes the first),
-    # then holds the drawing at the other sizes, for scaled screens.
+    # then holds the drawing at every size a scaled screen asks for.
     def sizes(first, draw, flip=False):
-        images = first + [
-            draw(n) for n in (16, 32, 48, 64) if n not in [img.width for img in first]
-        ]
+        images = first + [draw(n) for n in ICON_SIDES if n not in [img.width for img in first]]
         return [img.flipped() for img in images] if flip else images
 
     icons = {
@@ -1276,8 +1309,13 @@ def main():
         write(os.path.join(args.out, name), ico_bytes(images))
     splash = splash_picture()
     write(os.path.join(args.out, "splash.bmp"), bmp24_bytes(splash))
-    # Qt reads a device pixel ratio of 2 from the "@2x" in the name.
-    write(os.path.join(args.out, "splash@2x.bmp"), bmp24_bytes(splash_picture(2)))
+    # The larger drawings as PNG: as BMPs they would add 7 MB to the program.
+    for k in SCALES[1:]:
+        img = splash_picture(k)
+        write(
+            os.path.join(args.out, "splash@%gx.png" % k),
+            png_bytes(img.width, img.height, img.rows, channels=3),
+        )
 
     # The program's icon for the desktop's menus (hicolor theme), the window icon's drawings.
     icon_dir = os.path.join(args.out, "icons")

@@ -5,6 +5,7 @@
 #include "twips.h"
 #include "view_layout.h"
 
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -48,9 +49,6 @@ RichTextView::RichTextView(QWidget* parent)
     // and selects with Shift and the arrow keys.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setUndoRedoEnabled(false);
-    // The main window offers its own menu on MouseUp; QTextEdit's would open on top of it.
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
 
     QPalette colors = palette();
     colors.setColor(QPalette::Base, kBackground);
@@ -440,10 +438,24 @@ void RichTextView::keyPressEvent(QKeyEvent* event)
 {
     const bool menuKey = event->key() == Qt::Key_Menu ||
                          (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
-    if (!menuKey) {
+    if (menuKey)
+        requestKeyboardMenu();
+    else
         QTextEdit::keyPressEvent(event);
-        return;
-    }
+}
+
+void RichTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Windows turns Shift+F10 into a context-menu request and never hands the view the key;
+    // X11 sends one for the menu key beside the key itself (the menu, open by then, takes the
+    // key). A request by the mouse is left to MouseUp: QTextEdit's own menu never opens.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        requestKeyboardMenu();
+    event->accept();
+}
+
+void RichTextView::requestKeyboardMenu()
+{
     const QRect caret = cursorRect().intersected(viewport()->rect());
     const QPoint foot = caret.isValid() ? caret.bottomLeft() : viewport()->rect().topLeft();
     emit keyboardMenuRequested(viewport()->mapToGlobal(foot));

@@ -128,10 +128,14 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Asks for the menu at the caret, as the keyboard opens it.
+    void requestKeyboardMenu();
+
     struct Selection {
         int anchor = 0;
         int position = 0;

@@ -6,10 +6,12 @@
 # Environment: VELMORA_WINE_PREFIX (the prefix), VELMORA_WINE_DLL_DIRS (Linux folders, ':'-separated),
 # VELMORA_WINE_OWN_DISPLAY=1 to run the program on an X server of its own (Xvfb): Qt's Windows
 # platform draws through Wine's X driver, and Qt's offscreen platform has no fonts on Windows.
+# VELMORA_WINE_DPI=N runs it with Windows set to N dots per inch (144 is 150 %), in a prefix of
+# its own beside the first.
 set -euo pipefail
 
 : "${VELMORA_WINE_PREFIX:?the Wine prefix to run in}"
-export WINEPREFIX=$VELMORA_WINE_PREFIX
+export WINEPREFIX=$VELMORA_WINE_PREFIX${VELMORA_WINE_DPI:+-$VELMORA_WINE_DPI-dpi}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No network here: a new prefix must not offer to download Mono or Gecko; and Wine writes no
 # menu entries into $HOME.
@@ -36,6 +38,11 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   [ -f "$WINEPREFIX/velmora-prefix.stamp" ] || "$(dirname "$0")/make_wine_prefix.sh"
+  if [ -n "${VELMORA_WINE_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+      /d "$VELMORA_WINE_DPI" /f >/dev/null 2>&1
+    wineserver --wait
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 if [ "${VELMORA_WINE_OWN_DISPLAY:-0}" = 1 ]; then

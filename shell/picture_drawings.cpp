@@ -1,0 +1,144 @@
+#include "picture_drawings.h"
+
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QImageReader>
+#include <QPainter>
+
+#include <cmath>
+
+namespace velmora {
+
+PictureDrawings PictureDrawings::fromIcon(const QString& path)
+{
+    PictureDrawings drawings;
+    QImageReader reader(path);
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        if (!image.isNull())
+            drawings.m_drawings.append({image.size(), {}, image});
+    }
+    return drawings;
+}
+
+void PictureDrawings::addFile(const QString& path, QSize size)
+{
+    m_drawings.append({size, path, {}});
+}
+
+PictureDrawings::Drawing* PictureDrawings::bestFor(QSize device)
+{
+    const auto area = [](QSize s) { return qint64(s.width()) * s.height(); };
+    Drawing* larger = nullptr; // the smallest that covers the device pixels
+    Drawing* largest = nullptr;
+    for (Drawing& drawing : m_drawings) {
+        if (drawing.size == device)
+            return &drawing;
+        const bool covers =
+            drawing.size.width() >= device.width() && drawing.size.height() >= device.height();
+        if (covers && (!larger || area(drawing.size) < area(larger->size)))
+            larger = &drawing;
+        if (!largest || area(drawing.size) > area(largest->size))
+            largest = &drawing;
+    }
+    return larger ? larger : largest;
+}
+
+QPixmap PictureDrawings::pixmap(QSize size, qreal ratio)
+{
+    const QSize device = devicePixels(size, ratio);
+    Drawing* const best = bestFor(device);
+    if (!best)
+        return {};
+    if (!best->path.isEmpty()) {
+        best->image = QImage(best->path);
+        best->path.clear();
+    }
+    if (best->image.isNull())
+        return {};
+    QPixmap pixmap = QPixmap::fromImage(
+        best->image.size() == device
+            ? best->image
+            : best->image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+namespace {
+
+class DrawingsIconEngine : public QIconEngine {
+public:
+    explicit DrawingsIconEngine(PictureDrawings drawings, QList<QSize> sizes)
+        : m_drawings(std::move(drawings)), m_sizes(std::move(sizes))
+    {
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        return m_drawings.pixmap(size, 1.0);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, m_drawings.pixmap(rect.size(), ratio));
+    }
+
+    // The sizes, in logical pixels, that the application's scale turns into drawn ones.
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+        QList<QSize> sizes;
+        for (const QSize drawn : m_sizes) {
+            const QSizeF logical = QSizeF(drawn) / ratio;
+            if (qFuzzyCompare(logical.width(), std::round(logical.width())) &&
+                qFuzzyCompare(logical.height(), std::round(logical.height())))
+                sizes << logical.toSize();
+        }
+        return sizes.isEmpty() ? m_sizes : sizes;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QSize best;
+        for (const QSize offered : availableSizes(mode, state)) {
+            if (offered.width() <= size.width() && offered.height() <= size.height() &&
+                offered.width() > best.width())
+                best = offered;
+        }
+        return best.isValid() ? best : size;
+    }
+
+    QIconEngine* clone() const override { return new DrawingsIconEngine(*this); }
+
+private:
+    PictureDrawings m_drawings;
+    QList<QSize> m_sizes;
+};
+
+} // namespace
+
+QIcon PictureDrawings::toWindowIcon() const
+{
+    QList<QSize> sizes;
+    for (const Drawing& drawing : m_drawings)
+        sizes << drawing.size;
+    return QIcon(new DrawingsIconEngine(*this, sizes));
+}
+
+QSize devicePixels(QSize size, qreal ratio)
+{
+    // A hair below a whole pixel is that pixel: 298 * 1.25 is 372.5, 16 * 1.25 exactly 20.
+    const auto whole = [ratio](int logical) { return int(std::ceil(logical * ratio - 1e-6)); };
+    return {whole(size.width()), whole(size.height())};
+}
+
+void drawPixelForPixel(QPainter& painter, QPointF at, const QPixmap& picture)
+{
+    const QTransform toDevice = painter.deviceTransform();
+    const QPointF device = toDevice.map(at);
+    const QPointF snapped(std::round(device.x()), std::round(device.y()));
+    painter.drawPixmap(toDevice.inverted().map(snapped), picture);
+}
+
+} // namespace velmora

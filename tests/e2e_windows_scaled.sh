@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The Windows program from its zip under Wine, at the scales Windows laptops ship with: Windows
+# set to 120, 144 and 192 dots per inch (125, 150 and 200 %), on an X server of its own with
+# openbox. At each, screenshots of the splash, the main window and the About window: every
+# picture is the drawing made for that scale, pixel for pixel, the window icon's images are
+# drawings, the e-mail line ends above the About window's button and the author's name is
+# underlined whole (tests/picture_checks.py); Shift+F10 in the view opens its menu.
+# Usage: e2e_windows_scaled.sh <velmora-*.zip> <resources folder> <folder for screenshots>
+set -euo pipefail
+
+zip=$(realpath "$1")
+resources=$(realpath "$2")
+out=$(realpath "$3")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/e2e_common.sh"
+e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert python3 \
+  unzip
+
+e2e_setup
+trap 'wineserver --kill 2>/dev/null || true; e2e_cleanup' EXIT
+export WINEPREFIX="$e2e_work/prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
+# The main window at 200 % is 898 by 852 pixels, framed.
+e2e_start_xvfb 1600x1200
+e2e_start_openbox
+"$here/../tools/windows/make_wine_prefix.sh"
+unzip -q "$zip" -d "$WINEPREFIX/drive_c/unzipped"
+program=("$WINEPREFIX"/drive_c/unzipped/*/velmora.exe)
+folder=$(dirname "${program[0]}")
+
+# Wine's windows are named after the Windows ones; the splash has no name.
+main_window() { viewable '^Velmora 2\.0$' | head -n1; }
+about_window() { viewable '^Rreth programit\.\.\.$' | head -n1; }
+about_showing() { [ -n "$(about_window)" ]; }
+about_gone() { ! about_showing; }
+book_painted() { [ -n "$(timing_of "$log" "book painted")" ]; }
+splash_window() {
+  local id width
+  for id in $(x xdotool search --onlyvisible --class 'velmora' 2>/dev/null); do
+    width=$(x xwininfo -id "$id" | awk '/Width:/ {print $2}')
+    ((width >= splash_width - 1 && width <= splash_width + 1)) && echo "$id"
+  done | head -n1
+}
+splash_up() { [ -n "$(splash_window)" ]; }
+# Override-redirect windows (popup menus) mapped on the screen.
+popups() {
+  local w info
+  for w in $(x xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}'); do
+    info=$(x xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Override Redirect State: yes' <<<"$info" && grep -q 'IsViewable' <<<"$info" && echo "$w"
+  done
+  return 0
+}
+grab() { x import -window "$1" -depth 8 "$2"; }
+# Wine draws the frame of a tool window itself, inside the X window: the client area is what
+# is left of it once its equal borders and the caption above are taken off. Prints the client
+# area's offset in the X window, for a client area of $2 by $3 logical pixels.
+client_offset() {
+  local size w h cw ch
+  size=$(size_of "$1")
+  w=${size%x*} h=${size#*x}
+  read -r cw ch < <(at "$2" "$3")
+  echo $(((w - cw) / 2)) $((h - ch - (w - cw) / 2)) "${cw}x${ch}"
+}
+at() { python3 -c "import sys; print(*(round(float(v) * $scale) for v in sys.argv[1:]))" "$@"; }
+
+failed=0
+for dpi in 120 144 192; do
+  scale=$(python3 -c "print($dpi / 96)")
+  splash_width=$(python3 -c "print(round(487 * $scale))")
+  echo "--- at $dpi dots per inch ($scale)"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  wineserver --wait
+
+  log="$e2e_work/run-$dpi.log"
+  (cd "$folder" && exec wine "${program[0]}") 2> >(sed -u 's/\r$//' >"$log") &
+  app_pid=$!
+  wait_for 20 splash_up || fail "no splash at $dpi: $(cat "$log")"
+  sleep 0.5
+  grab "$(splash_window)" "$e2e_work/splash.ppm"
+  wait_for 30 book_painted || fail "the book was not painted at $dpi: $(cat "$log")"
+  main=$(main_window)
+  sleep 0.5
+  # The focus in the view, so that no box shows its text selected.
+  read -r vx vy < <(at 300 300)
+  x xdotool mousemove --window "$main" "$vx" "$vy" click 1
+  sleep 0.3
+  grab "$main" "$e2e_work/main.ppm"
+  cp "$e2e_work/main.ppm" "$out/windows_scaled_$dpi.ppm"
+  x xprop -id "$main" -notype 32c _NET_WM_ICON >"$e2e_work/icon.txt"
+
+  # Shift+F10 in the view: Windows' keyboard right click.
+  before=$(popups)
+  x xdotool key shift+F10
+  menu_open() { [ "$(popups)" != "$before" ]; }
+  if wait_for 5 menu_open; then
+    echo "Shift+F10 opened a menu"
+    x xdotool key Escape
+    sleep 0.3
+  else
+    echo "FAIL: Shift+F10 opened no menu at $dpi"
+    failed=1
+  fi
+
+  read -r ax ay < <(at 52 20)
+  x xdotool mousemove --window "$main" "$ax" "$ay" click 1
+  wait_for 10 about_showing || fail "the About window did not open at $dpi"
+  sleep 0.5
+  about=$(about_window)
+  read -r dx dy client < <(client_offset "$about" 349 300)
+  grab "$about" "$e2e_work/framed.ppm"
+  x convert "$e2e_work/framed.ppm" -crop "$client+$dx+$dy" +repage "$e2e_work/about.ppm"
+  cp "$e2e_work/about.ppm" "$out/windows_scaled_about_$dpi.ppm"
+  read -r cx cy < <(at 320 240)
+  x xdotool mousemove --window "$about" $((cx + dx)) $((cy + dy)) click 1
+  wait_for 10 about_gone || fail "the About window did not close at $dpi"
+
+  python3 "$here/picture_checks.py" "$resources" "$scale" "splash:$e2e_work/splash.ppm" \
+    "buttons:$e2e_work/main.ppm" "icon:$e2e_work/icon.txt" "tick:$e2e_work/about.ppm" \
+    "about:$e2e_work/about.ppm" || failed=1
+
+  read -r ex ey < <(at 20 20)
+  x xdotool mousemove --window "$main" "$ex" "$ey" click 1
+  wait_exit 15
+  [ "$status" -eq 0 ] || fail "the exit button ended the program with status $status at $dpi"
+  wineserver --wait
+done
+[ "$failed" = 0 ] || fail "not as drawn at some scale (screenshots in $out)"
+echo "PASS"
