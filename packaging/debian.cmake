@@ -76,3 +76,36 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-hosny-amiri | fonts-noto-core")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
+
+# The package and its checksum, made with the build where dpkg-shlibdeps (dpkg-dev) is there to
+# work out the dependencies: build/packages/velmora_<version>_<arch>.deb and SHA256SUMS. cpack
+# installs through the "preinstall" target, which would build everything, this package too,
+# again; what the package holds is built first instead (DEPENDS).
+find_program(VELMORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE deb_arch
+  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+set(VELMORA_DEB_DIR ${CMAKE_BINARY_DIR}/packages)
+set(VELMORA_DEB_DIR ${VELMORA_DEB_DIR} PARENT_SCOPE)
+set(deb ${VELMORA_DEB_DIR}/velmora_${PROJECT_VERSION}_${deb_arch}.deb)
+add_custom_command(OUTPUT ${deb} ${VELMORA_DEB_DIR}/SHA256SUMS
+  COMMAND ${CMAKE_COMMAND} -D SOURCE_DIR=${PROJECT_SOURCE_DIR} -D CPACK=${CMAKE_CPACK_COMMAND}
+          -D CONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake -D OUT_DIR=${VELMORA_DEB_DIR}
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/make_deb.cmake
+  DEPENDS velmora package_changelog "${book}" ${CMAKE_CURRENT_SOURCE_DIR}/make_deb.cmake
+          ${CMAKE_CURRENT_SOURCE_DIR}/source_date_epoch.cmake ${VELMORA_APP_ID}.metainfo.xml
+          ${entry_template}
+  COMMENT "Making the Debian package"
+  VERBATIM)
+if(VELMORA_DPKG_SHLIBDEPS AND deb_arch)
+  add_custom_target(deb ALL DEPENDS ${deb})
+else()
+  add_custom_target(deb DEPENDS ${deb})
+  message(STATUS "dpkg-shlibdeps not found (dpkg-dev, installed by ./test): the Debian package "
+                 "is made only by the target deb")
+endif()
+if(TARGET packaged_book)
+  add_dependencies(deb packaged_book)
+else()
+  add_dependencies(deb sample_book)
+endif()
+

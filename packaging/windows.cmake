@@ -23,24 +23,34 @@ set(VELMORA_WINDOWS_MSI ${CMAKE_BINARY_DIR}/velmora-${PROJECT_VERSION}-x86_64.ms
 set(VELMORA_WINDOWS_ZIP ${VELMORA_WINDOWS_ZIP} PARENT_SCOPE)
 set(VELMORA_WINDOWS_MSI ${VELMORA_WINDOWS_MSI} PARENT_SCOPE)
 set(VELMORA_WINDOWS_ICON ${PROJECT_SOURCE_DIR}/resources/icons/velmora-windows.ico)
-configure_file(velmora.wxs.in velmora.wxs @ONLY)
+# The packaging step's arguments but the version and the output (the script itself comes last,
+# after -P); the installer's tests run it again to make a package of another version.
+set(VELMORA_WINDOWS_PACKAGING
+  -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+  -D BUILD_DIR=${CMAKE_BINARY_DIR}
+  -D FOLDER=velmora-${PROJECT_VERSION}
+  -D WXS=${CMAKE_CURRENT_SOURCE_DIR}/velmora.wxs.in
+  -D ICON=${VELMORA_WINDOWS_ICON}
+  -D STRIP=${CMAKE_STRIP}
+  -D RC=${CMAKE_RC_COMPILER})
+set(VELMORA_WINDOWS_PACKAGING_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/make_windows_packages.cmake)
+set(VELMORA_WINDOWS_PACKAGING ${VELMORA_WINDOWS_PACKAGING} PARENT_SCOPE)
+set(VELMORA_WINDOWS_PACKAGING_SCRIPT ${VELMORA_WINDOWS_PACKAGING_SCRIPT} PARENT_SCOPE)
 add_custom_command(
-  OUTPUT ${VELMORA_WINDOWS_ZIP} ${VELMORA_WINDOWS_MSI}
-  COMMAND ${CMAKE_COMMAND}
-          -D BUILD_DIR=${CMAKE_BINARY_DIR}
+  OUTPUT ${VELMORA_WINDOWS_ZIP} ${VELMORA_WINDOWS_MSI} ${CMAKE_BINARY_DIR}/SHA256SUMS
+  COMMAND ${CMAKE_COMMAND} ${VELMORA_WINDOWS_PACKAGING}
+          -D VERSION=${PROJECT_VERSION}
           -D WORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/windows
-          -D FOLDER=velmora-${PROJECT_VERSION}
-          -D WXS=${CMAKE_CURRENT_BINARY_DIR}/velmora.wxs
-          -D ICON=${VELMORA_WINDOWS_ICON}
-          -D STRIP=${CMAKE_STRIP}
           -D ZIP=${VELMORA_WINDOWS_ZIP}
           -D MSI=${VELMORA_WINDOWS_MSI}
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/make_windows_packages.cmake
-  DEPENDS velmora "${book}" ${CMAKE_CURRENT_BINARY_DIR}/velmora.wxs
-          ${CMAKE_CURRENT_SOURCE_DIR}/make_windows_packages.cmake ${VELMORA_WINDOWS_ICON}
+          -P ${VELMORA_WINDOWS_PACKAGING_SCRIPT}
+  DEPENDS velmora "${book}" ${CMAKE_CURRENT_SOURCE_DIR}/velmora.wxs.in
+          ${CMAKE_CURRENT_SOURCE_DIR}/make_windows_packages.cmake
+          ${CMAKE_CURRENT_SOURCE_DIR}/source_date_epoch.cmake ${VELMORA_WINDOWS_ICON}
   COMMENT "Making the Windows zip and installer"
   VERBATIM)
-add_custom_target(windows_packages ALL DEPENDS ${VELMORA_WINDOWS_ZIP} ${VELMORA_WINDOWS_MSI})
+add_custom_target(windows_packages ALL
+  DEPENDS ${VELMORA_WINDOWS_ZIP} ${VELMORA_WINDOWS_MSI} ${CMAKE_BINARY_DIR}/SHA256SUMS)
 if(TARGET packaged_book)
   add_dependencies(windows_packages packaged_book)
 else()

@@ -7,7 +7,7 @@ set -euo pipefail
 
 velmora_windows_packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools ninja-build xz-utils
-  wine wine64 fonts-wine wixl unzip
+  wine wine64 fonts-wine wixl msitools faketime unzip
 )
 
 velmora_qt_version=6.4.2
