@@ -20,3 +20,29 @@ if(VELMORA_LINUX_BUILD)
   set_tests_properties(windows_rtfdump_bytes PROPERTIES RESOURCE_LOCK velmora_wine
     ENVIRONMENT "${VELMORA_WINE_ENVIRONMENT}" TIMEOUT 120)
 endif()
+
+# The installer read table by table (msiinfo), and as Windows Installer takes an upgrade, with
+# MSIs the packaging step makes again: an older version, and the same version with other
+# contents, each with a small book of its own.
+set(other_packages ${CMAKE_CURRENT_BINARY_DIR}/other_packages)
+file(WRITE ${other_packages}/Velmora.rtf "{\\rtf1\\ansi Libri i vjet\\'ebr.\\par}\n")
+foreach(version 1.9 2.0)
+  add_test(NAME windows_msi_of_${version}
+    COMMAND ${CMAKE_COMMAND} ${VELMORA_WINDOWS_PACKAGING} -D VERSION=${version}
+            -D WORK_DIR=${other_packages}/${version}/work
+            -D ZIP=${other_packages}/${version}/velmora.zip
+            -D MSI=${other_packages}/${version}/velmora.msi
+            -D BOOK=${other_packages}/Velmora.rtf -P ${VELMORA_WINDOWS_PACKAGING_SCRIPT})
+  set_tests_properties(windows_msi_of_${version} PROPERTIES FIXTURES_SETUP velmora_other_msis
+    TIMEOUT 120)
+endforeach()
+add_test(NAME windows_msi_tables
+  COMMAND sh -c "python3 \"$1\" \"$2\" \"$3\" other-version && python3 \"$1\" \"$2\" \"$4\" same-version"
+          msi_tables ${CMAKE_CURRENT_SOURCE_DIR}/msi_checks.py ${VELMORA_WINDOWS_MSI}
+          ${other_packages}/1.9/velmora.msi ${other_packages}/2.0/velmora.msi)
+set_tests_properties(windows_msi_tables PROPERTIES FIXTURES_REQUIRED velmora_other_msis)
+add_test(NAME windows_e2e_upgrade
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_upgrade.sh ${other_packages}/1.9/velmora.msi
+          ${other_packages}/Velmora.rtf ${VELMORA_WINDOWS_MSI} ${VELMORA_PACKAGED_BOOK})
+set_tests_properties(windows_e2e_upgrade PROPERTIES FIXTURES_REQUIRED velmora_other_msis
+  TIMEOUT 300 RUN_SERIAL TRUE)

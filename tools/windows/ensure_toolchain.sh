@@ -76,6 +76,7 @@ velmora_build_qt_for_windows() {
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$velmora_qt_prefix" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp \
     "${args[@]}" >"$work/configure.log" 2>&1 ||
     { tail -n 40 "$work/configure.log" >&2; return 1; }
   cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" ||

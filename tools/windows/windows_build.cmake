@@ -31,3 +31,6 @@ if(NOT CMAKE_HOST_WIN32)
     VELMORA_WINE_PREFIX=${CMAKE_BINARY_DIR}/wine VELMORA_WINE_DLL_DIRS=${dll_path})
   set(CMAKE_CROSSCOMPILING_EMULATOR env ${VELMORA_WINE_ENVIRONMENT} ${VELMORA_WINE_RUN})
 endif()
+
+# No link time in the programs and DLLs built here: two builds of one commit are the same bytes.
+add_link_options(-Wl,--no-insert-timestamp)
