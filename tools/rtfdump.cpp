@@ -2,6 +2,8 @@
 //   rtfdump FILE          the plain text as UTF-8, one line per paragraph
 //   rtfdump --runs FILE   one line per run of equal font name and size:
 //                         start, length, font name, size in points (tab-separated)
+//   rtfdump --model FILE  every paragraph and every run of one character format, with every
+//                         attribute the model holds, to compare two versions of the parser
 //
 // Books near the machine's memory are read too, so the output is converted and written a piece at
 // a time, and the file's bytes are let go of as soon as the parser is done with them.
@@ -128,20 +130,66 @@ void printRuns(const Document& doc)
     flush();
 }
 
+void printModel(const Document& doc)
+{
+    ChunkedOutput out;
+    std::string& line = out.buffer();
+    for (const auto& paragraph : doc.paragraphs) {
+        const auto& p = doc.paragraphFormats[paragraph.format];
+        line += 'P';
+        for (const int32_t value :
+             {paragraph.start, paragraph.length, int32_t(p.align), p.leftIndent, p.rightIndent,
+              p.firstLineIndent, p.spaceBefore, p.spaceAfter, p.lineSpacing,
+              int32_t(p.lineMultiple), int32_t(p.rightToLeft)}) {
+            line += '\t';
+            appendNumber(line, value);
+        }
+        line += '\n';
+        out.flushIfFull();
+    }
+    // Neighbouring runs of one format are one run: how the parser cuts the text does not matter.
+    for (std::size_t i = 0; i < doc.runs.size();) {
+        const auto& f = doc.formatOf(doc.runs[i]);
+        int32_t length = 0;
+        std::size_t next = i;
+        for (; next < doc.runs.size() && doc.formatOf(doc.runs[next]) == f; ++next)
+            length += doc.runs[next].length;
+        line += "R\t";
+        appendNumber(line, doc.runs[i].start);
+        line += '\t';
+        appendNumber(line, length);
+        line += '\t';
+        line += doc.fontNames[f.font];
+        for (const uint32_t value :
+             {uint32_t(f.halfPoints), uint32_t(f.bold), uint32_t(f.italic), uint32_t(f.underline),
+              uint32_t(f.strike), uint32_t(f.hidden), uint32_t(f.capitals),
+              uint32_t(f.smallCapitals), uint32_t(f.vertical), f.color, f.background}) {
+            line += '\t';
+            appendNumber(line, int32_t(value));
+        }
+        line += '\n';
+        out.flushIfFull();
+        i = next;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     bool runs = false;
+    bool model = false;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0)
             runs = true;
+        else if (std::strcmp(argv[i], "--model") == 0)
+            model = true;
         else
             path = argv[i];
     }
     if (!path) {
-        std::fprintf(stderr, "usage: rtfdump [--runs] FILE\n");
+        std::fprintf(stderr, "usage: rtfdump [--runs | --model] FILE\n");
         return 2;
     }
 #ifdef _WIN32
@@ -162,7 +210,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rtfdump: %s: %s\n", path, result.message.c_str());
         return 1;
     }
-    if (runs)
+    if (model)
+        printModel(result.document);
+    else if (runs)
         printRuns(result.document);
     else
         printText(result.document);
