@@ -39,8 +39,7 @@ double modelMegabytes(const Document& doc)
                         doc.runs.size() * sizeof(velmora::rtf::CharRun) +
                         doc.paragraphs.size() * sizeof(velmora::rtf::Paragraph) +
                         doc.charFormats.size() * sizeof(velmora::rtf::CharFormat) +
-                        doc.paragraphFormats.size() * sizeof(velmora::rtf::ParagraphFormat) +
-                        doc.colors.size() * sizeof(uint32_t);
+                        doc.paragraphFormats.size() * sizeof(velmora::rtf::ParagraphFormat);
     for (const auto& name : doc.fontNames)
         bytes += sizeof name + name.capacity();
     return static_cast<double>(bytes) / (1 << 20);

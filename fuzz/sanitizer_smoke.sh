@@ -2,6 +2,9 @@
 # Short sanitizer runs of the RTF parser for ctest, each in a build directory of its own preset:
 #   sanitizer_smoke.sh fuzz SOURCE_DIR SECONDS  libFuzzer on the seed corpus (build-fuzz)
 #   sanitizer_smoke.sh asan SOURCE_DIR          the parser's tests, address+undefined (build-asan)
+#   sanitizer_smoke.sh scalar SOURCE_DIR SECONDS the same tests and libFuzzer with the loops that
+#                                               processors without SSE2 run (build-scalar,
+#                                               build-fuzz-scalar)
 # New corpus entries go to a temporary directory, never into the source tree; a crashing input is
 # kept in build-fuzz/ for a regression test.
 set -eu
@@ -21,21 +24,26 @@ build() {
 }
 
 case $mode in
-fuzz)
-    build cmake --preset fuzz
-    build cmake --build --preset fuzz -j2
-    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 build-fuzz/bin/fuzz_rtf_parser \
+fuzz | fuzz-scalar)
+    build cmake --preset "$mode"
+    build cmake --build --preset "$mode" -j2
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "build-$mode/bin/fuzz_rtf_parser" \
         -dict=fuzz/rtf.dict -max_len=65536 -rss_limit_mb=512 -timeout=5 \
-        -max_total_time="$3" -print_final_stats=1 -artifact_prefix=build-fuzz/ \
+        -max_total_time="$3" -print_final_stats=1 -artifact_prefix="build-$mode/" \
         "$work" fuzz/corpus
     ;;
-asan)
-    build cmake --preset asan
-    build cmake --build --preset asan --target tst_rtf_parser -j2
-    QT_QPA_PLATFORM=offscreen build-asan/bin/tst_rtf_parser
+asan | scalar)
+    build cmake --preset "$mode"
+    build cmake --build --preset "$mode" --target tst_rtf_parser tst_text_finder -j2
+    QT_QPA_PLATFORM=offscreen "build-$mode/bin/tst_rtf_parser"
+    QT_QPA_PLATFORM=offscreen "build-$mode/bin/tst_text_finder"
+    if [ "$mode" = scalar ]; then
+        sh "$0" fuzz-scalar "$src" "$3"
+    fi
     ;;
 *)
-    echo "usage: sanitizer_smoke.sh fuzz SOURCE_DIR SECONDS | asan SOURCE_DIR" >&2
+    echo "usage: sanitizer_smoke.sh fuzz SOURCE_DIR SECONDS | asan SOURCE_DIR |" \
+        "scalar SOURCE_DIR SECONDS" >&2
     exit 2
     ;;
 esac

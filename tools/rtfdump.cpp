@@ -13,6 +13,7 @@
 #include "rtf/code_pages.h"
 #include "rtf/reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -66,18 +67,21 @@ bool isLineEnd(char16_t c)
 
 void printText(const Document& doc)
 {
-    std::vector<char> buffer(3 * kTextSliceUnits);
-    std::u16string_view rest = doc.text;
-    while (!rest.empty()) {
-        const std::u16string_view slice =
-            rest.substr(0, velmora::rtf::utf8SliceLength(rest, kTextSliceUnits));
-        const char* end =
-            velmora::rtf::writeUtf8(buffer.data(), slice, velmora::rtf::LineEnds::AsNewline);
-        std::fwrite(buffer.data(), 1, static_cast<std::size_t>(end - buffer.data()), stdout);
-        rest.remove_prefix(slice.size());
+    ChunkedOutput out;
+    std::u16string piece;
+    const std::u16string_view text = doc.text;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = std::min(text.size(), at + kTextSliceUnits);
+        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] < 0xDC00)
+            ++end; // a surrogate pair stays whole
+        piece.assign(text.substr(at, end - at));
+        std::replace_if(piece.begin(), piece.end(), isLineEnd, u'\n');
+        velmora::rtf::appendUtf8(out.buffer(), piece);
+        out.flushIfFull();
+        at = end;
     }
-    if (!doc.text.empty() && !isLineEnd(doc.text.back()))
-        std::fputc('\n', stdout);
+    if (!text.empty() && !isLineEnd(text.back()))
+        out.buffer() += '\n';
 }
 
 void appendNumber(std::string& out, int32_t value)

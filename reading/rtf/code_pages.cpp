@@ -1,12 +1,10 @@
 #include "code_pages.h"
 
+#include "simd.h"
 #include "system_code_page.h"
 
 #include <algorithm>
 #include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -124,6 +122,27 @@ void appendCodePoint(std::u16string& out, uint32_t code)
         out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
         out += static_cast<char16_t>(code);
+    }
+}
+
+void appendUtf8(std::string& out, std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        uint32_t code = text[i];
+        const bool high = code >= 0xD800 && code < 0xDC00;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00u);
+        else if (code >= 0xD800 && code < 0xE000)
+            code = 0xFFFD;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+            continue;
+        }
+        constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0}; // by the bytes that follow
+        const int trailing = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+        out += static_cast<char>(kLead[trailing] | code >> (6 * trailing));
+        for (int k = trailing - 1; k >= 0; --k)
+            out += static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F));
     }
 }
 
@@ -279,7 +298,7 @@ void ByteDecoder::decodeUtf8(std::string_view bytes, std::u16string& out)
 namespace {
 
 // Writes sixteen bytes as UTF-16 units at out, as if they were ASCII, and says whether they were.
-#if defined(__SSE2__)
+#if defined(VELMORA_SSE2)
 bool widenIfAscii(const char* bytes, char16_t* out)
 {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));

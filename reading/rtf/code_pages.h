@@ -81,19 +81,7 @@ inline char16_t symbolUnit(int codePage, char16_t unit)
 // Appends a code point up to U+10FFFF, as a surrogate pair past the first plane.
 void appendCodePoint(std::u16string& out, uint32_t code);
 
-// What appendUtf8 makes of the paragraph ends (CR) and line breaks (U+2028) in the text.
-enum class LineEnds : uint8_t {
-    Keep,
-    AsNewline, // each one '\n', as text files end their lines
-};
-
 // Appends the UTF-8 form of UTF-16 text (lone surrogates become U+FFFD).
-void appendUtf8(std::string& out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
-// The same written at out, which has room for three bytes per unit; returns the end of what was
-// written. A surrogate pair split between two calls becomes two U+FFFD.
-char* writeUtf8(char* out, std::u16string_view text, LineEnds lineEnds = LineEnds::Keep);
-// How much of text, at most `most` units (two or more), to write at once: a slice that does not
-// end between the two halves of a surrogate pair.
-std::size_t utf8SliceLength(std::u16string_view text, std::size_t most);
+void appendUtf8(std::string& out, std::u16string_view text);
 
 } // namespace velmora::rtf

@@ -79,7 +79,6 @@ struct Document {
     std::vector<CharRun> runs;
     std::vector<ParagraphFormat> paragraphFormats;
     std::vector<Paragraph> paragraphs;
-    std::vector<uint32_t> colors; // the colour table, 0xRRGGBB or CharFormat::kAutoColor
 
     const CharFormat& formatOf(const CharRun& run) const { return charFormats[run.format]; }
     const std::string& fontNameOf(const CharRun& run) const

@@ -2,7 +2,6 @@
 // How the parser builds the document model (document.h) as it reads. Internal to the parser.
 
 #include "document.h"
-#include "large_pages.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -36,13 +35,7 @@ private:
 // once. It knows nothing of RTF; the parser says what to append, in which format.
 class DocumentWriter {
 public:
-    void reserve(std::size_t units)
-    {
-        // The string keeps one unit more, for its terminating zero.
-        const std::size_t bytes = largePageBlockSize((units + 1) * sizeof(char16_t));
-        m_doc.text.reserve(bytes / sizeof(char16_t) - 1);
-        adviseLargePages(m_doc.text.data(), bytes);
-    }
+    void reserve(std::size_t units) { m_doc.text.reserve(units); }
     // The character format may differ from the open run's; saves comparing the whole format for
     // every piece of text.
     void formatChanged() { m_formatDirty = true; }

@@ -21,13 +21,8 @@ ReadResult Parser::run(std::size_t start)
         const Word word = token.kind == TokenKind::ControlWord
                               ? lookupWord(token.text, token.wordKey)
                               : Word::Unknown;
-        if (m_prefixes.recording())
-            recordGroupPrefix(token, word);
         switch (token.kind) {
-        case TokenKind::GroupOpen:
-            openGroup();
-            replayGroupPrefix();
-            break;
+        case TokenKind::GroupOpen: openGroup(); break;
         case TokenKind::GroupClose:
             if (m_stack.size() == 1 && m_deep.depth == 0)
                 ended = true;
@@ -58,7 +53,6 @@ ReadResult Parser::run(std::size_t start)
         m_stack.empty() ? ParagraphFormat{} : state().logical.resolve(state().para);
     result.document = m_writer.finish(last, m_surrogateWritten);
     result.document.fontNames = m_fonts.names();
-    result.document.colors = std::move(m_colors.colors);
     return result;
 }
 
@@ -93,31 +87,6 @@ void Parser::openGroup()
         s.complex = {};
         s.logical = {};
         m_styles.beginEntry(m_stack.size());
-    }
-}
-
-void Parser::replayGroupPrefix()
-{
-    // Only where the words act on the state alone: text, nothing pending, a group of its own.
-    if (state().destination != Destination::Text || m_deep.depth > 0)
-        return;
-    if (const std::size_t length = m_prefixes.replay(m_bytes, m_tokens.offset(), state())) {
-        m_tokens.skipBytes(length);
-        m_writer.formatChanged();
-        m_scriptFormats.dirty = true;
-    } else {
-        m_prefixes.startRecording();
-    }
-}
-
-void Parser::recordGroupPrefix(const Token& token, Word word)
-{
-    if (token.kind == TokenKind::ControlWord && changesGroupStateOnly(word, familyOf(word))) {
-        const char* backslash = token.text.data() - 1;
-        const char* end = m_bytes.data() + m_tokens.offset();
-        m_prefixes.record({backslash, static_cast<std::size_t>(end - backslash)}, state());
-    } else {
-        m_prefixes.stopRecording(state());
     }
 }
 

@@ -17,7 +17,6 @@
 #include "control_words.h"
 #include "document_writer.h"
 #include "format_tables.h"
-#include "group_prefix_memo.h"
 #include "lists.h"
 #include "notes.h"
 #include "parser_state.h"
@@ -62,8 +61,6 @@ private:
     void onSymbol(char symbol);
     // Takes the state that the group's first words led to before, if they were met before;
     // else records them.
-    void replayGroupPrefix();
-    void recordGroupPrefix(const Token& token, Word word);
     void onUnicode(int32_t value);
     void applyUnicode(Word word, const Token& token);
     void applyInText(Word word, WordFamily family, const Token& token);
@@ -135,7 +132,6 @@ private:
     std::string_view m_bytes;
     Tokenizer m_tokens;
     std::string m_textPieces; // text gathered from pieces (Tokenizer::gatherText)
-    GroupPrefixMemo m_prefixes;
     const ReadProgress& m_progress;
     std::size_t m_nextProgress;
     std::vector<GroupState> m_stack;

@@ -16,12 +16,8 @@ void Parser::applyDestination(Word word)
 {
     GroupState& s = state();
     switch (word) {
-    case Word::FontTable:
-        m_prefixes.forget(); // \f takes its font from the table
-        setDestination(Destination::FontTable);
-        return;
+    case Word::FontTable: setDestination(Destination::FontTable); return;
     case Word::ColorTable:
-        m_prefixes.forget(); // \cf takes its colour from the table
         setDestination(Destination::ColorTable);
         m_colors.set = false;
         return;

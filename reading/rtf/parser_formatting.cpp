@@ -38,7 +38,6 @@ void Parser::plainCharFormat(CharFormat& f)
 
 void Parser::applyDocument(Word word, const Token& token)
 {
-    m_prefixes.forget(); // \plain takes the default font
     switch (word) {
     case Word::Ansi: m_documentCodePage = 1252; return;
     case Word::Mac: m_documentCodePage = 10000; return;

@@ -14,9 +14,8 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+
+#include "simd.h"
 
 namespace velmora::rtf {
 
@@ -84,18 +83,21 @@ private:
 // What each byte is, for the tokenizer alone.
 namespace byte_class {
 
-// Bytes that end a text run: group braces, the escape, and line ends (which RTF ignores).
+// The bytes that end a text run: the group braces and the escape, which begin other tokens,
+// then the line ends (and NUL) that RTF passes over between tokens.
+inline constexpr std::array<char, 6> kTextEnds = {'{', '}', '\\', '\r', '\n', '\0'};
+inline constexpr std::size_t kFirstPassedOver = 3;
+
 inline constexpr std::array<bool, 256> kEndsText = [] {
     std::array<bool, 256> table{};
-    for (char c : {'{', '}', '\\', '\r', '\n', '\0'})
+    for (char c : kTextEnds)
         table[static_cast<unsigned char>(c)] = true;
     return table;
 }();
 
-// Line ends (and NUL) between tokens, which RTF ignores.
 inline bool passedOver(char c)
 {
-    return c == '\r' || c == '\n' || c == '\0';
+    return std::find(kTextEnds.begin() + kFirstPassedOver, kTextEnds.end(), c) != kTextEnds.end();
 }
 
 // Every byte's value as a hex digit, or -1; one lookup instead of three range tests, since
@@ -147,13 +149,13 @@ inline bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
-#if defined(__SSE2__)
-// Bit k set where byte k of the sixteen ends a text run (kEndsText).
+#if defined(VELMORA_SSE2)
+// Bit k set where byte k of the sixteen ends a text run.
 inline unsigned textEndsIn(__m128i v)
 {
-    const auto is = [v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-    const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('{'), is('}')), is('\\')),
-                                      _mm_or_si128(_mm_or_si128(is('\r'), is('\n')), is('\0')));
+    __m128i ends = _mm_setzero_si128();
+    for (char c : kTextEnds)
+        ends = _mm_or_si128(ends, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
     return static_cast<unsigned>(_mm_movemask_epi8(ends));
 }
 #endif
@@ -165,7 +167,7 @@ inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit
     // A single character between two escapes (\u1076?) is common enough to look at on its own.
     if (pos < limit && kEndsText[static_cast<unsigned char>(bytes[pos])])
         return pos;
-#if defined(__SSE2__)
+#if defined(VELMORA_SSE2)
     for (; pos + 16 <= limit; pos += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
         if (const unsigned found = textEndsIn(v))
@@ -183,7 +185,7 @@ inline std::size_t textEnd(const char* bytes, std::size_t pos, std::size_t limit
 inline std::size_t copyText(const char* bytes, std::size_t pos, std::size_t limit, char*& out,
                             const char* outEnd)
 {
-#if defined(__SSE2__)
+#if defined(VELMORA_SSE2)
     while (pos + 16 <= limit && outEnd - out >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
@@ -227,14 +229,14 @@ VELMORA_TOKENIZER_INLINE Token Tokenizer::next()
                 return {.kind = TokenKind::HexByte, .byte = static_cast<uint8_t>(byte)};
             }
             return readControl(start); // a control word or symbol, or a broken \'xx
-        case '\r':
-        case '\n':
-        case '\0': ++m_pos; continue;
-        default: {
+        default:
+            if (byte_class::passedOver(c)) {
+                ++m_pos;
+                continue;
+            }
             const std::size_t end = byte_class::textEnd(m_bytes.data(), m_pos + 1, size);
             m_pos = end;
             return {.kind = TokenKind::Text, .text = m_bytes.substr(start, end - start)};
-        }
         }
     }
     return {.kind = TokenKind::End};
