@@ -1,8 +1,8 @@
 // libFuzzer harness for the RTF parser: any bytes must be read without a crash, a hang or a
 // memory blow-up, and the model must hold together (runs and paragraphs cover the text, every
-// index points into its table), since the view trusts it without checking. The same holds after
-// the edits the book makes on the model (repaired runs, line breaks in endless words), and the
-// text printed as UTF-8 reads back as the same text.
+// index points into its table), since the book and the view trust it without checking. The same
+// holds after the line breaks the book puts into endless words, and the text printed as UTF-8
+// reads back as the same text.
 //   cmake --preset fuzz && cmake --build --preset fuzz
 //   build-fuzz/bin/fuzz_rtf_parser -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
@@ -55,23 +55,6 @@ void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize)
     check(doc.paragraphs.empty() || next == textSize);
 }
 
-// Runs that lost one of their number and point past the formats are repaired into runs that cover
-// the text again. Which run goes and how far the first one's format points come from the last bytes
-// of the input, which the parser has usually ignored, so the fuzzer varies them apart from the
-// text.
-void checkRunRepair(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
-{
-    if (doc.text.empty() || doc.runs.empty() || size < 2)
-        return;
-    const auto length = static_cast<int32_t>(doc.text.size());
-    const uint8_t* tail = data + size - 2;
-    doc.runs.erase(doc.runs.begin() + tail[0] % doc.runs.size());
-    if (!doc.runs.empty())
-        doc.runs.front().format += tail[1];
-    velmora::rtf::repairRuns(doc, length);
-    checkRuns(doc);
-}
-
 // The view breaks endless words before showing a book; the model must hold together after it.
 void checkEndlessWords(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
 {
@@ -101,7 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     check(result.byteOffset <= size);
     if (result.ok()) {
         checkModel(result.document, size);
-        checkRunRepair(result.document, data, size);
         checkEndlessWords(result.document, data, size);
         checkUtf8(result.document);
     } else {

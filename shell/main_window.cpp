@@ -5,8 +5,10 @@
 #include "message_box.h"
 #include "picture_button.h"
 #include "picture_drawings.h"
+#include "search_box.h"
 #include "splash_window.h"
 #include "timing_log.h"
+#include "wheel_guard.h"
 #include "window_style.h"
 #include "wording.h"
 
@@ -21,14 +23,12 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QWindow>
 
 #include <cmath>
@@ -151,7 +151,7 @@ void MainWindow::createControls()
         QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
         box->setGeometry(place);
         box->setEditText(text);
-        box->installEventFilter(this); // the wheel, see eventFilter
+        dropWheel(*box);
         return box;
     };
 
@@ -173,11 +173,10 @@ void MainWindow::createControls()
                             QStringLiteral(":/pictures/arrow_down.ico"));
     Label3 = makeLabel(QStringLiteral("Label3"), 165, 1320, QStringLiteral("Kërkimi i tekstit"),
                        Qt::AlignRight);
-    txtKerkim = new QLineEdit(QStringLiteral("i Dërguari"), this);
+    txtKerkim = new SearchBox(QStringLiteral("i Dërguari"), this);
     txtKerkim->setObjectName(QStringLiteral("txtKerkim"));
     txtKerkim->setGeometry(twipsRect(120, 1560, 1455, 315));
     txtKerkim->setToolTip(QStringLiteral("Fjala e kërkuar"));
-    txtKerkim->installEventFilter(this);
     cmdKerkim = makeButton(QStringLiteral("cmdKerkim"), twipsRect(1680, 1560, 375, 375),
                            QStringLiteral("Kërko"), QStringLiteral(":/pictures/search.ico"));
     QPalette face = cmdKerkim->palette();
@@ -238,7 +237,8 @@ void MainWindow::connectHandlers()
     connect(mnuSelektoKrejtTekstin, &QAction::triggered, this,
             &MainWindow::mnuSelektoKrejtTekstin_Click);
     connect(mnuKopjim, &QAction::triggered, this, &MainWindow::mnuKopjim_Click);
-    // txtKerkim's GotFocus and KeyPress arrive through eventFilter.
+    connect(txtKerkim, &SearchBox::GotFocus, this, &MainWindow::txtKerkim_GotFocus);
+    connect(txtKerkim, &SearchBox::KeyPress, this, &MainWindow::txtKerkim_KeyPress);
 }
 
 bool MainWindow::Form_Load()
@@ -247,8 +247,8 @@ bool MainWindow::Form_Load()
     Form_Activate();
     paintWithEmptyView();
 
-    if (lcTiming().isDebugEnabled())
-        Rtf1->viewport()->installEventFilter(this);
+    logTimingWhenPainted(*Rtf1->viewport(), "book painted",
+                         [this] { return Rtf1->TextLength() > 0; });
     BookFileOutcome outcome;
     if (!Rtf1->setFileName(kBookDocument, &outcome)) {
         // Named with its folder: started from elsewhere (a shortcut with no working folder, a
@@ -421,38 +421,6 @@ void MainWindow::moveEvent(QMoveEvent* event)
     // The rule counts the outer width, frame included. A window manager frames the window after
     // it is first shown, which moves the window but does not resize it.
     Form_Resize();
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // Over a closed box Qt's wheel steps to the next entry and reports a pick: one notch would
-    // resize the whole book or jump. Only a click in the list or an arrow key picks; the wheel
-    // is dropped here, so it neither picks nor scrolls the window. An open list is a window of
-    // its own and keeps its wheel.
-    if (watched == cmbNrHadithi || watched == CmbNrFonti)
-        return event->type() == QEvent::Wheel || QWidget::eventFilter(watched, event);
-    if (watched == txtKerkim) {
-        if (event->type() == QEvent::FocusIn) {
-            // After the focus change has been handled: a mouse press that brought the focus
-            // places the cursor, which would undo a selection made now.
-            QTimer::singleShot(0, this, &MainWindow::txtKerkim_GotFocus);
-        } else if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            int keyAscii = 0;
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-                keyAscii = 13;
-            else if (!key->text().isEmpty())
-                keyAscii = key->text().front().unicode();
-            // The key goes on to the box unchanged: Enter adds nothing to a one-line box.
-            if (keyAscii != 0)
-                txtKerkim_KeyPress(keyAscii);
-        }
-    } else if (watched == Rtf1->viewport() && event->type() == QEvent::Paint &&
-               Rtf1->TextLength() > 0) {
-        logTimingAfterPaint("book painted");
-        Rtf1->viewport()->removeEventFilter(this);
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace velmora

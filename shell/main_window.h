@@ -8,7 +8,6 @@
 
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QAction;
 
@@ -16,6 +15,7 @@ namespace velmora {
 
 class PictureButton;
 class RichTextView;
+class SearchBox;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -63,7 +63,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -79,7 +78,7 @@ private:
     PictureButton* cmdFillimDoc = nullptr;
     PictureButton* cmdFundDoc = nullptr;
     QLabel* Label3 = nullptr;
-    QLineEdit* txtKerkim = nullptr;
+    SearchBox* txtKerkim = nullptr;
     PictureButton* cmdKerkim = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* CmbNrFonti = nullptr;

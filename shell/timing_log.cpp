@@ -1,6 +1,8 @@
 #include "timing_log.h"
 
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include <chrono>
 
@@ -22,6 +24,39 @@ void logTimingAfterPaint(const char* event)
     if (!lcTiming().isDebugEnabled())
         return;
     QTimer::singleShot(0, [event] { logTiming(event); });
+}
+
+namespace {
+
+// Watches a widget's paints until one comes with ready() holding, then goes.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget& widget, const char* event, std::function<bool()> ready)
+        : QObject(&widget), m_event(event), m_ready(std::move(ready))
+    {
+        widget.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_ready()) {
+            logTimingAfterPaint(m_event);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    const char* m_event;
+    std::function<bool()> m_ready;
+};
+
+} // namespace
+
+void logTimingWhenPainted(QWidget& widget, const char* event, std::function<bool()> ready)
+{
+    if (lcTiming().isDebugEnabled())
+        new PaintWatch(widget, event, std::move(ready));
 }
 
 } // namespace velmora

@@ -6,6 +6,10 @@
 
 #include <QLoggingCategory>
 
+#include <functional>
+
+class QWidget;
+
 namespace velmora {
 
 Q_DECLARE_LOGGING_CATEGORY(lcTiming)
@@ -15,5 +19,7 @@ void logTiming(const char* event);
 // Logs the event once the paint being done now has reached the window: after the events
 // already queued, the backing-store flush among them.
 void logTimingAfterPaint(const char* event);
+// Logs the event after the first paint of widget once ready() holds, when logging is on.
+void logTimingWhenPainted(QWidget& widget, const char* event, std::function<bool()> ready);
 
 } // namespace velmora

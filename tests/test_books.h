@@ -75,12 +75,12 @@ inline QList<Piece> piecesOf(const QString& book)
     return pieces;
 }
 
-// Loads the pieces into view, the way the program loads its book from a file.
-template <typename Pieces> bool loadBook(RichTextView& view, const Pieces& pieces)
+// Loads the RTF into view through a file, the way the program loads its book.
+inline bool loadRtf(RichTextView& view, const QByteArray& rtf)
 {
     QTemporaryDir dir;
     QFile file(dir.filePath("book.rtf"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(rtfOf(pieces)) < 0)
+    if (!file.open(QIODevice::WriteOnly) || file.write(rtf) < 0)
         return false;
     file.close();
     BookFileOutcome outcome;
@@ -89,6 +89,12 @@ template <typename Pieces> bool loadBook(RichTextView& view, const Pieces& piece
         qWarning("book not loaded: error %d %s", int(outcome.error),
                  qPrintable(outcome.systemDetail));
     return loaded;
+}
+
+// Loads the pieces into view likewise.
+template <typename Pieces> bool loadBook(RichTextView& view, const Pieces& pieces)
+{
+    return loadRtf(view, rtfOf(pieces));
 }
 
 inline bool loadBook(RichTextView& view, std::initializer_list<Piece> pieces)

@@ -5,7 +5,7 @@
 #include "rich_text_view.h"
 #include "view_layout.h"
 
-#include "rtf/reader.h"
+#include "test_books.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,32 +18,26 @@
 using velmora::BlockHeights;
 using velmora::RichTextView;
 using velmora::ViewLayout;
-namespace rtf = velmora::rtf;
 
 namespace {
 
-// One paragraph for each text, in one run of one format; with lastEnds the last paragraph also
-// ends in '\r'.
-rtf::Document paragraphsOf(const QStringList& texts, bool lastEnds = false)
+// One paragraph for each text, in Times New Roman; with lastEnds the last paragraph also ends.
+// Characters outside ASCII are written by their number.
+QByteArray paragraphsOf(const QStringList& texts, bool lastEnds = false)
 {
-    rtf::Document model;
-    model.fontNames = {"Times New Roman"};
-    model.charFormats.emplace_back();
-    model.paragraphFormats.emplace_back();
-    for (const QString& text : texts) {
-        if (!model.text.empty())
-            model.text += u'\r';
-        model.paragraphs.push_back({int32_t(model.text.size()), int32_t(text.size()), 0});
-        model.text += text.toStdU16String();
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0 ";
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            rtf += "\\par ";
+        for (const QChar c : texts[i])
+            rtf += c.unicode() < 0x80 ? QByteArray(1, char(c.unicode()))
+                                      : "\\u" + QByteArray::number(qint16(c.unicode())) + "?";
     }
-    if (lastEnds && !texts.isEmpty())
-        model.text += u'\r';
-    model.runs = {{0, int32_t(model.text.size()), 0}};
-    return model;
+    return rtf + (lastEnds && !texts.isEmpty() ? "\\par}" : "}");
 }
 
 // count paragraphs of unequal length, so estimated heights are wrong in both directions.
-rtf::Document book(int count)
+QByteArray book(int count)
 {
     QStringList texts;
     for (int i = 0; i < count; ++i) {
@@ -68,12 +62,12 @@ int depthOf(const RichTextView& view, int position)
     return view.cursorRect(cursor).top();
 }
 
-// A view of the given size on the screen, showing model.
-void showModel(RichTextView& view, QSize size, rtf::Document model)
+// A view of the given size on the screen, showing the RTF.
+void showModel(RichTextView& view, QSize size, const QByteArray& rtf)
 {
     view.resize(size);
     view.show();
-    view.loadDocument(std::move(model));
+    QVERIFY(velmora::test::loadRtf(view, rtf));
 }
 
 // A view of the given size on the screen, showing paragraphs of the book above.
@@ -221,8 +215,7 @@ void TestViewLayout::measuredHeightsAreLaidOutHeights()
     }
     rtf += "}";
     RichTextView view;
-    showModel(view, QSize(220, 300),
-              rtf::readRtf(std::string_view(rtf.constData(), std::size_t(rtf.size()))).document);
+    showModel(view, QSize(220, 300), rtf);
     ViewLayout& layout = layoutOf(view);
     QTRY_VERIFY_WITH_TIMEOUT(layout.allMeasured(), 30000);
     const double measured = layout.documentSize().height();

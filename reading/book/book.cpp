@@ -24,11 +24,6 @@ void replaceViewBreaks(std::u16string& text)
     }
 }
 
-bool isWordCharacter(const BookText& text, int at)
-{
-    return at >= 0 && at < text.length() && text.at(at).isLetterOrNumber();
-}
-
 } // namespace
 
 Book::Book(rtf::Document parsed) : m_formats(std::move(parsed))
@@ -38,7 +33,6 @@ Book::Book(rtf::Document parsed) : m_formats(std::move(parsed))
     m_text = BookText(m_formats.text);
     // Swapped, not assigned: an assigned empty string would keep the capacity.
     std::u16string().swap(m_formats.text);
-    rtf::repairRuns(m_formats, m_text.length());
     indexFonts();
 }
 
@@ -50,16 +44,9 @@ QString Book::plainText(int start, int count) const
     return text;
 }
 
-int Book::find(QStringView needle, int from, int before, FindFlags flags) const
+int Book::find(QStringView needle, int from, int before) const
 {
-    const bool matchCase = flags.testFlag(FindFlag::MatchCase);
-    const int size = static_cast<int>(needle.size());
-    for (int at = from; (at = m_text.find(needle, at, before, matchCase)) != -1; ++at) {
-        if (!flags.testFlag(FindFlag::WholeWord) ||
-            (!isWordCharacter(m_text, at - 1) && !isWordCharacter(m_text, at + size)))
-            return at;
-    }
-    return -1;
+    return m_text.find(needle, from, before);
 }
 
 int Book::scanForward(int position, QStringView set, bool stopInSet) const
@@ -67,14 +54,6 @@ int Book::scanForward(int position, QStringView set, bool stopInSet) const
     int at = std::clamp(position, 0, length());
     while (at < length() && set.contains(m_text.at(at)) != stopInSet)
         ++at;
-    return at;
-}
-
-int Book::scanBackward(int position, QStringView set, bool stopInSet) const
-{
-    int at = std::clamp(position, 0, length());
-    while (at > 0 && set.contains(m_text.at(at - 1)) != stopInSet)
-        --at;
     return at;
 }
 
@@ -98,18 +77,16 @@ void Book::indexFonts()
 
 int Book::fontKey(const rtf::CharRun& run) const
 {
-    const uint16_t font = m_formats.charFormats[run.format].font;
-    return font < m_fontKeys.size() ? m_fontKeys[font] : -1;
+    return m_fontKeys[m_formats.charFormats[run.format].font];
 }
 
 int Book::fontKeyAt(int position) const
 {
+    // The first run starts at 0, and position is in the text.
     const std::vector<rtf::CharRun>& runs = m_formats.runs;
     const auto after =
         std::upper_bound(runs.begin(), runs.end(), position,
                          [](int at, const rtf::CharRun& run) { return at < run.start; });
-    if (after == runs.begin())
-        return runs.empty() ? -1 : fontKey(runs.front());
     return fontKey(*(after - 1));
 }
 
@@ -125,10 +102,7 @@ std::optional<QString> Book::fontNameOf(int start, int count) const
         if (change != m_fontChanges.end() && *change < start + count)
             return std::nullopt;
     }
-    const int key = fontKeyAt(at);
-    if (key < 0)
-        return QString(""); // a format whose font is missing from the font table
-    const std::string& name = m_formats.fontNames[static_cast<std::size_t>(key)];
+    const std::string& name = m_formats.fontNames[static_cast<std::size_t>(fontKeyAt(at))];
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 

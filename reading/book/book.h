@@ -7,7 +7,6 @@
 #include "book_text.h"
 #include "rtf/document.h"
 
-#include <QFlags>
 #include <QString>
 #include <QStringView>
 
@@ -17,19 +16,13 @@
 
 namespace velmora {
 
-enum class FindFlag {
-    WholeWord = 1, // a match with a letter or digit right before or after it does not count
-    MatchCase = 2, // letter case counts; without it "Ë" finds "ë"
-};
-Q_DECLARE_FLAGS(FindFlags, FindFlag)
-Q_DECLARE_OPERATORS_FOR_FLAGS(FindFlags)
-
 class Book {
 public:
     Book() = default;
     // The parser's document: its text becomes the book's, with the few characters that a text
-    // view would turn into breaks of its own replaced (every position stays one character), a
-    // line break in every stretch too long to lay out, and its runs repaired to cover the text.
+    // view would turn into breaks of its own replaced (every position stays one character) and
+    // a line break in every stretch too long to lay out. Its runs and paragraphs cover the text
+    // and its indexes point into its tables, as the parser writes them (the fuzzer checks it).
     explicit Book(rtf::Document parsed);
 
     int length() const { return m_text.length(); }
@@ -44,27 +37,23 @@ public:
     // is a line feed.
     QString plainText(int start, int count) const;
 
-    // The first match of needle starting in [from, before), which may run past before; -1 when
-    // there is none or needle is empty.
-    int find(QStringView needle, int from, int before, FindFlags flags = {}) const;
-    // From position, the first position whose character is (stopInSet) or is not in set, moving
-    // forward (the character at the position) or backward (the one before it); the text's end
-    // or start when there is none.
+    // The first match of needle starting in [from, before), which may run past before, letter
+    // case ignored ("Ë" finds "ë"); -1 when there is none or needle is empty.
+    int find(QStringView needle, int from, int before) const;
+    // The first position at or after position whose character is (stopInSet) or is not in set;
+    // the text's end when there is none.
     int scanForward(int position, QStringView set, bool stopInSet) const;
-    int scanBackward(int position, QStringView set, bool stopInSet) const;
 
     // The one font name of [start, start + count), of the character before start when count is
     // 0 (the first character at the start); nullopt when the stretch mixes fonts or the book is
-    // empty; "" for a format whose font is missing from the font table.
+    // empty.
     std::optional<QString> fontNameOf(int start, int count) const;
 
     // The parser's formats: runs, paragraphs, fonts (its text is the book's, held here).
     const rtf::Document& formats() const { return m_formats; }
-    // Memory held by the text, in bytes; for measuring.
-    std::size_t textFootprint() const { return m_text.footprint(); }
 
 private:
-    int fontKey(const rtf::CharRun& run) const; // -1: a font missing from the table
+    int fontKey(const rtf::CharRun& run) const;
     int fontKeyAt(int position) const;
     void indexFonts();
 

@@ -37,7 +37,8 @@ BookFileOutcome BookLoader::load(const QString& path)
     const BookFileOutcome outcome = readBookFile(path, bytes);
     if (!outcome.ok())
         return outcome;
-    discard();
+    dropReading();
+    m_ready.reset();
     if (bytes.size() < limits::kReadInBackgroundBytes) {
         m_ready.emplace(parse(bytes));
         return outcome;
@@ -53,12 +54,6 @@ BookFileOutcome BookLoader::load(const QString& path)
             promise.finish();
         });
     return outcome;
-}
-
-void BookLoader::discard()
-{
-    dropReading();
-    m_ready.reset();
 }
 
 void BookLoader::dropReading()

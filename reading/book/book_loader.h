@@ -23,9 +23,9 @@ public:
     // A book still being read is waited for.
     ~BookLoader() override;
 
-    // Reads the file at path. On failure nothing changes: a book still being read goes on and
-    // is handed back once read. On success a book still being read is dropped unseen, and the
-    // new one is ready at once (a small book) or is parsed on a worker (isReading).
+    // Reads the file at path. On success the book is ready at once (a small book) or is parsed
+    // on a worker (isReading); a book not taken yet is dropped (the program loads one book, but
+    // a second load must not leave a worker running beside the next).
     BookFileOutcome load(const QString& path);
     bool isReading() const { return m_parsed != nullptr; }
     bool hasBook() const { return m_ready.has_value() || isReading(); }
@@ -34,8 +34,6 @@ public:
     std::optional<Book> takeBook();
     // The same book without taking it, waiting for the worker likewise; nullptr when none.
     const Book* peekBook() const;
-    // Drops a book still being read or not yet taken.
-    void discard();
 
 signals:
     // A book parsed on the worker is ready to take.

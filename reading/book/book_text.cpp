@@ -108,19 +108,19 @@ const QByteArray& BookText::folded() const
     return m_folded;
 }
 
-bool BookText::matchesAt(int position, QStringView needle, bool matchCase) const
+bool BookText::matchesAt(int position, QStringView foldedNeedle) const
 {
-    const QString here = mid(position, static_cast<int>(needle.size()));
-    return matchCase ? QStringView(here) == needle : QStringView(foldCase(here)) == needle;
+    return QStringView(foldCase(mid(position, static_cast<int>(foldedNeedle.size())))) ==
+           foldedNeedle;
 }
 
-int BookText::find(QStringView needle, int from, int before, bool matchCase) const
+int BookText::find(QStringView needle, int from, int before) const
 {
     from = std::max(from, 0);
     before = std::min(before, length());
     if (needle.isEmpty() || from >= before)
         return -1;
-    const QString key = matchCase ? needle.toString() : foldCase(needle);
+    const QString key = foldCase(needle);
     // The needle as the text's bytes hold it: where it has a character kept aside, a match of
     // the bytes is only a candidate, which the characters themselves confirm.
     std::string keyBytes(static_cast<std::size_t>(key.size()), kAside);
@@ -132,23 +132,16 @@ int BookText::find(QStringView needle, int from, int before, bool matchCase) con
         else
             bytesSuffice = false;
     }
-    const QByteArray& haystack = matchCase ? m_bytes : folded();
+    const QByteArray& haystack = folded();
     const std::string_view bytes(haystack.constData(), static_cast<std::size_t>(haystack.size()));
     const ByteFinder finder(keyBytes);
     for (std::size_t at = static_cast<std::size_t>(from);
          (at = finder.find(bytes, at, static_cast<std::size_t>(before))) != ByteFinder::kNotFound;
          ++at) {
-        if (bytesSuffice || matchesAt(static_cast<int>(at), key, matchCase))
+        if (bytesSuffice || matchesAt(static_cast<int>(at), key))
             return static_cast<int>(at);
     }
     return -1;
-}
-
-std::size_t BookText::footprint() const
-{
-    return static_cast<std::size_t>(m_bytes.capacity() + m_folded.capacity()) +
-           m_asidePositions.capacity() * sizeof(int32_t) +
-           m_asideUnits.capacity() * sizeof(char16_t);
 }
 
 } // namespace velmora

@@ -4,7 +4,7 @@
 // as one byte, and every other is kept aside by position, its byte a placeholder. The ten-times
 // book then takes 11 MB instead of the 22 MB of UTF-16, and a search reads half the bytes.
 //
-// Searches that ignore letter case run over a case-folded copy made by the first of them, one
+// Searches ignore letter case: they run over a case-folded copy made by the first of them, one
 // byte for one, so that a position in the copy is the same position in the text.
 
 #include <QByteArray>
@@ -28,13 +28,9 @@ public:
     QString mid(int start, int count) const;
     // The first position at or after from holding c; -1 when there is none.
     int indexOf(QChar c, int from) const;
-    // The first position in [from, before) where needle starts, the whole needle in the text;
-    // -1 when there is none or needle is empty. Without matchCase, letter case is ignored as
-    // foldCase ignores it.
-    int find(QStringView needle, int from, int before, bool matchCase) const;
-
-    // Memory held, in bytes; for measuring.
-    std::size_t footprint() const;
+    // The first position in [from, before) where needle starts, the whole needle in the text,
+    // letter case ignored as foldCase ignores it; -1 when there is none or needle is empty.
+    int find(QStringView needle, int from, int before) const;
 
 private:
     // The placeholder byte of a character kept aside. A real U+001A is kept aside too, so the
@@ -43,12 +39,12 @@ private:
 
     char16_t asideAt(int position) const;
     const QByteArray& folded() const;
-    bool matchesAt(int position, QStringView needle, bool matchCase) const;
+    bool matchesAt(int position, QStringView foldedNeedle) const;
 
     QByteArray m_bytes;
     std::vector<int32_t> m_asidePositions; // ascending
     std::vector<char16_t> m_asideUnits;    // the characters kept aside, in the same order
-    mutable QByteArray m_folded;           // made by the first search that ignores case
+    mutable QByteArray m_folded;           // made by the first search
 };
 
 } // namespace velmora

@@ -47,7 +47,7 @@ void jumpToHadith(RichTextView& view, const QString& number)
     view.setSelStart(last);
     view.setSelLength(length);
     if (heading) {
-        view.Span(QStringLiteral("\r"), true, true);
+        view.Span(QStringLiteral("\r"), true);
         // The heading line at the top: the hadith itself follows it on screen.
         view.scrollLineTo(last);
     }

@@ -34,7 +34,7 @@ bool searchStep(RichTextView& view, const QString& searchText, const SearchPromp
         // Some other selection (a heading line, a match in other letter case, the reader's
         // own): resume from the end of the word it starts in.
         view.setSelStart(view.SelStart());
-        view.UpTo(kSearchDelimiters, true, false);
+        view.UpTo(kSearchDelimiters, false);
     }
 }
 

@@ -8,41 +8,6 @@
 
 namespace velmora::rtf {
 
-void repairRuns(Document& model, int32_t length)
-{
-    if (model.charFormats.empty())
-        model.charFormats.emplace_back();
-    const auto formatCount = static_cast<uint32_t>(model.charFormats.size());
-    std::stable_sort(model.runs.begin(), model.runs.end(),
-                     [](const CharRun& a, const CharRun& b) { return a.start < b.start; });
-    std::vector<CharRun> runs;
-    runs.reserve(model.runs.size());
-    int32_t covered = 0;
-    for (const CharRun& run : model.runs) {
-        const int64_t end = std::min<int64_t>(int64_t(run.start) + run.length, length);
-        if (end <= covered)
-            continue;
-        const auto start = static_cast<int32_t>(std::max<int64_t>(run.start, covered));
-        const uint32_t format = run.format < formatCount ? run.format : 0;
-        if (runs.empty()) {
-            runs.push_back({0, static_cast<int32_t>(end), format});
-        } else if (runs.back().format == format) {
-            runs.back().length = static_cast<int32_t>(end) - runs.back().start;
-        } else {
-            runs.back().length = start - runs.back().start; // a gap goes to the run before it
-            runs.push_back({start, static_cast<int32_t>(end) - start, format});
-        }
-        covered = static_cast<int32_t>(end);
-    }
-    if (covered < length) {
-        if (runs.empty())
-            runs.push_back({0, length, 0});
-        else
-            runs.back().length = length - runs.back().start;
-    }
-    model.runs = std::move(runs);
-}
-
 namespace {
 
 bool isWhiteSpace(char16_t c)

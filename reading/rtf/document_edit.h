@@ -1,6 +1,6 @@
 #pragma once
-// Edits of a document after reading: repairing runs that leave gaps or overlap, and breaking
-// words too long to lay out. Plain C++, so the fuzz harness checks them too.
+// An edit of the model after reading: breaking words too long to lay out. Plain C++, so the
+// fuzz harness checks it too.
 
 #include "rtf/document.h"
 
@@ -8,9 +8,6 @@
 #include <cstdint>
 
 namespace velmora::rtf {
-
-// Makes the runs ordered, contiguous and covering [0, length), each with a valid format.
-void repairRuns(Document& model, int32_t length);
 
 // Puts a line break (U+2028) into every stretch of more than maxStretch characters without white
 // space, at most maxStretch apart: no one writes such a stretch on purpose (base64 pasted as text,

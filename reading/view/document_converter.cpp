@@ -185,15 +185,10 @@ void DocumentConverter::endBlock(const QTextCharFormat& format)
 
 const QTextCharFormat& DocumentConverter::charFormat(uint32_t index)
 {
-    if (index >= m_charFormats.size())
-        return m_plainCharFormat;
     std::optional<QTextCharFormat>& slot = m_charFormats[index];
     if (!slot) {
         const rtf::CharFormat& format = m_model.charFormats[index];
-        static const QStringList kNoFamilies;
-        const QStringList& families =
-            format.font < m_families.size() ? m_families[format.font] : kNoFamilies;
-        slot = toTextCharFormat(format, families);
+        slot = toTextCharFormat(format, m_families[format.font]);
     }
     return *slot;
 }
@@ -203,11 +198,9 @@ const QTextBlockFormat& DocumentConverter::blockFormatAt(qsizetype position)
     const std::vector<rtf::Paragraph>& paragraphs = m_model.paragraphs;
     while (m_paragraph + 1 < paragraphs.size() && paragraphs[m_paragraph + 1].start <= position)
         ++m_paragraph;
-    if (m_paragraph >= paragraphs.size() || paragraphs[m_paragraph].start > position)
+    if (paragraphs.empty()) // an empty book
         return m_plainBlockFormat;
     const uint32_t index = paragraphs[m_paragraph].format;
-    if (index >= m_blockFormats.size())
-        return m_plainBlockFormat;
     std::optional<QTextBlockFormat>& slot = m_blockFormats[index];
     if (!slot)
         slot = toTextBlockFormat(m_model.paragraphFormats[index]);
@@ -235,16 +228,9 @@ bool DocumentConverter::buildSome(qsizetype characters)
             m_cursor.setBlockCharFormat(charFormat(runs[m_run].format));
     }
     while (m_position < stop) {
-        advanceRun();
-        // The view repairs the model before building, so runs cover the text; a run that
-        // does not (any text past the last run) is shown plain rather than dropped.
-        qsizetype runEnd = m_book.length();
-        uint32_t format = UINT32_MAX;
-        if (m_run < runs.size() && runs[m_run].start <= m_position) {
-            runEnd = runs[m_run].start + runs[m_run].length;
-            format = runs[m_run].format;
-        }
-        const QTextCharFormat& qtFormat = charFormat(format);
+        advanceRun(); // the runs cover the text
+        const qsizetype runEnd = runs[m_run].start + runs[m_run].length;
+        const QTextCharFormat& qtFormat = charFormat(runs[m_run].format);
         const qsizetype stretchEnd = std::min(runEnd, m_blockEnd);
         if (stretchEnd > m_position) {
             QString stretch = m_book.text(static_cast<int>(m_position),

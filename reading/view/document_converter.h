@@ -66,7 +66,6 @@ private:
     // and a reused object keeps its hash, so inserting text need not hash its properties again.
     std::vector<std::optional<QTextCharFormat>> m_charFormats;
     std::vector<std::optional<QTextBlockFormat>> m_blockFormats;
-    QTextCharFormat m_plainCharFormat;
     QTextBlockFormat m_plainBlockFormat;
 };
 

@@ -1,12 +1,10 @@
 #include "rich_text_view.h"
 
-#include "document_converter.h"
+#include "book_display.h"
 #include "selection_mime_data.h"
 #include "twips.h"
-#include "view_layout.h"
 
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -20,29 +18,12 @@ namespace velmora {
 namespace {
 
 const QColor kBackground(247, 243, 234);
-
-using namespace std::chrono_literals;
-using limits::kBuildStep;
-using limits::kIdleSlice;
-using limits::kSynchronousMeasure;
-using limits::kSynchronousWork;
 // Where a match brought into sight by Find stands: a third down, with context on both sides.
 constexpr double kMatchDepth = 1.0 / 3;
 
-FindFlags findFlagsOf(int options)
-{
-    FindFlags flags;
-    if (options & RichTextView::kFindWholeWord)
-        flags |= FindFlag::WholeWord;
-    if (options & RichTextView::kFindMatchCase)
-        flags |= FindFlag::MatchCase;
-    return flags;
-}
-
 } // namespace
 
-RichTextView::RichTextView(QWidget* parent)
-    : QTextEdit(parent), m_book(std::make_shared<const Book>())
+RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
 {
     setReadOnly(true);
     // Read-only alone hides the caret and ignores the keyboard; the reader still moves a caret
@@ -62,143 +43,29 @@ RichTextView::RichTextView(QWidget* parent)
     // estimated height would change that width and start the layout over.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
-    m_idleWork.setInterval(0);
-    m_idleWork.setSingleShot(true);
-    connect(&m_idleWork, &QTimer::timeout, this, [this] {
-        if (doIdleWork(QDeadlineTimer(kIdleSlice)))
-            m_idleWork.start();
-    });
-    connect(&m_loader, &BookLoader::bookReady, this, &RichTextView::showLoadedBook);
-    showDocument();
+    m_display = new BookDisplay(*this);
 }
 
-// A book still being read is waited for by the loader.
 RichTextView::~RichTextView() = default;
 
 bool RichTextView::setFileName(const QString& path, BookFileOutcome* outcome)
 {
-    QElapsedTimer clock;
-    clock.start();
-    const BookFileOutcome read = m_loader.load(path);
+    const BookFileOutcome read = m_display->load(path);
     if (outcome)
         *outcome = read;
-    if (!read.ok())
-        return false; // a book still being read stays, and is shown once read
-    m_fileName = path;
-    // A long book is parsed on a worker: the window goes on painting and answering meanwhile,
-    // and whatever needs the book first waits for the rest of the reading.
-    if (m_loader.isReading())
-        return true;
-    // Reading took part of what the window may wait.
-    showBook(std::move(*m_loader.takeBook()),
-             std::max(kSynchronousWork - std::chrono::milliseconds(clock.elapsed()), 0ms));
-    return true;
-}
-
-void RichTextView::showLoadedBook()
-{
-    if (!m_loader.hasBook())
-        return;
-    if (std::optional<Book> loaded = m_loader.takeBook())
-        showBook(std::move(*loaded), kSynchronousMeasure);
-}
-
-void RichTextView::loadDocument(rtf::Document document)
-{
-    m_loader.discard();
-    showBook(Book(std::move(document)), kSynchronousWork);
-    m_fileName.clear();
+    return read.ok();
 }
 
 const Book& RichTextView::book() const
 {
-    const Book* loading = m_loader.peekBook();
-    return loading ? *loading : *m_book;
-}
-
-void RichTextView::showBook(Book book, std::chrono::milliseconds budget)
-{
-    m_book = std::make_shared<const Book>(std::move(book));
-    showDocument();
-    settle(budget);
-}
-
-void RichTextView::showDocument()
-{
-    m_converter.reset();
-    auto converter = std::make_unique<DocumentConverter>(*m_book, this);
-    QTextDocument* built = converter->document();
-    m_layout = new ViewLayout(built);
-    built->setDocumentLayout(m_layout);
-    const bool whole = converter->buildSome(kBuildStep);
-    // QTextEdit deletes only a document that it created itself; the ones built here are ours.
-    QTextDocument* previous = document();
-    const bool ours = previous->parent() == this;
-    setDocument(built);
-    if (ours)
-        delete previous;
-    if (!whole)
-        m_converter = std::move(converter);
-}
-
-void RichTextView::buildStep(qsizetype characters)
-{
-    if (m_converter->buildSome(characters))
-        m_converter.reset();
-}
-
-void RichTextView::buildUntil(QDeadlineTimer deadline)
-{
-    while (m_converter && !deadline.hasExpired())
-        buildStep(kBuildStep);
-}
-
-bool RichTextView::doIdleWork(QDeadlineTimer deadline)
-{
-    buildUntil(deadline);
-    if (m_converter)
-        return true;
-    // Heights measured above the view would push its text down; the scroll bar moves with
-    // them, so the reader's line stays where it is. A drag keeps its place under the pointer.
-    QScrollBar* bar = verticalScrollBar();
-    if (bar->isSliderDown())
-        return !m_layout->allMeasured();
-    const ViewLayout::Anchor anchor = m_layout->anchorAt(bar->value());
-    const bool more = m_layout->measureSome(deadline);
-    const int kept = qRound(m_layout->yOf(anchor));
-    if (kept != bar->value()) {
-        m_keepingPlace = true;
-        bar->setValue(kept);
-        m_keepingPlace = false;
-    }
-    return more;
-}
-
-void RichTextView::settle(std::chrono::milliseconds budget)
-{
-    const QDeadlineTimer deadline(budget);
-    buildUntil(deadline);
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration());
-    if (doIdleWork(QDeadlineTimer(std::min(left, kSynchronousMeasure))))
-        m_idleWork.start();
-    else
-        m_idleWork.stop();
-}
-
-void RichTextView::ensureBuilt(int position)
-{
-    showLoadedBook();
-    while (m_converter && m_converter->builtLength() <= position)
-        buildStep(position + 1 - m_converter->builtLength());
+    return m_display->book();
 }
 
 void RichTextView::scrollContentsBy(int dx, int dy)
 {
     // Keeping the place moves the scroll bar by what changed above the view; the picture
     // itself stays, so it is painted again rather than shifted.
-    if (m_keepingPlace)
+    if (m_display->keepingPlace())
         viewport()->update();
     else
         QTextEdit::scrollContentsBy(dx, dy);
@@ -212,12 +79,12 @@ void RichTextView::resizeEvent(QResizeEvent* event)
     QTextEdit::resizeEvent(event);
     if (keepLine)
         scrollLineTo(topPosition);
-    settle(kIdleSlice);
+    m_display->settle(limits::kIdleSlice);
 }
 
 void RichTextView::scrollLineTo(int position, double fraction)
 {
-    ensureBuilt(position);
+    m_display->ensureBuilt(position);
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->value() + caretRectAt(position).top() -
                   qRound(viewport()->height() * fraction));
@@ -238,7 +105,7 @@ bool RichTextView::isShown(int position) const
 RichTextView::Selection RichTextView::selection() const
 {
     // A book read but not shown yet has its caret at the start.
-    if (m_loader.hasBook())
+    if (m_display->showPending())
         return {};
     const QTextCursor cursor = textCursor();
     return {cursor.anchor(), cursor.position()};
@@ -246,11 +113,11 @@ RichTextView::Selection RichTextView::selection() const
 
 void RichTextView::select(int anchor, int position)
 {
-    showLoadedBook();
+    m_display->showLoaded();
     const int length = TextLength();
     anchor = std::clamp(anchor, 0, length);
     position = std::clamp(position, 0, length);
-    ensureBuilt(std::max(anchor, position));
+    m_display->ensureBuilt(std::max(anchor, position));
     QTextCursor cursor(document());
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
@@ -301,7 +168,8 @@ QString RichTextView::selectedPlainText() const
 QMimeData* RichTextView::createMimeDataFromSelection() const
 {
     const Selection range = selection();
-    return new SelectionMimeData(m_book, range.start(), range.length(), document());
+    return new SelectionMimeData(m_display->sharedBook(), range.start(), range.length(),
+                                 document());
 }
 
 std::optional<QString> RichTextView::SelFontName() const
@@ -324,14 +192,14 @@ void RichTextView::setSelFontSize(const QString& size)
     const int points = digits.toInt(&ok);
     if (!ok || points < 1 || points > kMaxPoints)
         return;
-    showLoadedBook();
+    m_display->showLoaded();
     const Selection kept = selection();
     if (kept.length() == 0)
         return;
     // The document takes the size in place, once: a rebuild of a long book would cost more
     // than all its format changes, and the layout then estimates the new heights without
     // laying out. What is not converted yet is converted first, so the size reaches it too.
-    ensureBuilt(kept.start() + kept.length());
+    m_display->ensureBuilt(kept.start() + kept.length());
     QTextCursor range(document());
     range.setPosition(kept.start());
     range.setPosition(kept.start() + kept.length(), QTextCursor::KeepAnchor);
@@ -339,13 +207,13 @@ void RichTextView::setSelFontSize(const QString& size)
     sized.setFontPointSize(points);
     range.mergeCharFormat(sized);
     select(kept.anchor, kept.position);
-    settle(kSynchronousWork);
+    m_display->settle(limits::kSynchronousWork);
 }
 
 int RichTextView::Find(const QString& text, std::optional<int> start, std::optional<int> end,
                        int options)
 {
-    showLoadedBook();
+    m_display->showLoaded();
     const int length = TextLength();
     int from = 0;
     int to = length;
@@ -363,11 +231,11 @@ int RichTextView::Find(const QString& text, std::optional<int> start, std::optio
     to = std::min(to, length);
     if (text.isEmpty() || from >= to)
         return -1;
-    const int at = m_book->find(text, from, to, findFlagsOf(options));
+    const int at = book().find(text, from, to);
     if (at < 0)
         return -1;
     if ((options & kFindNoHighlight) == 0) {
-        ensureBuilt(at);
+        m_display->ensureBuilt(at);
         const bool wasShown = isShown(at);
         select(at, at + static_cast<int>(text.size()));
         // Qt would show a match at the view's bottom edge, with nothing of what follows it.
@@ -377,26 +245,18 @@ int RichTextView::Find(const QString& text, std::optional<int> start, std::optio
     return at;
 }
 
-void RichTextView::Span(const QString& set, bool forward, bool negate)
+void RichTextView::Span(const QString& set, bool negate)
 {
-    showLoadedBook();
+    m_display->showLoaded();
     const Selection range = selection();
-    const int start = range.start();
-    const int end = start + range.length();
     // Span stops at a character of set when negated, and at one outside it otherwise.
-    if (forward)
-        select(start, m_book->scanForward(end, set, negate));
-    else
-        select(end, m_book->scanBackward(start, set, negate));
+    select(range.start(), book().scanForward(range.start() + range.length(), set, negate));
 }
 
-void RichTextView::UpTo(const QString& set, bool forward, bool negate)
+void RichTextView::UpTo(const QString& set, bool negate)
 {
-    showLoadedBook();
-    const int caret = selection().position;
-    const bool stopInSet = !negate;
-    const int to = forward ? m_book->scanForward(caret, set, stopInSet)
-                           : m_book->scanBackward(caret, set, stopInSet);
+    m_display->showLoaded();
+    const int to = book().scanForward(selection().position, set, !negate);
     select(to, to);
 }
 
@@ -408,14 +268,6 @@ void RichTextView::SetFocus()
 int RichTextView::Left() const
 {
     return x() * kTwipsPerPixel;
-}
-int RichTextView::Width() const
-{
-    return width() * kTwipsPerPixel;
-}
-int RichTextView::Height() const
-{
-    return height() * kTwipsPerPixel;
 }
 
 bool RichTextView::setWidth(int twips)

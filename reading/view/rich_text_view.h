@@ -3,25 +3,18 @@
 // the rest of the program knows them (FileName, SelStart, Find, Span, UpTo, ...).
 // Positions are character positions in Text(): every paragraph end is one '\r'.
 //
-// The view is a thin front of the Book, which holds the text and answers every question about
-// it (find, fonts, plain text); the view keeps the selection, scrolls, and shows the book as a
-// QTextDocument laid out by ViewLayout, which lays out only what is shown. A long book is
-// converted and measured in short slices while the window is idle, so no action waits for the
-// whole book.
+// The view keeps the selection and scrolls; the Book answers every question about the text
+// (find, fonts, plain text), and BookDisplay loads it, converts it into the view's document and
+// measures it, so that no action waits for the whole of a long book.
 
 #include "book.h"
+#include "book_file.h"
 #include "book_limits.h"
-#include "book_loader.h"
-#include "rtf/document.h"
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <QTextEdit>
-#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 
 class QMimeData;
@@ -29,15 +22,12 @@ class QMouseEvent;
 
 namespace velmora {
 
-class DocumentConverter;
-class ViewLayout;
+class BookDisplay;
 
 class RichTextView : public QTextEdit {
     Q_OBJECT
 public:
-    // Option bits of Find; 0 ignores letter case, finds matches inside words and selects the match.
-    static constexpr int kFindWholeWord = 2;
-    static constexpr int kFindMatchCase = 4;
+    // Option bit of Find: the match is not selected (0 selects it).
     static constexpr int kFindNoHighlight = 8;
 
     explicit RichTextView(QWidget* parent = nullptr);
@@ -47,11 +37,6 @@ public:
     // of all content. On failure returns false, leaves the content as it was, and tells why in
     // *outcome. A file that ends inside an open group shows what was read before the end.
     bool setFileName(const QString& path, BookFileOutcome* outcome = nullptr);
-    QString fileName() const { return m_fileName; }
-
-    // Shows a parsed document in place of all content, as setFileName does after reading the
-    // file. Runs that leave gaps or overlap are repaired, so any document can be shown.
-    void loadDocument(rtf::Document document);
 
     // The book shown; a book still being read is waited for.
     const Book& book() const;
@@ -80,25 +65,23 @@ public:
     void setSelFontSize(const QString& size);
     static constexpr int kMaxPoints = limits::kMaxPoints;
 
-    // Plain substring search, letter case ignored. Range: start to end; only start: start to
-    // end of text; only end: caret (SelStart) to end; neither: whole text when nothing is
-    // selected, else the selection. A match counts when it starts inside the range, even if it
-    // runs past the range's end. Found: the match becomes the selection, is shown (one that was
-    // out of sight a third down the view, with the text before it), its start is returned. Not
-    // found (or an empty text): -1 and the selection stays.
+    // Plain substring search, letter case ignored, matches inside words counted. Range: start to
+    // end; only start: start to end of text; only end: caret (SelStart) to end; neither: whole text
+    // when nothing is selected, else the selection. A match counts when it starts inside the range,
+    // even if it runs past the range's end. Found: the match becomes the selection, is shown (one
+    // that was out of sight a third down the view, with the text before it), its start is returned.
+    // Not found (or an empty text): -1 and the selection stays.
     int Find(const QString& text, std::optional<int> start = std::nullopt,
              std::optional<int> end = std::nullopt, int options = 0);
 
-    // Span(set, forward=true, negate=true): keeps the selection's start and extends its end
-    // forward over every character not in set, stopping before the next character of set or at
-    // the end of text. negate=false spans over characters in set instead; forward=false moves
-    // the selection's start backward the same way.
-    void Span(const QString& set, bool forward = true, bool negate = true);
-    // UpTo(set, forward=true, negate=false): caret, nothing selected, just before the first
-    // character of set at or after the caret, or at the end of the text. negate=true stops at
-    // the first character not in set; forward=false moves back to just after the nearest such
-    // character before the caret, or to the start.
-    void UpTo(const QString& set, bool forward = true, bool negate = false);
+    // Span(set, negate=true): keeps the selection's start and extends its end forward over
+    // every character not in set, stopping before the next character of set or at the end of
+    // text. negate=false spans over characters in set instead. (The program spans forward only.)
+    void Span(const QString& set, bool negate = true);
+    // UpTo(set, negate=false): caret, nothing selected, just before the first character of set
+    // at or after the caret, or at the end of the text. negate=true stops at the first character
+    // not in set. (The program moves forward only.)
+    void UpTo(const QString& set, bool negate = false);
 
     void SetFocus();
 
@@ -106,11 +89,9 @@ public:
     // its top (0: the top line), as far as the scroll bar goes.
     void scrollLineTo(int position, double fraction = 0);
 
-    // Placement in twips (15 twips a logical pixel).
+    // Placement in twips (15 twips a logical pixel), as the resize rule uses it.
     int Left() const;
-    int Width() const;
-    bool setWidth(int twips); // a negative width is refused: false, nothing changes
-    int Height() const;
+    bool setWidth(int twips);  // a negative width is refused: false, nothing changes
     bool setHeight(int twips); // likewise
 
     // What Ctrl+C, the primary selection and a drag give other programs: the selection's plain
@@ -133,9 +114,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    // Asks for the menu at the caret, as the keyboard opens it.
-    void requestKeyboardMenu();
-
     struct Selection {
         int anchor = 0;
         int position = 0;
@@ -143,30 +121,14 @@ private:
         int length() const { return std::abs(position - anchor); }
     };
 
-    void showBook(Book book, std::chrono::milliseconds budget);
-    void showDocument();
-    // Shows a book read on a worker thread, waiting for the worker if it has not finished.
-    void showLoadedBook();
+    // Asks for the menu at the caret, as the keyboard opens it.
+    void requestKeyboardMenu();
     void select(int anchor, int position);
     Selection selection() const;
-    void ensureBuilt(int position);
-    // One step of converting the book; the converter goes once the whole book is in.
-    void buildStep(qsizetype characters);
-    void buildUntil(QDeadlineTimer deadline);
-    void settle(std::chrono::milliseconds budget);
-    bool doIdleWork(QDeadlineTimer deadline);
     QRect caretRectAt(int position) const;
     bool isShown(int position) const;
 
-    // Shared with what was copied from it, which other programs may read after another load.
-    std::shared_ptr<const Book> m_book;
-    BookLoader m_loader;
-    QString m_fileName;
-    // Converts the rest of a long book while the window is idle; null once the book is in.
-    std::unique_ptr<DocumentConverter> m_converter;
-    ViewLayout* m_layout = nullptr; // owned by the document
-    QTimer m_idleWork;
-    bool m_keepingPlace = false; // the scroll bar follows heights above the view, not the reader
+    BookDisplay* m_display; // a child of the view
 };
 
 } // namespace velmora
