@@ -2,7 +2,7 @@
 // synthetic sample per construct, so a slowdown points at the construct that caused it.
 //   bench_rtf_parser [--benchmark_filter=...]     (each figure is the median of 10 repetitions)
 
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <benchmark/benchmark.h>
 
@@ -89,8 +89,8 @@ void readsBytes(benchmark::State& state, const std::string& bytes)
         return;
     }
     for (auto _ : state) {
-        auto result = velmora::rtf::readRtf(bytes);
-        benchmark::DoNotOptimize(result.document.text.data());
+        auto result = velmora::rtf::parseRtf(bytes);
+        benchmark::DoNotOptimize(result.model.text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(bytes.size()));
@@ -132,19 +132,19 @@ void libreOfficeRunSample(benchmark::State& state)
     readsBytes(state, bytes);
 }
 
-#define VELMORA_READER_BENCHMARK(function)                                                         \
+#define VELMORA_PARSER_BENCHMARK(function)                                                         \
     BENCHMARK(function)                                                                            \
         ->Unit(benchmark::kMillisecond)                                                            \
         ->UseRealTime()                                                                            \
         ->Repetitions(kRepetitions)                                                                \
         ->ReportAggregatesOnly(true)
 
-VELMORA_READER_BENCHMARK(sampleBook);
-VELMORA_READER_BENCHMARK(plainTextSample);
-VELMORA_READER_BENCHMARK(hexEscapeSample);
-VELMORA_READER_BENCHMARK(unicodeEscapeSample);
-VELMORA_READER_BENCHMARK(controlWordSample);
-VELMORA_READER_BENCHMARK(libreOfficeRunSample);
+VELMORA_PARSER_BENCHMARK(sampleBook);
+VELMORA_PARSER_BENCHMARK(plainTextSample);
+VELMORA_PARSER_BENCHMARK(hexEscapeSample);
+VELMORA_PARSER_BENCHMARK(unicodeEscapeSample);
+VELMORA_PARSER_BENCHMARK(controlWordSample);
+VELMORA_PARSER_BENCHMARK(libreOfficeRunSample);
 
 } // namespace
 

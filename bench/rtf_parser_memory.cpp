@@ -6,7 +6,7 @@
 // "peak" is how far the process's maximum resident size grew while reading, beyond the input
 // already in memory; "model" is the size of what the finished document holds.
 
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -22,7 +22,7 @@
 
 namespace {
 
-using velmora::rtf::Document;
+using velmora::rtf::Model;
 
 constexpr std::size_t kHundredMegabytes = 100u << 20;
 
@@ -33,7 +33,7 @@ double maxResidentMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0; // ru_maxrss is in kilobytes
 }
 
-double modelMegabytes(const Document& doc)
+double modelMegabytes(const Model& doc)
 {
     std::size_t bytes = doc.text.size() * sizeof(char16_t) +
                         doc.runs.size() * sizeof(velmora::rtf::CharRun) +
@@ -53,12 +53,12 @@ void measure(const std::string& name, const std::function<std::string()>& makeIn
         const std::string input = makeInput();
         const double before = maxResidentMegabytes();
         const auto start = std::chrono::steady_clock::now();
-        const auto result = velmora::rtf::readRtf(input);
+        const auto result = velmora::rtf::parseRtf(input);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double peak = maxResidentMegabytes() - before;
         const double inputMb = static_cast<double>(input.size()) / (1 << 20);
-        const double model = modelMegabytes(result.document);
+        const double model = modelMegabytes(result.model);
         std::printf("%-34s %9.1f MB %8.3f s  peak +%7.1f MB (%4.2f x input)  model %7.1f MB"
                     "  status %d\n",
                     name.c_str(), inputMb, seconds, peak, peak / inputMb, model,

@@ -7,8 +7,8 @@
 //   build-fuzz/bin/fuzz_rtf_parser -dict=fuzz/rtf.dict -max_len=65536 NEW_DIR fuzz/corpus
 
 #include "rtf/code_pages.h"
-#include "rtf/document_edit.h"
-#include "rtf/reader.h"
+#include "rtf/model_edit.h"
+#include "rtf/parse_rtf.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +24,7 @@ void check(bool condition)
         std::abort();
 }
 
-void checkRuns(const velmora::rtf::Document& doc)
+void checkRuns(const velmora::rtf::Model& doc)
 {
     int64_t covered = 0;
     for (const auto& run : doc.runs) {
@@ -36,7 +36,7 @@ void checkRuns(const velmora::rtf::Document& doc)
     check(covered == static_cast<int64_t>(doc.text.size()));
 }
 
-void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize)
+void checkModel(const velmora::rtf::Model& doc, std::size_t inputSize)
 {
     const auto textSize = static_cast<int64_t>(doc.text.size());
     // One unit per input byte, except note marks, which may be a few characters long.
@@ -56,7 +56,7 @@ void checkModel(const velmora::rtf::Document& doc, std::size_t inputSize)
 }
 
 // The view breaks endless words before showing a book; the model must hold together after it.
-void checkEndlessWords(velmora::rtf::Document doc, const uint8_t* data, std::size_t size)
+void checkEndlessWords(velmora::rtf::Model doc, const uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return;
@@ -67,7 +67,7 @@ void checkEndlessWords(velmora::rtf::Document doc, const uint8_t* data, std::siz
 }
 
 // The parser leaves no lone surrogate, so the round trip is exact.
-void checkUtf8(const velmora::rtf::Document& doc)
+void checkUtf8(const velmora::rtf::Model& doc)
 {
     std::string utf8;
     velmora::rtf::appendUtf8(utf8, doc.text);
@@ -80,14 +80,14 @@ void checkUtf8(const velmora::rtf::Document& doc)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    const auto result = velmora::rtf::readRtf({reinterpret_cast<const char*>(data), size});
+    const auto result = velmora::rtf::parseRtf({reinterpret_cast<const char*>(data), size});
     check(result.byteOffset <= size);
     if (result.ok()) {
-        checkModel(result.document, size);
-        checkEndlessWords(result.document, data, size);
-        checkUtf8(result.document);
+        checkModel(result.model, size);
+        checkEndlessWords(result.model, data, size);
+        checkUtf8(result.model);
     } else {
-        check(result.document.text.empty() && !result.message.empty());
+        check(result.model.text.empty() && !result.message.empty());
     }
     return 0;
 }

@@ -5,7 +5,7 @@
 install(TARGETS velmora RUNTIME DESTINATION .)
 install(FILES "${book}" DESTINATION . RENAME Velmora.rtf)
 install(FILES ${VELMORA_QT_DLLS} ${VELMORA_MINGW_RUNTIME_DLLS} DESTINATION .)
-# The window system, the native look, and the reader of the .ico button pictures.
+# The window system, the native look, and the plug-in that reads the .ico button pictures.
 install(FILES ${VELMORA_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${VELMORA_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
 install(FILES ${VELMORA_QT_PLUGINS}/imageformats/qico.dll DESTINATION imageformats)

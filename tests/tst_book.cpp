@@ -4,7 +4,7 @@
 
 #include "book.h"
 #include "case_fold.h"
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -30,7 +30,7 @@ int referenceFind(const QString& text, const QString& needle, int from, int befo
 
 Book bookOf(const QString& text)
 {
-    velmora::rtf::Document parsed;
+    velmora::rtf::Model parsed;
     parsed.text = text.toStdU16String();
     parsed.fontNames = {"Times New Roman"};
     parsed.charFormats.emplace_back();
@@ -100,8 +100,8 @@ void TestBook::findAgreesOnTheSampleBook()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     const Book book(
-        velmora::rtf::readRtf(std::string_view(bytes.constData(), std::size_t(bytes.size())))
-            .document);
+        velmora::rtf::parseRtf(std::string_view(bytes.constData(), std::size_t(bytes.size())))
+            .model);
     const QString text = book.text();
     QRandomGenerator random(11);
     for (int i = 0; i < 300; ++i) {

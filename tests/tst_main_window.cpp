@@ -373,13 +373,13 @@ void TestMainWindow::tabVisitsTheControlsInOrder()
 void TestMainWindow::screenReadersFindNamedControls()
 {
     const MainWindow window;
-    const auto reader = [](QObject* object) {
+    const auto accessible = [](QObject* object) {
         return QAccessible::queryAccessibleInterface(object);
     };
-    QCOMPARE(reader(const_cast<MainWindow*>(&window))->role(), QAccessible::Window);
-    QCOMPARE(reader(control<QWidget>(window, "Rtf1"))->text(QAccessible::Name),
+    QCOMPARE(accessible(const_cast<MainWindow*>(&window))->role(), QAccessible::Window);
+    QCOMPARE(accessible(control<QWidget>(window, "Rtf1"))->text(QAccessible::Name),
              QStringLiteral("Teksti i librit"));
-    QCOMPARE(reader(control<QWidget>(window, "cmdFund"))->text(QAccessible::Description),
+    QCOMPARE(accessible(control<QWidget>(window, "cmdFund"))->text(QAccessible::Description),
              QStringLiteral("Mbyll programin"));
 
     const std::pair<const char*, const char*> labelled[] = {
@@ -388,14 +388,15 @@ void TestMainWindow::screenReadersFindNamedControls()
         auto* label = control<QLabel>(window, labelName);
         auto* widget = control<QWidget>(window, controlName);
         QCOMPARE(label->buddy(), widget);
-        QAccessibleInterface* const labelReader = reader(label);
+        QAccessibleInterface* const labelAccessible = accessible(label);
         bool labelledByIt = false;
-        for (const auto& [other, relation] : reader(widget)->relations(QAccessible::Label))
-            labelledByIt = labelledByIt || other == labelReader;
+        for (const auto& [other, relation] : accessible(widget)->relations(QAccessible::Label))
+            labelledByIt = labelledByIt || other == labelAccessible;
         QVERIFY2(labelledByIt, controlName);
         // A screen reader reads an editable combo box through its edit field.
         auto* box = qobject_cast<QComboBox*>(widget);
-        QCOMPARE(reader(box ? box->lineEdit() : widget)->text(QAccessible::Name), label->text());
+        QCOMPARE(accessible(box ? box->lineEdit() : widget)->text(QAccessible::Name),
+                 label->text());
     }
 }
 

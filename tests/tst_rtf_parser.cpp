@@ -1,8 +1,8 @@
-// The RTF reader on small documents, one feature per test function: what text it shows, which
+// The RTF parser on small files, one feature per test function: what text it shows, which
 // formatting each run carries, and that broken or hostile input ends cleanly with the text read.
 
 #include "rtf/code_pages.h"
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <QtTest>
 
@@ -12,23 +12,23 @@ namespace velmora {
 namespace {
 
 using namespace Qt::StringLiterals;
-using rtf::Document;
-using rtf::ReadStatus;
+using rtf::Model;
+using rtf::ParseStatus;
 
 // The text as a reader sees it: paragraph ends as "\n", line breaks as U+2028.
 QString shown(const std::u16string& units)
 {
     QString text = QString::fromStdU16String(units);
-    text.replace(QChar(Document::kParagraphEnd), QLatin1Char('\n'));
+    text.replace(QChar(Model::kParagraphEnd), QLatin1Char('\n'));
     return text;
 }
 
-QString shown(const Document& doc)
+QString shown(const Model& doc)
 {
     return shown(doc.text);
 }
 
-QString describe(const rtf::CharFormat& f, const Document& doc)
+QString describe(const rtf::CharFormat& f, const Model& doc)
 {
     QString d = QString::fromStdString(doc.fontNames[f.font]) + QLatin1Char(' ') +
                 QString::number(f.points());
@@ -55,7 +55,7 @@ QString describe(const rtf::CharFormat& f, const Document& doc)
 
 // Each stretch of equal formatting as "text[font size flags]", so a row states its runs in one
 // readable line.
-QString describeRuns(const Document& doc)
+QString describeRuns(const Model& doc)
 {
     QString out;
     QString last;
@@ -93,9 +93,9 @@ QString describe(const rtf::ParagraphFormat& p)
     return d;
 }
 
-rtf::ReadResult read(const QByteArray& bytes)
+rtf::ParseResult read(const QByteArray& bytes)
 {
-    return rtf::readRtf(
+    return rtf::parseRtf(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
@@ -170,8 +170,8 @@ void TestRtfParser::checkText()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     const auto result = read(rtf);
-    QCOMPARE(result.status, ReadStatus::Ok);
-    QCOMPARE(shown(result.document), text);
+    QCOMPARE(result.status, ParseStatus::Ok);
+    QCOMPARE(shown(result.model), text);
 }
 
 void TestRtfParser::plainTextAndDelimiters_data()
@@ -611,8 +611,8 @@ void TestRtfParser::characterFormatting()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
     const auto result = read(rtf);
-    QCOMPARE(result.status, ReadStatus::Ok);
-    QCOMPARE(describeRuns(result.document), runs);
+    QCOMPARE(result.status, ParseStatus::Ok);
+    QCOMPARE(describeRuns(result.model), runs);
 }
 
 void TestRtfParser::paragraphFormatting_data()
@@ -656,7 +656,7 @@ void TestRtfParser::paragraphFormatting()
     QFETCH(QByteArray, rtf);
     QFETCH(QStringList, paragraphs);
     const auto result = read(rtf);
-    const Document& d = result.document;
+    const Model& d = result.model;
     QStringList got;
     for (const auto& p : d.paragraphs)
         got << describe(d.paragraphFormats[p.format]);
@@ -666,14 +666,14 @@ void TestRtfParser::paragraphFormatting()
 void TestRtfParser::paragraphsCoverTheText()
 {
     const auto result = read(doc(R"(one\par {\b two}\line x\par\par three)"));
-    const Document& d = result.document;
+    const Model& d = result.model;
     QCOMPARE(d.paragraphs.size(), std::size_t(4));
     int32_t expectedStart = 0;
     for (const auto& p : d.paragraphs) {
         QCOMPARE(p.start, expectedStart);
         expectedStart = p.start + p.length + 1;
         if (&p != &d.paragraphs.back())
-            QCOMPARE(d.text[static_cast<std::size_t>(p.start + p.length)], Document::kParagraphEnd);
+            QCOMPARE(d.text[static_cast<std::size_t>(p.start + p.length)], Model::kParagraphEnd);
     }
     QCOMPARE(d.paragraphs.back().start + d.paragraphs.back().length,
              static_cast<int32_t>(d.text.size()));
@@ -690,59 +690,59 @@ void TestRtfParser::malformedInputKeepsTheTextRead_data()
 {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<ReadStatus>("status");
+    QTest::addColumn<ParseStatus>("status");
     QTest::newRow("a file cut off inside a group")
-        << QByteArray(R"({\rtf1 a{\b bc)") << "abc" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a{\b bc)") << "abc" << ParseStatus::Truncated;
     QTest::newRow("a hundred thousand open braces")
         << QByteArray(R"({\rtf1 a)") + QByteArray(100000, '{') + "b"
-        << "ab" << ReadStatus::Truncated;
+        << "ab" << ParseStatus::Truncated;
     QTest::newRow("bin claiming more bytes than the file has")
-        << QByteArray(R"({\rtf1 a{\pict\bin999999999 xyz}})") << "a" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a{\pict\bin999999999 xyz}})") << "a" << ParseStatus::Truncated;
     QTest::newRow("bin claiming four gigabytes")
-        << QByteArray(R"({\rtf1 a\bin4294967296 xyz})") << "a" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a\bin4294967296 xyz})") << "a" << ParseStatus::Truncated;
     QTest::newRow("a negative bin skips nothing")
-        << QByteArray(R"({\rtf1 a\bin-5 b})") << "ab" << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1 a\bin-5 b})") << "ab" << ParseStatus::Ok;
     QTest::newRow("u far out of range")
-        << QByteArray(R"({\rtf1\u-99999999999 x})") << u"\uFFFD"_s << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1\u-99999999999 x})") << u"\uFFFD"_s << ParseStatus::Ok;
     QTest::newRow("uc of the largest int")
-        << QByteArray(R"({\rtf1{\uc2147483647\u1075 abc}def})") << u"гdef"_s << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1{\uc2147483647\u1075 abc}def})") << u"гdef"_s << ParseStatus::Ok;
     QTest::newRow("a hex escape cut off at the end")
-        << QByteArray(R"({\rtf1 a\')") << "a" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a\')") << "a" << ParseStatus::Truncated;
     QTest::newRow("a hex escape with one digit at the end")
-        << QByteArray(R"({\rtf1 a\'4)") << "a4" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a\'4)") << "a4" << ParseStatus::Truncated;
     QTest::newRow("a hex escape with bad digits is dropped")
-        << QByteArray(R"({\rtf1 a\'zzb})") << "azzb" << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1 a\'zzb})") << "azzb" << ParseStatus::Ok;
     QTest::newRow("a backslash at the end")
-        << QByteArray("{\\rtf1 a\\") << "a" << ReadStatus::Truncated;
+        << QByteArray("{\\rtf1 a\\") << "a" << ParseStatus::Truncated;
     QTest::newRow("a stray closing brace ends the document")
-        << QByteArray(R"({\rtf1{\b a}}}b})") << "a" << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1{\b a}}}b})") << "a" << ParseStatus::Ok;
     QTest::newRow("text after the document is ignored")
-        << QByteArray(R"({\rtf1 a} b)") << "a" << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1 a} b)") << "a" << ParseStatus::Ok;
     QTest::newRow("a control word at the very end") << QByteArray(R"({\rtf1 a\par)") << "a\n"
-                                                    << ReadStatus::Truncated;
+                                                    << ParseStatus::Truncated;
     QTest::newRow("a star at the very end")
-        << QByteArray(R"({\rtf1 a{\*)") << "a" << ReadStatus::Truncated;
+        << QByteArray(R"({\rtf1 a{\*)") << "a" << ParseStatus::Truncated;
     QTest::newRow("nul bytes are not text")
-        << QByteArray("{\\rtf1 a\0b}", 11) << "ab" << ReadStatus::Ok;
+        << QByteArray("{\\rtf1 a\0b}", 11) << "ab" << ParseStatus::Ok;
     QTest::newRow("many fonts") << QByteArray("{\\rtf1{\\fonttbl" + repeated("{\\f9 x;}\\f", 1) +
                                               "}" + repeated("\\f12345678 a\\f-7 b", 3) + "}")
-                                << "ababab" << ReadStatus::Ok;
+                                << "ababab" << ParseStatus::Ok;
     QTest::newRow("a font number past every limit")
-        << QByteArray(R"({\rtf1\f99999999999 a\deff-4 b})") << "ab" << ReadStatus::Ok;
+        << QByteArray(R"({\rtf1\f99999999999 a\deff-4 b})") << "ab" << ParseStatus::Ok;
     QTest::newRow("a byte-order mark and white space before the document")
-        << QByteArray("\xEF\xBB\xBF \r\n{\\rtf1 a}") << "a" << ReadStatus::Ok;
-    QTest::newRow("upr cut off") << QByteArray(R"({\rtf1 {\upr{a)") << "" << ReadStatus::Truncated;
+        << QByteArray("\xEF\xBB\xBF \r\n{\\rtf1 a}") << "a" << ParseStatus::Ok;
+    QTest::newRow("upr cut off") << QByteArray(R"({\rtf1 {\upr{a)") << "" << ParseStatus::Truncated;
 }
 
 void TestRtfParser::malformedInputKeepsTheTextRead()
 {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
-    QFETCH(ReadStatus, status);
+    QFETCH(ParseStatus, status);
     const auto result = read(rtf);
     QCOMPARE(result.status, status);
-    QCOMPARE(shown(result.document), text);
-    QCOMPARE(result.message.empty(), status == ReadStatus::Ok);
+    QCOMPARE(shown(result.model), text);
+    QCOMPARE(result.message.empty(), status == ParseStatus::Ok);
     QVERIFY(result.byteOffset <= static_cast<std::size_t>(rtf.size()));
 }
 
@@ -760,10 +760,10 @@ void TestRtfParser::nonRtfIsRejectedWithAReason()
 {
     QFETCH(QByteArray, bytes);
     const auto result = read(bytes);
-    QCOMPARE(result.status, ReadStatus::NotRtf);
+    QCOMPARE(result.status, ParseStatus::NotRtf);
     QVERIFY(!result.ok());
     QVERIFY(QString::fromStdString(result.message).contains(QLatin1String("{\\rtf")));
-    QVERIFY(result.document.text.empty());
+    QVERIFY(result.model.text.empty());
 }
 
 void TestRtfParser::nestingBeyondTheLimitStaysContained_data()
@@ -794,8 +794,8 @@ void TestRtfParser::nestingBeyondTheLimitStaysContained()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, runs);
     const auto result = read(rtf);
-    QCOMPARE(result.status, ReadStatus::Ok);
-    QCOMPARE(describeRuns(result.document), runs);
+    QCOMPARE(result.status, ParseStatus::Ok);
+    QCOMPARE(describeRuns(result.model), runs);
 }
 
 // Font names and the fuzzer's check are written as UTF-8: every length of a character, surrogate
@@ -819,19 +819,19 @@ void TestRtfParser::textAndEscapesAtEveryOffset()
 {
     for (int at = 0; at <= 33; ++at) {
         const QByteArray before(at, 'x'), after(33 - at, 'y');
-        const auto result = rtf::readRtf(
+        const auto result = rtf::parseRtf(
             doc(before + R"(\'97)" + after + R"({\f2 a}\f1 )" + before + "}").toStdString());
-        QCOMPARE(shown(result.document), QString(before + u"\u2014"_s + after + u"a"_s + before));
-        const auto symbol = rtf::readRtf(
+        QCOMPARE(shown(result.model), QString(before + u"\u2014"_s + after + u"a"_s + before));
+        const auto symbol = rtf::parseRtf(
             QByteArray(R"({\rtf1{\fonttbl{\f0\fcharset2 Symbol;}}\f0 )" + before + "a}")
                 .toStdString());
-        QCOMPARE(shown(symbol.document), QString(QString(at, u'\u03BE') + u"\u03B1"_s));
+        QCOMPARE(shown(symbol.model), QString(QString(at, u'\u03BE') + u"\u03B1"_s));
     }
     // Gathered text grows past what one gathering holds, across a line end.
     const QByteArray longer(300, 'a'), longest(70000, 'b');
     const auto gathered =
-        rtf::readRtf(doc(R"(\'e9)" + longer + "\r\n" + longest + R"(\'e9c)").toStdString());
-    QCOMPARE(shown(gathered.document), u"\u00E9"_s + longer + longest + u"\u00E9c"_s);
+        rtf::parseRtf(doc(R"(\'e9)" + longer + "\r\n" + longest + R"(\'e9c)").toStdString());
+    QCOMPARE(shown(gathered.model), u"\u00E9"_s + longer + longest + u"\u00E9c"_s);
 }
 
 } // namespace velmora

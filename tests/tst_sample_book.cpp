@@ -1,7 +1,7 @@
-// The generated sample book, read by the program's own RTF reader, keeps the conventions that the
+// The generated sample book, parsed by the program's own RTF parser, keeps the conventions that the
 // hadith jump relies on, and is written with the escapes a word processor uses.
 
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <QtTest>
 
@@ -82,7 +82,7 @@ private:
     std::size_t paragraphEnd(std::size_t pos) const;
 
     std::string m_bytes;
-    rtf::Document m_book;
+    rtf::Model m_book;
     std::u16string m_folded;
     std::vector<std::string> m_names; // distinct font names
     std::vector<int> m_fontName;      // per character: index into m_names
@@ -96,9 +96,9 @@ void TestSampleBook::initTestCase()
     QVERIFY2(in, "the sample book is missing: build the target sample_book");
     m_bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 
-    rtf::ReadResult result = rtf::readRtf(m_bytes);
-    QVERIFY2(result.status == rtf::ReadStatus::Ok, result.message.c_str());
-    m_book = std::move(result.document);
+    rtf::ParseResult result = rtf::parseRtf(m_bytes);
+    QVERIFY2(result.status == rtf::ParseStatus::Ok, result.message.c_str());
+    m_book = std::move(result.model);
     m_folded = foldCase(m_book.text);
 
     // Fonts are compared by name, as the jump does: two table entries may share one.
@@ -120,8 +120,8 @@ void TestSampleBook::initTestCase()
     QVERIFY(std::find(m_fontName.begin(), m_fontName.end(), -1) == m_fontName.end());
 
     for (std::size_t p = 0; p < m_book.text.size(); ++p) {
-        const bool paragraphStart = p == 0 || m_book.text[p - 1] == rtf::Document::kParagraphEnd;
-        if (paragraphStart && m_book.text[p] != rtf::Document::kParagraphEnd && isArial(p))
+        const bool paragraphStart = p == 0 || m_book.text[p - 1] == rtf::Model::kParagraphEnd;
+        if (paragraphStart && m_book.text[p] != rtf::Model::kParagraphEnd && isArial(p))
             m_headings.push_back(p);
     }
 }
@@ -151,7 +151,7 @@ int TestSampleBook::jumpTarget(const std::u16string& number) const
 
 std::size_t TestSampleBook::paragraphEnd(std::size_t pos) const
 {
-    const std::size_t end = m_book.text.find(rtf::Document::kParagraphEnd, pos);
+    const std::size_t end = m_book.text.find(rtf::Model::kParagraphEnd, pos);
     return end == std::u16string::npos ? m_book.text.size() : end;
 }
 

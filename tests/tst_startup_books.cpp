@@ -149,7 +149,7 @@ void TestStartupBooks::failingBookIsNamedWithItsReason_data()
     QTest::newRow("a pipe no one writes to") << BookKind::Pipe << "nuk është skedar i zakonshëm";
     QTest::newRow("a link to an endless device")
         << BookKind::LinkToEndlessDevice << "nuk është skedar i zakonshëm";
-    QTest::newRow("a file its reader may not read") << BookKind::Unreadable << "leje";
+    QTest::newRow("a file this user may not read") << BookKind::Unreadable << "leje";
     QTest::newRow("200 MB, far beyond any book") << BookKind::HugeSparse << "tepër i madh";
 }
 

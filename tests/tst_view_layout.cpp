@@ -259,7 +259,8 @@ void TestViewLayout::longBookIsReadWhileTheWindowRuns()
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     const QByteArray paragraph = "Fjala e librit, e gjat\\'eb dhe e qet\\'eb.\\par\n";
-    const int paragraphs = 6 * 1024 * 1024 / int(paragraph.size()); // past the size read aside
+    // Half as much again as the size from which a book is read on a worker.
+    const int paragraphs = int(velmora::limits::kReadInBackgroundBytes * 3 / 2 / paragraph.size());
     file.write("{\\rtf1\\ansi\\ansicpg1252 ");
     for (int i = 0; i < paragraphs; ++i)
         file.write(paragraph);
@@ -337,10 +338,10 @@ void TestViewLayout::countlessParagraphsShareBlocks()
 
 // Text of millions of characters without a space (base64 pasted as text, Chinese run together)
 // would be laid out whole, which froze the window for 12 s at five million. A line break goes in
-// at least every 16,384 characters of such a stretch.
+// at least every limits::kLongestWord characters of such a stretch.
 void TestViewLayout::endlessWordsGetLineBreaks()
 {
-    constexpr int kLongest = 16384;
+    constexpr int kLongest = int(velmora::limits::kLongestWord);
     const QString word(40000, u'x');
     const QString chinese =
         QStringLiteral("\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u3002")
@@ -360,8 +361,9 @@ void TestViewLayout::endlessWordsGetLineBreaks()
     // Text without spaces breaks after its last full stop before the limit, and never inside
     // a character written as a surrogate pair.
     const int chineseStart = 3 + 40002 + 1 + 2 + 1;
-    QCOMPARE(shown.at(chineseStart + 16379), QChar(u'\u3002'));
-    QCOMPARE(shown.at(chineseStart + 16380), QChar(QChar::LineSeparator));
+    const int lastStop = kLongest / 10 * 10 - 1; // the phrase is ten characters, its stop last
+    QCOMPARE(shown.at(chineseStart + lastStop), QChar(u'\u3002'));
+    QCOMPARE(shown.at(chineseStart + lastStop + 1), QChar(QChar::LineSeparator));
     const QString hanzi = shown.mid(chineseStart + 20001 + 1);
     QCOMPARE(hanzi.count(QChar(QChar::LineSeparator)), 40000 / kLongest);
     QVERIFY(hanzi.indexOf(QStringLiteral("\u2028") + QChar(0xDC00)) < 0);

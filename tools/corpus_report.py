@@ -69,7 +69,7 @@ def main():
             places = [op for op in matcher.get_opcodes() if op[0] != "equal"]
             for _, a1, a2, b1, b2 in places[:10]:
                 print(
-                    f"\treader: {' '.join(got[a1:a2])[:200]!r}"
+                    f"\tparser: {' '.join(got[a1:a2])[:200]!r}"
                     f"  reference: {' '.join(want[b1:b2])[:200]!r}"
                 )
     print(

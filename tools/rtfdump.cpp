@@ -5,18 +5,18 @@
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
 //                         attribute the model holds, to compare two versions of the parser
 //
-// Books near the machine's memory are read too, so the output is converted and written a piece at
-// a time, and the file's bytes are let go of as soon as the parser is done with them.
-
-#include "file_bytes.h"
+// The output is converted and written a piece at a time, and the file's bytes are let go of as
+// soon as the parser is done with them, so a book near the machine's memory is printed too.
 
 #include "rtf/code_pages.h"
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +28,10 @@
 
 namespace {
 
-using velmora::rtf::Document;
+using velmora::rtf::Model;
 
 // Output is handed to stdio in pieces of about this size: large enough that each write is cheap,
-// small enough to stay in cache and cost nothing next to the document.
+// small enough to stay in cache and cost nothing next to the parsing.
 constexpr std::size_t kOutputChunkBytes = 1 << 16;
 // UTF-16 units converted at a time: at most three bytes each, so one slice stays near a chunk.
 constexpr std::size_t kTextSliceUnits = kOutputChunkBytes / 3;
@@ -62,10 +62,10 @@ private:
 
 bool isLineEnd(char16_t c)
 {
-    return c == Document::kParagraphEnd || c == Document::kLineBreak;
+    return c == Model::kParagraphEnd || c == Model::kLineBreak;
 }
 
-void printText(const Document& doc)
+void printText(const Model& doc)
 {
     ChunkedOutput out;
     std::u16string piece;
@@ -106,7 +106,7 @@ void appendRun(std::string& out, int32_t start, int32_t length, const std::strin
     out += '\n';
 }
 
-void printRuns(const Document& doc)
+void printRuns(const Model& doc)
 {
     ChunkedOutput out;
     int32_t start = 0, length = 0;
@@ -134,7 +134,7 @@ void printRuns(const Document& doc)
     flush();
 }
 
-void printModel(const Document& doc)
+void printModel(const Model& doc)
 {
     ChunkedOutput out;
     std::string& line = out.buffer();
@@ -201,24 +201,23 @@ int main(int argc, char** argv)
     // other systems.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    velmora::FileBytes bytes;
-    std::string reason;
-    if (!bytes.open(path, reason)) {
-        std::fprintf(stderr, "rtfdump: %s: %s\n", path, reason.c_str());
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file) {
+        std::fprintf(stderr, "rtfdump: %s: cannot be read\n", path);
         return 1;
     }
-    const auto result = velmora::rtf::readRtf(
-        bytes.view(), [&bytes](std::size_t bytesRead) { bytes.releaseBefore(bytesRead); });
-    bytes.release();
+    const auto result = velmora::rtf::parseRtf(bytes);
+    std::string().swap(bytes);
     if (!result.ok()) {
         std::fprintf(stderr, "rtfdump: %s: %s\n", path, result.message.c_str());
         return 1;
     }
     if (model)
-        printModel(result.document);
+        printModel(result.model);
     else if (runs)
-        printRuns(result.document);
+        printRuns(result.model);
     else
-        printText(result.document);
+        printText(result.model);
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "book.h"
 
 #include "book_limits.h"
-#include "rtf/document_edit.h"
+#include "rtf/model_edit.h"
 
 #include <algorithm>
 #include <string_view>
@@ -18,7 +18,7 @@ void replaceViewBreaks(std::u16string& text)
 {
     for (char16_t& c : text) {
         if (c == u'\n' || c == u'\u2029')
-            c = rtf::Document::kLineBreak;
+            c = rtf::Model::kLineBreak;
         else if (c == u'\uFDD0' || c == u'\uFDD1')
             c = u'\uFFFD';
     }
@@ -26,7 +26,7 @@ void replaceViewBreaks(std::u16string& text)
 
 } // namespace
 
-Book::Book(rtf::Document parsed) : m_formats(std::move(parsed))
+Book::Book(rtf::Model parsed) : m_formats(std::move(parsed))
 {
     rtf::breakEndlessWords(m_formats, limits::kLongestWord);
     replaceViewBreaks(m_formats.text);
@@ -39,8 +39,8 @@ Book::Book(rtf::Document parsed) : m_formats(std::move(parsed))
 QString Book::plainText(int start, int count) const
 {
     QString text = m_text.mid(start, count);
-    text.replace(QChar(rtf::Document::kParagraphEnd), QChar(u'\n'));
-    text.replace(QChar(rtf::Document::kLineBreak), QChar(u'\n'));
+    text.replace(QChar(rtf::Model::kParagraphEnd), QChar(u'\n'));
+    text.replace(QChar(rtf::Model::kLineBreak), QChar(u'\n'));
     return text;
 }
 

@@ -5,7 +5,7 @@
 // paragraph end is one '\r' and every line break one U+2028.
 
 #include "book_text.h"
-#include "rtf/document.h"
+#include "rtf/model.h"
 
 #include <QString>
 #include <QStringView>
@@ -19,11 +19,11 @@ namespace velmora {
 class Book {
 public:
     Book() = default;
-    // The parser's document: its text becomes the book's, with the few characters that a text
+    // The parser's model: its text becomes the book's, with the few characters that a text
     // view would turn into breaks of its own replaced (every position stays one character) and
     // a line break in every stretch too long to lay out. Its runs and paragraphs cover the text
     // and its indexes point into its tables, as the parser writes them (the fuzzer checks it).
-    explicit Book(rtf::Document parsed);
+    explicit Book(rtf::Model parsed);
 
     int length() const { return m_text.length(); }
     bool isEmpty() const { return m_text.length() == 0; }
@@ -50,7 +50,7 @@ public:
     std::optional<QString> fontNameOf(int start, int count) const;
 
     // The parser's formats: runs, paragraphs, fonts (its text is the book's, held here).
-    const rtf::Document& formats() const { return m_formats; }
+    const rtf::Model& formats() const { return m_formats; }
 
 private:
     int fontKey(const rtf::CharRun& run) const;
@@ -58,7 +58,7 @@ private:
     void indexFonts();
 
     BookText m_text;
-    rtf::Document m_formats; // its text is empty
+    rtf::Model m_formats; // its text is empty
     // Per font of the table, the index of the first font with the same name, so that two
     // entries of a font table with one name count as one font.
     std::vector<int> m_fontKeys;

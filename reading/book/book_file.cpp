@@ -1,7 +1,7 @@
 #include "book_file.h"
 
 #include "book_limits.h"
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <QFile>
 #include <QFileInfo>

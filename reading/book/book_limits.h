@@ -4,6 +4,8 @@
 // parser's own limits (group depth, \uc, font table) stand in reading/rtf beside the code they
 // bound.
 
+#include "rtf/model.h"
+
 #include <QtGlobal>
 
 #include <chrono>
@@ -26,8 +28,8 @@ inline constexpr qsizetype kReadInBackgroundBytes = 4 * 1024 * 1024;
 // 12 s. No word of a language comes near it; base64 pasted as text, or Chinese run together
 // into one paragraph, does.
 inline constexpr std::size_t kLongestWord = 16384;
-// The largest text size word processors offer, in points.
-inline constexpr int kMaxPoints = 1638;
+// The largest text size, in points: the parser's cap.
+inline constexpr int kMaxPoints = rtf::kMaxHalfPoints / 2;
 
 // ---- Building the view's document -------------------------------------------------------------
 

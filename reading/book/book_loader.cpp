@@ -1,7 +1,7 @@
 #include "book_loader.h"
 
 #include "book_limits.h"
-#include "rtf/reader.h"
+#include "rtf/parse_rtf.h"
 
 #include <QPromise>
 
@@ -12,8 +12,8 @@ namespace {
 Book parse(const QByteArray& bytes)
 {
     return Book(
-        rtf::readRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
-            .document);
+        rtf::parseRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+            .model);
 }
 
 } // namespace

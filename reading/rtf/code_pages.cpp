@@ -180,7 +180,7 @@ int codePageForCharset(int charset)
     case 238: return 1250; // Eastern European
     case 254: return 437;  // PC 437
     case 255: return 850;  // OEM
-    default: return 0;     // DEFAULT and the rest: the document's code page
+    default: return 0;     // DEFAULT and the rest: the file's code page
     }
 }
 

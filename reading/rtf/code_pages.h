@@ -19,7 +19,7 @@ constexpr int kMaxCodePage = 0xFFFF;
 // What stands in the text for bytes or escapes that name no character.
 constexpr char16_t kReplacement = u'\uFFFD';
 
-// The code page that a font's \fcharset implies; 0 when the charset says "use the document's".
+// The code page that a font's \fcharset implies; 0 when the charset says "use the file's".
 // The symbol charset (2) gives kSymbolPrivatePage; symbolFontPage() refines it by font name.
 int codePageForCharset(int charset);
 // The page for a font of the symbol charset with this name (UTF-16, as the font table spells it).

@@ -48,7 +48,7 @@ enum class Word : uint8_t {
     Transparent,
     Upr,
     UnicodeDest,
-    // Document
+    // Defaults for the whole file
     Ansi,
     Mac,
     Pc,
@@ -159,20 +159,20 @@ enum class Word : uint8_t {
 // What a word acts on. The parser hands each family to one function, so a new word needs a
 // family here (the compiler warns about a word left out) and a case in that function.
 enum class WordFamily : uint8_t {
-    Ignored,     // unknown, or only looked for elsewhere (\ftnalt, right after \footnote)
-    Binary,      // \bin: raw bytes follow, whatever the destination
-    Unicode,     // \u and \uc, read in every destination that is not skipped
-    Destination, // opens or changes the destination of its group
-    Document,    // the document's code page and default font
-    TableEntry,  // the parts of a colour or font table entry (\f also selects a font)
-    Style,       // \s and \cs: a style's number in the style sheet, its formats in the text
-    Note,        // footnote marks and their numbering
-    Character,   // character formatting
-    Paragraph,   // paragraph formatting
-    List,        // list definitions, and the list and level of a paragraph
-    Break,       // paragraph and line ends, tabs
-    Table,       // the ends of table cells and rows
-    Symbol,      // one character spelled as a word (\emdash, \bullet, ...)
+    Ignored,      // unknown, or only looked for elsewhere (\ftnalt, right after \footnote)
+    Binary,       // \bin: raw bytes follow, whatever the destination
+    Unicode,      // \u and \uc, read in every destination that is not skipped
+    Destination,  // opens or changes the destination of its group
+    FileDefaults, // the file's code page and default font
+    TableEntry,   // the parts of a colour or font table entry (\f also selects a font)
+    Style,        // \s and \cs: a style's number in the style sheet, its formats in the text
+    Note,         // footnote marks and their numbering
+    Character,    // character formatting
+    Paragraph,    // paragraph formatting
+    List,         // list definitions, and the list and level of a paragraph
+    Break,        // paragraph and line ends, tabs
+    Table,        // the ends of table cells and rows
+    Symbol,       // one character spelled as a word (\emdash, \bullet, ...)
 };
 
 constexpr WordFamily familyOf(Word word)
@@ -218,7 +218,7 @@ constexpr WordFamily familyOf(Word word)
     case Word::Pc:
     case Word::Pca:
     case Word::AnsiCodePage:
-    case Word::DefaultFont: return WordFamily::Document;
+    case Word::DefaultFont: return WordFamily::FileDefaults;
     case Word::Red:
     case Word::Green:
     case Word::Blue:

@@ -66,7 +66,7 @@ std::optional<uint32_t> parseCode(std::u16string_view word)
 
 } // namespace
 
-std::u16string symbolFieldText(std::string_view instruction, int documentCodePage)
+std::u16string symbolFieldText(std::string_view instruction, int fileCodePage)
 {
     // The words that matter here are ASCII: each byte stands for itself.
     std::u16string wide;
@@ -107,7 +107,7 @@ std::u16string symbolFieldText(std::string_view instruction, int documentCodePag
     } else {
         if (*code > 0xFF)
             return {};
-        out += singleByteTable(symbolPage ? symbolPage : documentCodePage)[*code];
+        out += singleByteTable(symbolPage ? symbolPage : fileCodePage)[*code];
     }
     return out;
 }

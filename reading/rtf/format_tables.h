@@ -4,8 +4,8 @@
 // its group. Internal to the parser.
 
 #include "control_words.h"
-#include "document.h"
 #include "lists.h"
+#include "model.h"
 #include "parser_state.h"
 
 #include <array>
@@ -28,15 +28,15 @@ struct FontSlot {
     std::u16string name;
     int charsetPage = 0;  // from \fcharset; 0: none given
     int explicitPage = 0; // from \cpg
-    int codePage = 0;     // resolved when the entry ends; 0: the document's
+    int codePage = 0;     // resolved when the entry ends; 0: the file's
     bool hasCharset = false;
     bool defined = false;
 
     // The page the name itself is written in: names of symbol fonts are plain ANSI.
-    int namePage(int documentPage) const
+    int namePage(int filePage) const
     {
         const int page = explicitPage ? explicitPage : charsetPage;
-        return page == 0 || page > kMaxCodePage ? documentPage : page;
+        return page == 0 || page > kMaxCodePage ? filePage : page;
     }
 
     void finish();

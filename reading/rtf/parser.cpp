@@ -9,9 +9,9 @@
 
 namespace velmora::rtf {
 
-ReadResult Parser::run(std::size_t start)
+ParseResult Parser::run(std::size_t start)
 {
-    ReadResult result;
+    ParseResult result;
     m_tokens.skipBytes(start);
     m_writer.reserve(m_bytes.size());
     m_stack.reserve(64);
@@ -37,22 +37,20 @@ ReadResult Parser::run(std::size_t start)
         }
         if (ended)
             break;
-        if (m_tokens.offset() >= m_nextProgress)
-            reportProgress();
     }
 
     finishFontEntry();
     result.byteOffset = m_tokens.offset();
     if (!ended) {
-        result.status = ReadStatus::Truncated;
+        result.status = ParseStatus::Truncated;
         result.message = "the file ends inside " + std::to_string(m_stack.size() + m_deep.depth) +
                          " open group(s)";
     }
     // The last paragraph's format is the one in force at the end.
     const ParagraphFormat last =
         m_stack.empty() ? ParagraphFormat{} : state().logical.resolve(state().para);
-    result.document = m_writer.finish(last, m_surrogateWritten);
-    result.document.fontNames = m_fonts.names();
+    result.model = m_writer.finish(last, m_surrogateWritten);
+    result.model.fontNames = m_fonts.names();
     return result;
 }
 
@@ -177,7 +175,7 @@ void Parser::applyUnicode(Word word, const Token& token)
 void Parser::applyInText(Word word, WordFamily family, const Token& token)
 {
     switch (family) {
-    case WordFamily::Document: applyDocument(word, token); return;
+    case WordFamily::FileDefaults: applyFileDefaults(word, token); return;
     case WordFamily::Style: applyStyle(word, token); return;
     case WordFamily::Note: applyNote(word, token); return;
     case WordFamily::Character: applyCharacter(word, token); return;

@@ -1,5 +1,5 @@
 #pragma once
-// The RTF parser behind readRtf (reader.h). Internal to reading/rtf.
+// The RTF parser behind parseRtf (reader.h). Internal to reading/rtf.
 //
 // The way of the bytes through the parser:
 // - Tokenizer (tokenizer.h) cuts them into tokens, and lookupWord (control_words.h) names each
@@ -10,17 +10,17 @@
 //   onWord hands each family of words to one apply* function.
 // - The tables at the head of the file are read into their own state (format_tables.h), each
 //   entry finished at its ';' or the end of its group.
-// - DocumentWriter writes the model: text, runs of one character format, paragraphs, and every
+// - ModelWriter writes the model: text, runs of one character format, paragraphs, and every
 //   distinct format once.
 
 #include "code_pages.h"
 #include "control_words.h"
-#include "document_writer.h"
 #include "format_tables.h"
 #include "lists.h"
+#include "model_writer.h"
 #include "notes.h"
+#include "parse_rtf.h"
 #include "parser_state.h"
-#include "reader.h"
 #include "tokenizer.h"
 
 #include <cstddef>
@@ -31,19 +31,11 @@
 
 namespace velmora::rtf {
 
-// How often a progress callback hears how far reading has got: often enough that a caller can
-// give back the bytes behind the parser while the text grows, seldom enough to cost nothing.
-constexpr std::size_t kProgressStep = 1 << 20;
-
 class Parser {
 public:
-    Parser(std::string_view bytes, const ReadProgress& progress)
-        : m_bytes(bytes), m_tokens(bytes), m_progress(progress),
-          m_nextProgress(progress ? kProgressStep : SIZE_MAX)
-    {
-    }
-    // Reads the document that starts at start (rtfStart) to its end.
-    ReadResult run(std::size_t start);
+    explicit Parser(std::string_view bytes) : m_bytes(bytes), m_tokens(bytes) {}
+    // Reads the RTF that starts at start (rtfStart) to its end.
+    ParseResult run(std::size_t start);
 
 private:
     GroupState& state() { return m_stack.back(); }
@@ -74,7 +66,7 @@ private:
 
     // Character and paragraph formats (parser_formatting.cpp)
     void plainCharFormat(CharFormat& f);
-    void applyDocument(Word word, const Token& token);
+    void applyFileDefaults(Word word, const Token& token);
     void applyStyle(Word word, const Token& token);
     void applyCharacter(Word word, const Token& token);
     void applyComplexScript(Word word, const Token& token);
@@ -83,13 +75,13 @@ private:
 
     // Text, by code page and by script, and the words that stand for characters (parser_text.cpp)
     void onText(std::string_view bytes);
-    // The current font's code page, or the document's where the font names none.
+    // The current font's code page, or the file's where the font names none.
     int codePage()
     {
         if (m_fonts.slots.empty())
-            return m_documentCodePage;
+            return m_fileCodePage;
         const FontSlot& slot = m_fonts.slots[state().chr.font];
-        return slot.codePage ? slot.codePage : m_documentCodePage;
+        return slot.codePage ? slot.codePage : m_fileCodePage;
     }
     // Most of a book's text takes this way. Inline, and defined beside onText, its one caller,
     // which takes it in whole: as a call it cost the parser 7% more instructions on the sample
@@ -123,22 +115,14 @@ private:
     void endFieldInstruction();
     void endField();
 
-    void reportProgress()
-    {
-        m_progress(m_tokens.offset());
-        m_nextProgress = m_tokens.offset() + kProgressStep;
-    }
-
     std::string_view m_bytes;
     Tokenizer m_tokens;
     std::string m_textPieces; // text gathered from pieces (Tokenizer::gatherText)
-    const ReadProgress& m_progress;
-    std::size_t m_nextProgress;
     std::vector<GroupState> m_stack;
     DeepGroups m_deep;
     Pending m_pending;
 
-    int m_documentCodePage = kDefaultCodePage;
+    int m_fileCodePage = kDefaultCodePage;
     ByteDecoder m_decoder;
     TextPage m_page;
     std::u16string m_scratch;
@@ -148,7 +132,7 @@ private:
     StyleSheet m_styles;
     NoteCounters m_notes;
 
-    DocumentWriter m_writer;
+    ModelWriter m_writer;
     ScriptFormats m_scriptFormats;
     bool m_lastUnitComplex = false; // the last unit appended took the associated properties
     ListTable m_lists;

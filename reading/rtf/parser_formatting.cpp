@@ -10,8 +10,6 @@ namespace {
 
 // The size RTF gives text whose file names none (\fs24, 12 points).
 constexpr uint16_t kDefaultHalfPoints = 24;
-// \fsN above this is not a font size any writer produces (Word's largest is 1638 points).
-constexpr int32_t kMaxHalfPoints = 3276;
 
 // \b, \b1 and \b5 switch on; \b0 switches off.
 bool switchedOn(const Token& token)
@@ -23,7 +21,7 @@ bool switchedOn(const Token& token)
 uint16_t sizeOr(const Token& token, uint16_t current)
 {
     return token.hasParameter && token.parameter > 0
-               ? static_cast<uint16_t>(std::min(token.parameter, kMaxHalfPoints))
+               ? static_cast<uint16_t>(std::min<int32_t>(token.parameter, kMaxHalfPoints))
                : current;
 }
 
@@ -36,16 +34,16 @@ void Parser::plainCharFormat(CharFormat& f)
     f.halfPoints = kDefaultHalfPoints;
 }
 
-void Parser::applyDocument(Word word, const Token& token)
+void Parser::applyFileDefaults(Word word, const Token& token)
 {
     switch (word) {
-    case Word::Ansi: m_documentCodePage = 1252; return;
-    case Word::Mac: m_documentCodePage = 10000; return;
-    case Word::Pc: m_documentCodePage = 437; return;
-    case Word::Pca: m_documentCodePage = 850; return;
+    case Word::Ansi: m_fileCodePage = 1252; return;
+    case Word::Mac: m_fileCodePage = 10000; return;
+    case Word::Pc: m_fileCodePage = 437; return;
+    case Word::Pca: m_fileCodePage = 850; return;
     case Word::AnsiCodePage:
         if (token.hasParameter && token.parameter > 0 && token.parameter <= kMaxCodePage)
-            m_documentCodePage = token.parameter;
+            m_fileCodePage = token.parameter;
         return;
     case Word::DefaultFont:
         m_fonts.defaultNumber = token.parameter;

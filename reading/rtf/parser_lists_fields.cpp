@@ -66,7 +66,7 @@ void Parser::listLabel()
 // Called as the instruction's group closes, in the field's group.
 void Parser::endFieldInstruction()
 {
-    m_field.text = symbolFieldText(m_field.instruction, m_documentCodePage);
+    m_field.text = symbolFieldText(m_field.instruction, m_fileCodePage);
     m_field.depth = m_field.text.empty() ? 0 : m_stack.size() - 1;
     m_field.start = m_writer.length();
 }

@@ -3,8 +3,8 @@
 // code page of the text. Internal to the parser.
 
 #include "code_pages.h"
-#include "document.h"
 #include "lists.h"
+#include "model.h"
 
 #include <array>
 #include <cstddef>

@@ -32,7 +32,7 @@ void Parser::onText(std::string_view bytes)
             const std::size_t semicolon = bytes.find(';');
             if (m_fonts.entryOpen) {
                 FontSlot& slot = m_fonts.entry();
-                m_decoder.decode(slot.namePage(m_documentCodePage), bytes.substr(0, semicolon),
+                m_decoder.decode(slot.namePage(m_fileCodePage), bytes.substr(0, semicolon),
                                  slot.name);
             }
             if (semicolon == std::string_view::npos)
@@ -158,7 +158,7 @@ void Parser::applyBreak(Word word)
         if (!m_writer.paragraphEmpty())
             endParagraph();
         return;
-    case Word::Line: append(Document::kLineBreak); return;
+    case Word::Line: append(Model::kLineBreak); return;
     case Word::Tab: append(u'\t'); return;
     default: return;
     }

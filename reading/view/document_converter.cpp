@@ -19,8 +19,8 @@ constexpr double kLineMultipleUnit = 240.0;
 using limits::kLongBlock;
 using limits::kLongestBlock;
 using limits::kMostBlocks;
-constexpr QChar kParagraphEnd = QChar(rtf::Document::kParagraphEnd);
-constexpr QChar kLineBreak = QChar(rtf::Document::kLineBreak);
+constexpr QChar kParagraphEnd = QChar(rtf::Model::kParagraphEnd);
+constexpr QChar kLineBreak = QChar(rtf::Model::kLineBreak);
 
 } // namespace
 

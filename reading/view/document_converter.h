@@ -4,7 +4,7 @@
 // window for a tenth of a second, so the view converts that in slices while it is idle.
 
 #include "book.h"
-#include "rtf/document.h"
+#include "rtf/model.h"
 
 #include <QStringList>
 #include <QStringView>
@@ -45,7 +45,7 @@ private:
     void endBlock(const QTextCharFormat& format);
 
     const Book& m_book;
-    const rtf::Document& m_model; // the book's formats
+    const rtf::Model& m_model; // the book's formats
     QTextDocument* m_document;
     QTextCursor m_cursor;
     qsizetype m_position = 0;

@@ -190,7 +190,7 @@ void RichTextView::setSelFontSize(const QString& size)
         return;
     bool ok = false;
     const int points = digits.toInt(&ok);
-    if (!ok || points < 1 || points > kMaxPoints)
+    if (!ok || points < 1 || points > limits::kMaxPoints)
         return;
     m_display->showLoaded();
     const Selection kept = selection();

@@ -59,11 +59,11 @@ public:
     std::optional<QString> SelFontName() const;
     // The same answer for the length characters from start, as if they were selected.
     std::optional<QString> fontNameOf(int start, int length) const;
-    // Given the text of a whole number of points (spaces around it allowed, 1 to kMaxPoints):
+    // Given the text of a whole number of points (spaces around it allowed, 1 to
+    // limits::kMaxPoints):
     // every selected character takes that size. Font names and all other attributes stay.
     // Other texts, and a call with nothing selected, change nothing.
     void setSelFontSize(const QString& size);
-    static constexpr int kMaxPoints = limits::kMaxPoints;
 
     // Plain substring search, letter case ignored, matches inside words counted. Range: start to
     // end; only start: start to end of text; only end: caret (SelStart) to end; neither: whole text

@@ -1,11 +1,10 @@
 #pragma once
-// Reads the bytes of an RTF file into a Document. Never throws; never recurses on nesting.
+// Reads the bytes of an RTF file into a Model. Never throws; never recurses on nesting.
 
-#include "document.h"
+#include "model.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,19 +20,19 @@ constexpr std::size_t kMaxGroupDepth = 8192;
 // keeps a hostile value from swallowing whole stretches of text as "fallback".
 constexpr int32_t kMaxUnicodeSkip = 16;
 
-enum class ReadStatus {
+enum class ParseStatus {
     Ok,        // read to the end
     Truncated, // the file ended inside an open group: everything read so far is kept
-    NotRtf,    // the bytes do not start with "{\rtf"; the document is empty
+    NotRtf,    // the bytes do not start with "{\rtf"; the model is empty
 };
 
-struct ReadResult {
-    ReadStatus status = ReadStatus::Ok;
+struct ParseResult {
+    ParseStatus status = ParseStatus::Ok;
     std::size_t byteOffset = 0; // where reading stopped or the fault was found
     std::string message;        // short English description for tools and logs; "" when Ok
-    Document document;
+    Model model;
 
-    bool ok() const { return status != ReadStatus::NotRtf; }
+    bool ok() const { return status != ParseStatus::NotRtf; }
 };
 
 // Reads a whole RTF file. What the text holds, where RTF leaves a choice:
@@ -46,14 +45,10 @@ struct ReadResult {
 //   \tab and \cell are '\t', and \row turns its last cell's tab into the paragraph end;
 // - text in symbol fonts (\fcharset2) becomes the Unicode characters the Symbol font draws, the
 //   usual Wingdings bullets as their Unicode look-alikes, anything else Windows' U+F000 + byte.
-// progress, when given, hears now and then (about every megabyte) how many bytes from the start
-// have been read: the parser does not need them again, so a caller reading a file near the
-// machine's memory may give their pages back while the text grows.
-using ReadProgress = std::function<void(std::size_t bytesRead)>;
-ReadResult readRtf(std::string_view bytes, const ReadProgress& progress = {});
+ParseResult parseRtf(std::string_view bytes);
 
-// Where the document starts: past a UTF-8 byte-order mark and white space, at "{\rtf"; nullopt
-// when the bytes do not start so, and readRtf would say NotRtf.
+// Where the RTF starts: past a UTF-8 byte-order mark and white space, at "{\rtf"; nullopt
+// when the bytes do not start so, and parseRtf would say NotRtf.
 std::optional<std::size_t> rtfStart(std::string_view bytes);
 
 } // namespace velmora::rtf

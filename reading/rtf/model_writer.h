@@ -1,7 +1,7 @@
 #pragma once
-// How the parser builds the document model (document.h) as it reads. Internal to the parser.
+// How the parser builds the model (model.h) as it reads. Internal to the parser.
 
-#include "document.h"
+#include "model.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,7 +16,7 @@ namespace velmora::rtf {
 // far as the text really reaches.
 constexpr std::size_t kTextStep = 1 << 16;
 
-// Gives each distinct format one index into the document's list of formats.
+// Gives each distinct format one index into the model's list of formats.
 template <typename Format> class FormatIndex {
 public:
     uint32_t indexOf(const Format& format, std::vector<Format>& formats)
@@ -33,9 +33,9 @@ private:
 
 // Writes the model: the text, runs of one character format and paragraphs, each format stored
 // once. It knows nothing of RTF; the parser says what to append, in which format.
-class DocumentWriter {
+class ModelWriter {
 public:
-    void reserve(std::size_t units) { m_doc.text.reserve(units); }
+    void reserve(std::size_t units) { m_model.text.reserve(units); }
     // The character format may differ from the open run's; saves comparing the whole format for
     // every piece of text.
     void formatChanged() { m_formatDirty = true; }
@@ -55,14 +55,14 @@ public:
     }
     char16_t* textSpace(std::size_t count)
     {
-        if (m_textLength + count > m_doc.text.size())
+        if (m_textLength + count > m_model.text.size())
             growText(count);
-        return m_doc.text.data() + m_textLength;
+        return m_model.text.data() + m_textLength;
     }
     void commitText(std::size_t count)
     {
         m_textLength += count;
-        m_doc.runs.back().length += static_cast<int32_t>(count);
+        m_model.runs.back().length += static_cast<int32_t>(count);
     }
 
     void endParagraph(const ParagraphFormat& para, const CharFormat& format);
@@ -71,7 +71,7 @@ public:
     bool atParagraphEndOnly() const
     {
         return static_cast<int32_t>(m_textLength) == m_paragraphStart && m_textLength > 0 &&
-               m_doc.text[m_textLength - 1] == Document::kParagraphEnd;
+               m_model.text[m_textLength - 1] == Model::kParagraphEnd;
     }
     void dropTrailingTab();
     std::size_t length() const { return m_textLength; }
@@ -79,18 +79,18 @@ public:
     void truncate(std::size_t start);
     // The last paragraph has no paragraph end; lone surrogates are replaced when \u may have
     // written any.
-    Document finish(const ParagraphFormat& lastPara, bool surrogatesWritten);
+    Model finish(const ParagraphFormat& lastPara, bool surrogatesWritten);
 
 private:
     void startRun(const CharFormat& format);
     void growText(std::size_t count)
     {
-        m_doc.text.resize(m_textLength + std::max(count, kTextStep));
+        m_model.text.resize(m_textLength + std::max(count, kTextStep));
     }
     uint32_t paragraphFormatIndex(const ParagraphFormat& p);
 
-    Document m_doc;
-    std::size_t m_textLength = 0; // m_doc.text is zero-filled ahead of this
+    Model m_model;
+    std::size_t m_textLength = 0; // m_model.text is zero-filled ahead of this
     int32_t m_paragraphStart = 0;
     CharFormat m_runFormat;
     bool m_runOpen = false;

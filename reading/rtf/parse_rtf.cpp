@@ -1,4 +1,4 @@
-#include "reader.h"
+#include "parse_rtf.h"
 
 #include "parser.h"
 
@@ -8,7 +8,7 @@ namespace velmora::rtf {
 
 namespace {
 
-// Past a UTF-8 byte-order mark and white space, which some writers put before the document.
+// Past a UTF-8 byte-order mark and white space, which some writers put before the RTF.
 std::size_t preambleEnd(std::string_view bytes)
 {
     std::size_t start = 0;
@@ -30,17 +30,17 @@ std::optional<std::size_t> rtfStart(std::string_view bytes)
     return start;
 }
 
-ReadResult readRtf(std::string_view bytes, const ReadProgress& progress)
+ParseResult parseRtf(std::string_view bytes)
 {
     const std::optional<std::size_t> start = rtfStart(bytes);
     if (!start) {
-        ReadResult result;
-        result.status = ReadStatus::NotRtf;
+        ParseResult result;
+        result.status = ParseStatus::NotRtf;
         result.byteOffset = preambleEnd(bytes);
         result.message = "not an RTF file: it does not start with {\\rtf";
         return result;
     }
-    return Parser(bytes, progress).run(*start);
+    return Parser(bytes).run(*start);
 }
 
 } // namespace velmora::rtf

@@ -1,5 +1,5 @@
 #pragma once
-// The document model that the RTF parser produces: plain text plus formatting runs.
+// The model that the RTF parser makes of a file: plain text plus formatting runs.
 // Plain C++ only, so the parser can be fuzzed and benchmarked without Qt.
 
 #include <cstdint>
@@ -9,12 +9,16 @@
 
 namespace velmora::rtf {
 
+// The largest text size word processors offer, 1638 points, in half points: \fsN above it is no
+// size any writer produces, and no size is set larger.
+constexpr uint16_t kMaxHalfPoints = 3276;
+
 // Character formatting of one run of text.
 struct CharFormat {
     static constexpr uint32_t kAutoColor = 0xFF000000u;
     enum class Vertical : uint8_t { Baseline, Super, Sub };
 
-    uint16_t font = 0;        // index into Document::fontNames
+    uint16_t font = 0;        // index into Model::fontNames
     uint16_t halfPoints = 24; // size in half points, as RTF counts it (\fs)
     bool bold = false;
     bool italic = false;
@@ -58,7 +62,7 @@ struct ParagraphFormat {
 struct CharRun {
     int32_t start = 0;
     int32_t length = 0;
-    uint32_t format = 0; // index into Document::charFormats
+    uint32_t format = 0; // index into Model::charFormats
 };
 
 // One paragraph: its text runs from start for length characters, and the paragraph end ('\r')
@@ -66,10 +70,10 @@ struct CharRun {
 struct Paragraph {
     int32_t start = 0;
     int32_t length = 0;
-    uint32_t format = 0; // index into Document::paragraphFormats
+    uint32_t format = 0; // index into Model::paragraphFormats
 };
 
-struct Document {
+struct Model {
     static constexpr char16_t kParagraphEnd = u'\r';
     static constexpr char16_t kLineBreak = u'\u2028'; // \line: a break inside the paragraph
 

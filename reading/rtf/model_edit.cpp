@@ -1,4 +1,4 @@
-#include "rtf/document_edit.h"
+#include "rtf/model_edit.h"
 
 #include "rtf/scripts.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 bool isWhiteSpace(char16_t c)
 {
-    return c <= u' ' || c == u'\u00A0' || c == Document::kLineBreak || c == u'\u2029' ||
+    return c <= u' ' || c == u'\u00A0' || c == Model::kLineBreak || c == u'\u2029' ||
            c == u'\u3000';
 }
 
@@ -50,7 +50,7 @@ std::size_t breakBefore(std::u16string_view text, std::size_t start, std::size_t
 
 } // namespace
 
-std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
+std::size_t breakEndlessWords(Model& model, std::size_t maxStretch)
 {
     const std::u16string& text = model.text;
     std::vector<int32_t> breaks; // each goes before the character at this position
@@ -82,7 +82,7 @@ std::size_t breakEndlessWords(Document& model, std::size_t maxStretch)
     std::size_t from = 0;
     for (const int32_t at : breaks) {
         broken.append(text, from, static_cast<std::size_t>(at) - from);
-        broken += Document::kLineBreak;
+        broken += Model::kLineBreak;
         from = static_cast<std::size_t>(at);
     }
     broken.append(text, from);

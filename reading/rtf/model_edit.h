@@ -2,7 +2,7 @@
 // An edit of the model after reading: breaking words too long to lay out. Plain C++, so the
 // fuzz harness checks it too.
 
-#include "rtf/document.h"
+#include "rtf/model.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,6 @@ namespace velmora::rtf {
 // goes after punctuation near the limit where there is some, and never before a mark or the
 // second half of a surrogate pair. Runs and paragraphs keep their characters. Returns how many
 // breaks were put.
-std::size_t breakEndlessWords(Document& model, std::size_t maxStretch);
+std::size_t breakEndlessWords(Model& model, std::size_t maxStretch);
 
 } // namespace velmora::rtf
