@@ -122,6 +122,7 @@ private slots:
     void loadFailures();
     void fontNamesSurviveSubstitution();
     void showsParagraphAndCharacterFormats();
+    void showsACentredCellAndRaisedText();
     void keyboardSelectsButNeverEdits();
     void selectionStaysHighlightedWithoutFocus();
     void mouseUp_data();
@@ -604,6 +605,43 @@ void TestRichTextView::showsParagraphAndCharacterFormats()
     QVERIFY(shownFormat(view, 6).fontStrikeOut());
     QCOMPARE(shownFormat(view, 8).fontCapitalization(), QFont::AllUppercase);
     QCOMPARE(shownFormat(view, 9).fontCapitalization(), QFont::SmallCaps);
+}
+
+// A table row as Word writes it, its end in the format of no cell, and text raised by \up.
+void TestRichTextView::showsACentredCellAndRaisedText()
+{
+    RichTextView view;
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(velmora::test::loadRtf(
+        view, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\cellx4000\\pard\\intbl\\qc Mes\\cell"
+              "\\pard\\intbl\\ql\\sa200{\\trowd\\cellx4000\\row}\\pard xx{\\up12 22}xx}"));
+    QCOMPARE(view.Text(), QStringLiteral("Mes\rxx22xx"));
+    // The cell's text stands in the middle of the line, as far from the right as from the left.
+    const int left = view.cursorRect(view.textCursor()).left();
+    QTextCursor end(view.document());
+    end.setPosition(3);
+    const int right = view.viewport()->width() - view.cursorRect(end).left();
+    QVERIFY2(left > 100 && std::abs(left - right) < 12, qPrintable(QString::number(left)));
+
+    // The raised figures' ink ends above the letters' on the line, by about 6 points.
+    const QImage shot = view.viewport()->grab().toImage();
+    const auto inkBottom = [&](int from, int to) {
+        QTextCursor a(view.document()), b(view.document());
+        a.setPosition(from);
+        b.setPosition(to);
+        const QRect line = view.cursorRect(a).united(view.cursorRect(b)).adjusted(0, -20, 0, 20);
+        int bottom = -1;
+        for (int y = std::max(line.top(), 0); y <= std::min(line.bottom(), shot.height() - 1); ++y)
+            for (int x = view.cursorRect(a).left(); x < view.cursorRect(b).left(); ++x)
+                if (qGray(shot.pixel(x, y)) < 128)
+                    bottom = y;
+        return bottom;
+    };
+    const int letters = inkBottom(4, 6);
+    const int figures = inkBottom(6, 8);
+    QVERIFY2(letters - figures >= 5, qPrintable(QStringLiteral("%1 %2").arg(letters).arg(figures)));
 }
 
 void TestRichTextView::keyboardSelectsButNeverEdits()

@@ -48,6 +48,8 @@ QString describe(const rtf::CharFormat& f, const Model& doc)
         d += QLatin1String(" super");
     if (f.vertical == rtf::CharFormat::Vertical::Sub)
         d += QLatin1String(" sub");
+    if (f.raised != 0)
+        d += QStringLiteral(" raised%1").arg(f.raised);
     if (f.color != rtf::CharFormat::kAutoColor)
         d += QStringLiteral(" #%1").arg(f.color, 6, 16, QLatin1Char('0'));
     return d;
@@ -523,7 +525,7 @@ void TestRtfParser::characterFormatting_data()
     QTest::newRow("fs0 keeps the size in force") << doc(R"(\fs30\fs0 a)") << "a[Arial 15]";
     QTest::newRow("superscript and subscript")
         << doc(R"(a{\super 2}{\sub 3}\up6\nosupersub b)")
-        << "a[Arial 12]2[Arial 12 super]3[Arial 12 sub]b[Arial 12]";
+        << "a[Arial 12]2[Arial 12 super]3[Arial 12 sub]b[Arial 12 raised6]";
     QTest::newRow("colours come from the colour table")
         << QByteArray(
                R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue128;})"
@@ -547,15 +549,29 @@ void TestRtfParser::characterFormatting_data()
     QTest::newRow("alternate names and panose are not part of a font name")
         << QByteArray(R"({\rtf1{\fonttbl{\f0\fnil{\*\panose 0203}Arial{\*\falt Helvetica};}}a})")
         << "a[Arial 12]";
-    QTest::newRow("a paragraph style gives its character defaults")
-        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Times;}}{\stylesheet{\s0\f1 Normal;})"
-                      R"({\s2\f0\fs28\b Heading;}}\pard\plain\s2 H\par\pard\plain\s0 T})")
+    // A paragraph restates its style's formats: those it leaves out are at their defaults, as
+    // word processors show them, whether it restates some or none.
+    const QByteArray styles =
+        R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Times;}}{\stylesheet{\s0\f1 Normal;})"
+        R"({\s2\f0\fs28\b Heading;}})";
+    QTest::newRow("a paragraph style brings none of its formats")
+        << styles + R"(\pard\plain\s2 H\par\pard\plain\s0 T})"
+        << "H\nT[Arial 12]";
+    QTest::newRow("what the paragraph restates of its style counts")
+        << styles + R"(\pard\plain\s2\fs28\b H\par\pard\plain\s0\f1 T})"
         << "H\n[Arial 14 b]T[Times 12]";
+    QTest::newRow("a style with nothing around it") << styles + R"(\b a\s2 b})"
+                                                    << "ab[Arial 12 b]";
     QTest::newRow("a character style gives its formatting")
         << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\stylesheet{\*\cs10\additive\i Emphasis;}})"
                       R"(a{\cs10 b}})")
         << "a[Arial 12]b[Arial 12 i]";
     QTest::newRow("hidden runs leave no run behind") << doc(R"(a{\v\b x}b)") << "ab[Arial 12]";
+    QTest::newRow("up raises and dn lowers by half points")
+        << doc(R"(x{\up6 2} y{\dn4 i})")
+        << "x[Arial 12]2[Arial 12 raised6] y[Arial 12]i[Arial 12 raised-4]";
+    QTest::newRow("up0 ends a raise, up alone raises by 3 points")
+        << doc(R"({\up6 a\up0 b\up c})") << "a[Arial 12 raised6]b[Arial 12]c[Arial 12 raised6]";
     QTest::newRow("the same words from another state")
         << doc(R"({\b\fs40 a}\i{\b\fs40 b}{\b\fs40 c\i0})") << "a[Arial 20 b]bc[Arial 20 b i]";
     QTest::newRow("the same words with line ends between them")
@@ -596,9 +612,26 @@ void TestRtfParser::complexScriptRuns_data()
     QTest::newRow("Hebrew by its script, ai and plain resetting")
         << fonts + R"(\af2\ai\afs20 a\u1513?\plain\u1513?})"
         << u"a[Times New Roman 12]ש[David 10 i]ש[Times New Roman 12]"_s;
-    QTest::newRow("a style carries associated properties")
-        << fonts + R"({\stylesheet{\s0\rtlch\af1\afs40\ltrch\f0 Normal;}}\s0 a\u1576?})"
-        << u"a[Times New Roman 12]ب[Traditional Arabic 20]"_s;
+    QTest::newRow("a style's associated properties come only as the text restates them")
+        << fonts + R"({\stylesheet{\s0\rtlch\af1\afs40\ltrch\f0 Normal;}}\s0 a\u1576?)"
+                   R"(\par\s0\rtlch\af1\afs40\ltrch\f0 a\u1576?})"
+        << u"aب\na[Times New Roman 12]ب[Traditional Arabic 20]"_s;
+    // \loch and \hich say that the text after them is Latin: \af names its font; \dbch that it
+    // is East Asian, whose font the model does not keep. \rtlch and \ltrch go back to \af's
+    // usual meaning.
+    const QByteArray latin =
+        R"({\rtf1\ansi{\fonttbl{\f0 Times New Roman;}{\f1 Arial;}{\f2 David;}})";
+    QTest::newRow("loch: af is the font of the text after it")
+        << latin + R"(\f1{\loch\af0 Text}\par})"
+        << "Text[Times New Roman 12]\n[Arial 12]";
+    QTest::newRow("hich beside loch: the font named last")
+        << latin + R"(\f1{\loch\af0\hich\af2 Text}\par})"
+        << "Text[David 12]\n[Arial 12]";
+    QTest::newRow("dbch: the Latin text keeps f")
+        << latin + R"(\f1{\loch\af0\hich\af0\dbch\af2 Text}{\dbch\af2 x}\par})"
+        << "Text[Times New Roman 12]x\n[Arial 12]";
+    QTest::newRow("rtlch after loch: af is the complex scripts' again")
+        << latin + R"(\f1{\loch\rtlch\af2 a\u1513?}})" << u"a[Arial 12]ש[David 12]"_s;
 }
 
 void TestRtfParser::complexScriptRuns()
@@ -626,10 +659,10 @@ void TestRtfParser::paragraphFormatting_data()
         << doc(R"(\qr A\par B\par\pard C)") << QStringList{"right", "right", "left"};
     QTest::newRow("the format in force at the paragraph end counts")
         << doc(R"(A\qj\par B)") << QStringList{"justify", "justify"};
-    QTest::newRow("a style gives its paragraph defaults")
-        << QByteArray(
-               R"({\rtf1{\stylesheet{\s0 Normal;}{\s3\qc\sa60 Title;}}\pard\s3 T\par\pard\s0 B})")
-        << QStringList{"center sa60", "left"};
+    QTest::newRow("a paragraph restates its style's formats, or has them at their defaults")
+        << QByteArray(R"({\rtf1{\stylesheet{\s0 Normal;}{\s3\qc\sa60\fi851 Title;}})"
+                      R"(\pard\s3 T\par\pard\plain\s3\li0 U\par\pard\s3\qc\sa60 V\par\pard\s0 B})")
+        << QStringList{"left", "left", "center sa60", "left"};
     QTest::newRow("a hidden paragraph mark makes no paragraph")
         << doc(R"(\qc a{\v\par}b\par\pard c)") << QStringList{"center", "left"};
     QTest::newRow("plain keeps paragraph formatting")
@@ -637,10 +670,24 @@ void TestRtfParser::paragraphFormatting_data()
     // One twip of right indent and 65536 twips of space before are the same bits once shifted
     // into a 64-bit word, and together they cancel out: a key that packs the fields would give
     // these paragraphs each other's formats.
-    QTest::newRow("direction from rtlpar and styles, ltrpar and pard reset it")
+    QTest::newRow("direction from rtlpar, ltrpar and pard reset it, a style gives none")
         << QByteArray(R"({\rtf1{\stylesheet{\s0 Normal;}{\s5\rtlpar\qr Arabic;}})"
                       R"(\rtlpar a\par\ltrpar b\par\rtlpar\pard c\par\s5 d})")
-        << QStringList{"left rtl", "left", "left", "right rtl"};
+        << QStringList{"left rtl", "left", "left", "left"};
+    // A row shown as one paragraph takes its first cell's format; Word ends the row with the
+    // format of no cell.
+    QTest::newRow("a row takes its first cell's format, not the row end's")
+        << doc(R"(\trowd\cellx4000\pard\intbl\qc Centered cell\cell\pard\intbl\ql\sa200)"
+               R"({\trowd\cellx4000\row}\pard Next)")
+        << QStringList{"center", "left"};
+    QTest::newRow("cells of one row in different alignments")
+        << doc(R"(\trowd\cellx1\cellx2\cellx3\pard\intbl\qr a\cell\pard\intbl\qc b\cell)"
+               R"(\pard\intbl\qj c\cell\pard\intbl\sa200\row\pard d)")
+        << QStringList{"right", "left"};
+    QTest::newRow("a cell of two paragraphs keeps the format of each")
+        << doc(R"(\trowd\cellx1\cellx2\pard\intbl\qc a\par\qr b\cell\qj c\cell)"
+               R"(\pard\intbl\ql\row\pard d)")
+        << QStringList{"center", "right", "left"};
     QTest::newRow("li and ri are physical, lin and rin logical and preferred")
         << doc(R"(\rtlpar\li100\ri200 a\par\li100\ri200\lin300\rin400 b\par\ltrpar c)"
                R"(\par\pard\li100\lin300 d)")

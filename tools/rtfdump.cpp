@@ -171,6 +171,10 @@ void printModel(const Model& doc)
             line += '\t';
             appendNumber(line, int32_t(value));
         }
+        if (f.raised != 0) { // last and only where there is one, so older dumps compare
+            line += "\traised ";
+            appendNumber(line, f.raised);
+        }
         line += '\n';
         out.flushIfFull();
         i = next;

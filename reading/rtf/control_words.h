@@ -84,6 +84,8 @@ enum class Word : uint8_t {
     Super,
     Sub,
     NoSuperSub,
+    Up,
+    Down,
     ColorFore,
     Highlight,
     ColorBack,
@@ -94,6 +96,9 @@ enum class Word : uint8_t {
     AssocItalic,
     RtlChar,
     LtrChar,
+    LowAnsiChars,
+    HighAnsiChars,
+    DoubleByteChars,
     // Paragraph formatting
     Pard,
     AlignLeft,
@@ -245,6 +250,8 @@ constexpr WordFamily familyOf(Word word)
     case Word::Super:
     case Word::Sub:
     case Word::NoSuperSub:
+    case Word::Up:
+    case Word::Down:
     case Word::ColorFore:
     case Word::Highlight:
     case Word::ColorBack:
@@ -253,7 +260,10 @@ constexpr WordFamily familyOf(Word word)
     case Word::AssocBold:
     case Word::AssocItalic:
     case Word::RtlChar:
-    case Word::LtrChar: return WordFamily::Character;
+    case Word::LtrChar:
+    case Word::LowAnsiChars:
+    case Word::HighAnsiChars:
+    case Word::DoubleByteChars: return WordFamily::Character;
     case Word::Pard:
     case Word::AlignLeft:
     case Word::AlignCenter:

@@ -99,8 +99,10 @@ void StyleSheet::finishEntry(const GroupState& s)
     if (!entryOpen)
         return;
     entryOpen = false;
-    (entryIsChar ? charStyles : paragraphStyles)[entryNumber] = {s.chr, s.para, s.complex,
-                                                                 s.logical, s.list};
+    if (entryIsChar)
+        charStyles[entryNumber] = {s.chr, s.complex};
+    else
+        paragraphStyleLists[entryNumber] = s.list;
 }
 
 } // namespace velmora::rtf

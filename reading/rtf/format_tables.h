@@ -98,19 +98,19 @@ struct ColorTable {
     }
 };
 
-struct Style {
+// A character style's formats.
+struct CharStyle {
     CharFormat chr;
-    ParagraphFormat para;
     ComplexScript complex;
-    LogicalIndents logical;
-    ListRef list; // a paragraph style may name the list its paragraphs belong to
 };
 
-// Styles by number, paragraph and character styles apart, and the entry being read: each entry
-// is a group of the style sheet, and its formats are those of that group when it ends.
+// Styles by number and the entry being read: each entry is a group of the style sheet, and its
+// formats are those of that group when it ends. A paragraph restates its style's formats, and
+// word processors show those it leaves out at their defaults, not the style's: of a paragraph
+// style only the list its paragraphs belong to is kept.
 struct StyleSheet {
-    std::unordered_map<int32_t, Style> paragraphStyles;
-    std::unordered_map<int32_t, Style> charStyles;
+    std::unordered_map<int32_t, ListRef> paragraphStyleLists;
+    std::unordered_map<int32_t, CharStyle> charStyles;
     int32_t entryNumber = 0;
     bool entryIsChar = false;
     bool entryOpen = false;

@@ -30,6 +30,9 @@ struct CharFormat {
     bool capitals = false;
     bool smallCapitals = false;
     Vertical vertical = Vertical::Baseline;
+    // \upN and \dnN: how far the text stands above (below, when negative) the baseline, in half
+    // points, at its own size.
+    int16_t raised = 0;
     uint32_t color = kAutoColor;      // 0xRRGGBB, or kAutoColor for the default text colour
     uint32_t background = kAutoColor; // highlight / character shading
 
@@ -117,7 +120,7 @@ template <> struct std::hash<velmora::rtf::CharFormat> {
                                uint64_t(f.hidden) << 4 | uint64_t(f.vertical) << 5 |
                                uint64_t(f.capitals) << 7 | uint64_t(f.smallCapitals) << 8;
         return velmora::rtf::detail::mixHash(uint64_t(f.font) | uint64_t(f.halfPoints) << 16 |
-                                                 flags << 32,
+                                                 uint64_t(uint16_t(f.raised)) << 48 | flags << 32,
                                              uint64_t(f.color) | uint64_t(f.background) << 32);
     }
 };

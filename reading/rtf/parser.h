@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -140,6 +141,8 @@ private:
     Field m_field;
     ShapeText m_shapeText;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
+    // The format of the open paragraph's first table cell, once it has one.
+    std::optional<ParagraphFormat> m_firstCellFormat;
 };
 
 } // namespace velmora::rtf

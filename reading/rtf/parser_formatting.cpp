@@ -56,17 +56,11 @@ void Parser::applyFileDefaults(Word word, const Token& token)
 void Parser::applyStyle(Word word, const Token& token)
 {
     if (word == Word::Style) {
-        auto it = m_styles.paragraphStyles.find(token.hasParameter ? token.parameter : 0);
-        if (it != m_styles.paragraphStyles.end()) {
-            state().para = it->second.para;
-            state().logical = it->second.logical;
-            editFormat() = it->second.chr;
-            state().complex = it->second.complex;
-            // A style without a list leaves the paragraph's own \ls alone.
-            if (it->second.list.override != 0) {
-                state().list.override = it->second.list.override;
-                state().list.level = it->second.list.level;
-            }
+        auto it = m_styles.paragraphStyleLists.find(token.hasParameter ? token.parameter : 0);
+        // A style without a list leaves the paragraph's own \ls alone.
+        if (it != m_styles.paragraphStyleLists.end() && it->second.override != 0) {
+            state().list.override = it->second.override;
+            state().list.level = it->second.level;
         }
         return;
     }
@@ -99,6 +93,14 @@ void Parser::applyCharacter(Word word, const Token& token)
     case Word::Super: f.vertical = CharFormat::Vertical::Super; return;
     case Word::Sub: f.vertical = CharFormat::Vertical::Sub; return;
     case Word::NoSuperSub: f.vertical = CharFormat::Vertical::Baseline; return;
+    case Word::Up:
+    case Word::Down: {
+        // 6 half points when no amount is given; \up0 and \dn0 bring the text back.
+        const int32_t amount = std::clamp<int32_t>(token.hasParameter ? token.parameter : 6,
+                                                   -kMaxHalfPoints, kMaxHalfPoints);
+        f.raised = static_cast<int16_t>(word == Word::Up ? amount : -amount);
+        return;
+    }
     case Word::ColorFore: f.color = m_colors.colorAt(token.parameter); return;
     case Word::Highlight:
     case Word::ColorBack: f.background = m_colors.colorAt(token.parameter); return;
@@ -112,12 +114,26 @@ void Parser::applyComplexScript(Word word, const Token& token)
     ComplexScript& c = state().complex;
     const bool on = switchedOn(token);
     switch (word) {
-    case Word::AssocFont: c.font = m_fonts.slotOf(token.parameter); return;
+    case Word::AssocFont:
+        if (c.fontOf == AssocFontOf::ComplexScript)
+            c.font = m_fonts.slotOf(token.parameter);
+        else if (c.fontOf == AssocFontOf::Latin)
+            editFormat().font = m_fonts.slotOf(token.parameter);
+        return;
     case Word::AssocFontSize: c.halfPoints = sizeOr(token, c.halfPoints); return;
     case Word::AssocBold: c.bold = on; return;
     case Word::AssocItalic: c.italic = on; return;
-    case Word::RtlChar: c.rightToLeftRun = true; return;
-    case Word::LtrChar: c.rightToLeftRun = false; return;
+    case Word::RtlChar:
+        c.rightToLeftRun = true;
+        c.fontOf = AssocFontOf::ComplexScript;
+        return;
+    case Word::LtrChar:
+        c.rightToLeftRun = false;
+        c.fontOf = AssocFontOf::ComplexScript;
+        return;
+    case Word::LowAnsiChars:
+    case Word::HighAnsiChars: c.fontOf = AssocFontOf::Latin; return;
+    case Word::DoubleByteChars: c.fontOf = AssocFontOf::EastAsian; return;
     default: return;
     }
 }

@@ -28,6 +28,11 @@ enum class Destination : uint8_t {
     FieldInstruction, // \fldinst of a field in the text: kept to compute a missing result
 };
 
+// Which characters \af names the font of: those of complex scripts, unless \loch or \hich has
+// said that the text that follows is Latin (low- or high-ANSI: the font \f names too), or
+// \dbch that it is East Asian (a font the model does not keep); \rtlch and \ltrch go back.
+enum class AssocFontOf : uint8_t { ComplexScript, Latin, EastAsian };
+
 // The associated character properties (\af, \afs, \ab, \ai) that complex-script characters
 // take, and the run's direction (\rtlch), which gives them to the neutral characters too. A
 // property the file leaves unset follows its ordinary counterpart, so "\f1\fs32 \rtlch" with
@@ -38,6 +43,7 @@ struct ComplexScript {
     int8_t bold = -1;        // -1: as \b
     int8_t italic = -1;      // -1: as \i
     bool rightToLeftRun = false;
+    AssocFontOf fontOf = AssocFontOf::ComplexScript;
 
     CharFormat apply(CharFormat f) const
     {

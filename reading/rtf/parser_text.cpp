@@ -100,7 +100,9 @@ void Parser::endParagraph()
     const bool complexMark = scriptFormats().differ && s.complex.rightToLeftRun;
     if (scriptFormats().differ)
         m_writer.formatChanged();
-    m_writer.endParagraph(s.logical.resolve(s.para), complexMark ? m_scriptFormats.complex : s.chr);
+    m_writer.endParagraph(m_firstCellFormat.value_or(s.logical.resolve(s.para)),
+                          complexMark ? m_scriptFormats.complex : s.chr);
+    m_firstCellFormat.reset();
     m_listText.inParagraph = false;
 }
 
@@ -170,6 +172,10 @@ void Parser::applyTable(Word word)
     if (m_writer.atParagraphEndOnly())
         return;
     if (word == Word::Cell || word == Word::NestCell) {
+        // A row shown as one paragraph takes its first cell's format, where the row starts:
+        // Word writes the row's end with the format of no cell (\pard\ql...\sa200\row).
+        if (!m_firstCellFormat)
+            m_firstCellFormat = state().logical.resolve(state().para);
         append(u'\t');
         // Each cell is a paragraph of its own to a word processor: a list numbers every cell, and
         // each cell may bring its own \listtext.

@@ -51,6 +51,9 @@ QTextCharFormat toTextCharFormat(const rtf::CharFormat& format, const QStringLis
         result.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (format.vertical == rtf::CharFormat::Vertical::Sub)
         result.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    // Raised or lowered by the amount, as a share of the size: a text size picked later keeps it.
+    if (format.raised != 0 && format.halfPoints > 0)
+        result.setBaselineOffset(100.0 * format.raised / format.halfPoints);
     if (format.color != rtf::CharFormat::kAutoColor)
         result.setForeground(QColor::fromRgb(format.color & 0xFFFFFFu));
     if (format.background != rtf::CharFormat::kAutoColor)
