@@ -156,6 +156,16 @@ click_exit() {
   x xdotool mousemove --window "$id" 20 20 click 1
 }
 
+# Logical pixels of a window to device pixels at the screen's scale ($scale).
+at() { python3 -c "import sys; print(*(round(float(v) * $scale) for v in sys.argv[1:]))" "$@"; }
+
+# The screenshots a scaled run leaves in $1 (splash.ppm, main.ppm, icon.txt, about.ppm) against
+# the drawings in the resources folder $2 at $scale (tests/picture_checks.py).
+check_scaled_shots() {
+  python3 "$(dirname "${BASH_SOURCE[0]}")/picture_checks.py" "$2" "$scale" "splash:$1/splash.ppm" \
+    "buttons:$1/main.ppm" "icon:$1/icon.txt" "tick:$1/about.ppm" "about:$1/about.ppm"
+}
+
 # The program's start-up timestamps (nanoseconds on the steady clock) from its timing log.
 timing_of() { [ -f "$1" ] && awk -v event="$2" '$0 ~ "velmora.timing: " event " [0-9]+$" {print $NF; exit}' "$1"; }
 

@@ -29,8 +29,6 @@ about_gone() { ! about_showing; }
 splash_window() { main_showing || program_windows | head -n1; }
 splash_up() { [ -n "$(splash_window)" ]; }
 grab() { x import -window "$1" -depth 8 "$2"; }
-# Logical pixels of a window to device pixels at the scale.
-at() { python3 -c "import sys; print(*(round(float(v) * $scale) for v in sys.argv[1:]))" "$@"; }
 
 failed=0
 for scale in 1 1.25 1.5 1.75 2 2.5; do
@@ -57,9 +55,7 @@ for scale in 1 1.25 1.5 1.75 2 2.5; do
   x xdotool mousemove --window "$(about_window)" "$cx" "$cy" click 1
   wait_for 10 about_gone || fail "the About window did not close at $scale"
 
-  python3 "$here/picture_checks.py" "$resources" "$scale" "splash:$e2e_work/splash.ppm" \
-    "buttons:$e2e_work/main.ppm" "icon:$e2e_work/icon.txt" "tick:$e2e_work/about.ppm" \
-    "about:$e2e_work/about.ppm" || failed=1
+  check_scaled_shots "$e2e_work" "$resources" || failed=1
 
   read -r ex ey < <(at 20 20)
   x xdotool mousemove --window "$main" "$ex" "$ey" click 1

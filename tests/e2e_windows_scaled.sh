@@ -63,7 +63,6 @@ client_offset() {
   read -r cw ch < <(at "$2" "$3")
   echo $(((w - cw) / 2)) $((h - ch - (w - cw) / 2)) "${cw}x${ch}"
 }
-at() { python3 -c "import sys; print(*(round(float(v) * $scale) for v in sys.argv[1:]))" "$@"; }
 
 failed=0
 for dpi in 120 144 192; do
@@ -116,9 +115,7 @@ for dpi in 120 144 192; do
   x xdotool mousemove --window "$about" $((cx + dx)) $((cy + dy)) click 1
   wait_for 10 about_gone || fail "the About window did not close at $dpi"
 
-  python3 "$here/picture_checks.py" "$resources" "$scale" "splash:$e2e_work/splash.ppm" \
-    "buttons:$e2e_work/main.ppm" "icon:$e2e_work/icon.txt" "tick:$e2e_work/about.ppm" \
-    "about:$e2e_work/about.ppm" || failed=1
+  check_scaled_shots "$e2e_work" "$resources" || failed=1
 
   read -r ex ey < <(at 20 20)
   x xdotool mousemove --window "$main" "$ex" "$ey" click 1
