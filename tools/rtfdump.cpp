@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -206,7 +206,11 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Streamed buffer to buffer: a character iterator would take a call for each byte.
+    std::ostringstream contents;
+    if (file)
+        contents << file.rdbuf();
+    std::string bytes = std::move(contents).str();
     if (!file) {
         std::fprintf(stderr, "rtfdump: %s: cannot be read\n", path);
         return 1;
