@@ -31,6 +31,15 @@ e2e_setup() {
   trap 'exit 130' INT TERM HUP
 }
 
+# e2e_setup for a Windows program: a Wine prefix of the test's own, whose server is ended on
+# exit. No network: no offer to download Mono or Gecko; and no menu entries written into $HOME.
+e2e_setup_wine() {
+  e2e_setup
+  trap 'wineserver --kill 2>/dev/null || true; e2e_cleanup' EXIT
+  export WINEPREFIX="$e2e_work/prefix" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+}
+
 e2e_cleanup() {
   if [ -n "$app_pid" ]; then
     kill "$app_pid" 2>/dev/null || true

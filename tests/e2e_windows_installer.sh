@@ -24,11 +24,7 @@ source "$here/e2e_common.sh"
 e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert \
   python3 unzip
 
-e2e_setup
-trap 'wineserver --kill 2>/dev/null || true; e2e_cleanup' EXIT
-export WINEPREFIX="$e2e_work/prefix" WINEDEBUG=-all
-# No network: no offer to download Mono or Gecko; and no menu entries written into $HOME.
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+e2e_setup_wine
 # Wine hands WINEQT_ variables to Windows programs under their QT_ names.
 export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
 e2e_start_xvfb

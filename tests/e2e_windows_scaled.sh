@@ -16,10 +16,7 @@ source "$here/e2e_common.sh"
 e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert python3 \
   unzip
 
-e2e_setup
-trap 'wineserver --kill 2>/dev/null || true; e2e_cleanup' EXIT
-export WINEPREFIX="$e2e_work/prefix" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+e2e_setup_wine
 export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
 # The main window at 200 % is 898 by 852 pixels, framed.
 e2e_start_xvfb 1600x1200

@@ -17,10 +17,7 @@ newer_book=$(realpath "$4")
 source "$(dirname "$0")/e2e_common.sh"
 e2e_need_tools wine wineserver
 
-e2e_setup
-trap 'wineserver --kill 2>/dev/null || true; e2e_cleanup' EXIT
-export WINEPREFIX="$e2e_work/prefix" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+e2e_setup_wine
 wine wineboot --init >/dev/null 2>&1
 wineserver --wait
 
