@@ -4,7 +4,7 @@
 //   rtf_parser_memory --hostile  generated hostile inputs: a million nested '{', a \bin that
 //                                claims 4 GB, a 100 MB run of text, and the densest models
 // "peak" is how far the process's maximum resident size grew while reading, beyond the input
-// already in memory; "model" is the size of what the finished document holds.
+// already in memory; "model" is the size of what the finished model holds.
 
 #include "rtf/parse_rtf.h"
 

@@ -37,7 +37,7 @@ const QList<StandIn>& standIns()
     return list;
 }
 
-// The design's dialog font: MS Sans Serif, 8 points.
+// The dialog font the windows were drawn for: MS Sans Serif, 8 points.
 constexpr double kDialogPoints = 8.25;
 
 } // namespace
@@ -65,7 +65,7 @@ void installFontStandIns()
     const QHash<QString, QString> chosen = chooseFontStandIns(installed);
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it)
         QFont::insertSubstitution(it.key(), it.value());
-    // Where the design's dialog font is missing, so is the platform's idea of it: the windows
+    // Where that dialog font is missing, so is the platform's idea of it: the windows
     // take MS Sans Serif's size in its stand-in rather than a wider system default.
     if (chosen.contains(QStringLiteral("MS Sans Serif"))) {
         QFont dialog(QStringLiteral("MS Sans Serif"));

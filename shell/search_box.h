@@ -1,6 +1,6 @@
 #pragma once
-// txtKerkim: the one-line search box. Its GotFocus and KeyPress events are the ones the main
-// window's handlers take, as named in the program's design.
+// txtKerkim: the one-line search box. It raises GotFocus and KeyPress, the events the main
+// window's handlers txtKerkim_GotFocus and txtKerkim_KeyPress take.
 
 #include <QLineEdit>
 

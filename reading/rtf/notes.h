@@ -1,6 +1,6 @@
 #pragma once
 // Footnote and endnote marks as Word numbers them: each kind counts apart, in the style the
-// document names for it (\ftnnar, \aftnnalc, ...). Internal to the parser.
+// file names for it (\ftnnar, \aftnnalc, ...). Internal to the parser.
 
 #include "tokenizer.h"
 
@@ -10,7 +10,7 @@
 
 namespace velmora::rtf {
 
-// No document has this many notes; the cap keeps every mark within the six bytes of the
+// No file has this many notes; the cap keeps every mark within the six bytes of the
 // "\chftn" that asks for it, so a file of nothing but marks cannot multiply into text.
 constexpr int32_t kMaxNoteNumber = 99999;
 

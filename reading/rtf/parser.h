@@ -1,5 +1,5 @@
 #pragma once
-// The RTF parser behind parseRtf (reader.h). Internal to reading/rtf.
+// The RTF parser behind parseRtf (parse_rtf.h). Internal to reading/rtf.
 //
 // The way of the bytes through the parser:
 // - Tokenizer (tokenizer.h) cuts them into tokens, and lookupWord (control_words.h) names each
@@ -52,8 +52,6 @@ private:
     void closeGroup();
     void onWord(const Token& token, Word word);
     void onSymbol(char symbol);
-    // Takes the state that the group's first words led to before, if they were met before;
-    // else records them.
     void onUnicode(int32_t value);
     void applyUnicode(Word word, const Token& token);
     void applyInText(Word word, WordFamily family, const Token& token);

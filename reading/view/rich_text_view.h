@@ -60,9 +60,8 @@ public:
     // The same answer for the length characters from start, as if they were selected.
     std::optional<QString> fontNameOf(int start, int length) const;
     // Given the text of a whole number of points (spaces around it allowed, 1 to
-    // limits::kMaxPoints):
-    // every selected character takes that size. Font names and all other attributes stay.
-    // Other texts, and a call with nothing selected, change nothing.
+    // limits::kMaxPoints): every selected character takes that size. Font names and all other
+    // attributes stay. Other texts, and a call with nothing selected, change nothing.
     void setSelFontSize(const QString& size);
 
     // Plain substring search, letter case ignored, matches inside words counted. Range: start to
