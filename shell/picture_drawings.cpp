@@ -68,10 +68,7 @@ namespace {
 
 class DrawingsIconEngine : public QIconEngine {
 public:
-    explicit DrawingsIconEngine(PictureDrawings drawings, QList<QSize> sizes)
-        : m_drawings(std::move(drawings)), m_sizes(std::move(sizes))
-    {
-    }
+    explicit DrawingsIconEngine(PictureDrawings drawings) : m_drawings(std::move(drawings)) {}
 
     QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
     {
@@ -88,14 +85,15 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
         const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+        const QList<QSize> drawnSizes = m_drawings.sizes();
         QList<QSize> sizes;
-        for (const QSize drawn : m_sizes) {
+        for (const QSize drawn : drawnSizes) {
             const QSizeF logical = QSizeF(drawn) / ratio;
             if (qFuzzyCompare(logical.width(), std::round(logical.width())) &&
                 qFuzzyCompare(logical.height(), std::round(logical.height())))
                 sizes << logical.toSize();
         }
-        return sizes.isEmpty() ? m_sizes : sizes;
+        return sizes.isEmpty() ? drawnSizes : sizes;
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
@@ -113,17 +111,21 @@ public:
 
 private:
     PictureDrawings m_drawings;
-    QList<QSize> m_sizes;
 };
 
 } // namespace
 
-QIcon PictureDrawings::toWindowIcon() const
+QList<QSize> PictureDrawings::sizes() const
 {
     QList<QSize> sizes;
     for (const Drawing& drawing : m_drawings)
         sizes << drawing.size;
-    return QIcon(new DrawingsIconEngine(*this, sizes));
+    return sizes;
+}
+
+QIcon PictureDrawings::toWindowIcon() const
+{
+    return QIcon(new DrawingsIconEngine(*this));
 }
 
 QSize devicePixels(QSize size, qreal ratio)

@@ -23,6 +23,8 @@ public:
     // The picture at size logical pixels on a screen of ratio device pixels to one: the drawing
     // made for that many device pixels, else the next larger one shrunk (the largest grown).
     QPixmap pixmap(QSize size, qreal ratio);
+    // The sizes drawn, in pixels.
+    QList<QSize> sizes() const;
 
     // The drawings as an icon for a window. Qt asks a window icon for each size it offers at
     // the screen's scale (X11), or for the size Windows names at that scale again; this icon
