@@ -40,6 +40,16 @@ e2e_setup_wine() {
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 }
 
+# e2e_setup_wine for a test that looks at the program's windows on an X server of its own, with
+# the tools that takes, and the program's timing log on its standard error (Wine hands WINEQT_
+# variables to Windows programs under their QT_ names).
+e2e_setup_wine_windows() {
+  e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert \
+    python3 unzip
+  e2e_setup_wine
+  export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
+}
+
 e2e_cleanup() {
   if [ -n "$app_pid" ]; then
     kill "$app_pid" 2>/dev/null || true

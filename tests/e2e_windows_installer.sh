@@ -21,12 +21,7 @@ zip=$(realpath "$2")
 out=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2e_common.sh"
-e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert \
-  python3 unzip
-
-e2e_setup_wine
-# Wine hands WINEQT_ variables to Windows programs under their QT_ names.
-export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
+e2e_setup_wine_windows
 e2e_start_xvfb
 e2e_start_openbox
 "$here/../tools/windows/make_wine_prefix.sh"

@@ -13,11 +13,7 @@ resources=$(realpath "$2")
 out=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2e_common.sh"
-e2e_need_tools wine wineserver winepath Xvfb openbox xdotool xwininfo xprop import convert python3 \
-  unzip
-
-e2e_setup_wine
-export WINEQT_LOGGING_RULES="velmora.timing.debug=true" WINEQT_FORCE_STDERR_LOGGING=1
+e2e_setup_wine_windows
 # The main window at 200 % is 898 by 852 pixels, framed.
 e2e_start_xvfb 1600x1200
 e2e_start_openbox
