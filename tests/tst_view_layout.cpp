@@ -86,6 +86,7 @@ private slots:
     void narrowViewAtLargeSizeLaysOutOnlyWhatItShows();
     void pointsAndPositionsAgree();
     void readersLineStaysWhileHeightsSettle();
+    void readersLineStaysWhenTheCaretsParagraphIsLaidOut();
     void measuredHeightsAreLaidOutHeights();
     void newWidthKeepsTheTopLine();
     void scrollBarReachesTheLastLine();
@@ -192,6 +193,25 @@ void TestViewLayout::readersLineStaysWhileHeightsSettle()
     const int position = view.cursorForPosition(QPoint(5, 5)).position();
     const int depth = depthOf(view, position);
     QTRY_VERIFY_WITH_TIMEOUT(layoutOf(view).allMeasured(), 30000);
+    QVERIFY(qAbs(depthOf(view, position) - depth) <= 1);
+}
+
+// The caret stays at the start while the reader scrolls on. Asking where it is (the caret's
+// blink, a screen reader) lays its paragraph out, which may still be estimated, far above the
+// view; the reader's line must not move with the height that paragraph then takes.
+void TestViewLayout::readersLineStaysWhenTheCaretsParagraphIsLaidOut()
+{
+    RichTextView view;
+    showBook(view, QSize(300, 400), 20000); // read on a worker, then built while idle
+    view.setSelStart(100); // shown, and only begun; the caret in the long second paragraph
+    view.resize(290, 400); // every paragraph estimated again, the caret's among them
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int position = view.cursorForPosition(QPoint(5, 5)).position();
+    const int depth = depthOf(view, position);
+    QCOMPARE(view.textCursor().position(), 100);
+    view.cursorRect();
+    QCoreApplication::processEvents();
     QVERIFY(qAbs(depthOf(view, position) - depth) <= 1);
 }
 

@@ -33,6 +33,8 @@ BookDisplay::BookDisplay(QTextEdit& view)
             m_idleWork.start();
     });
     connect(&m_loader, &BookLoader::bookReady, this, &BookDisplay::showLoaded);
+    connect(m_view.verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { m_layout->setViewTop(value); });
     showConverted();
 }
 
@@ -79,6 +81,9 @@ void BookDisplay::showConverted()
     QTextDocument* built = converter->document();
     m_layout = new ViewLayout(built);
     built->setDocumentLayout(m_layout);
+    // Ahead of the view's own handling of a new size, which may clamp the scroll bar to a range
+    // that does not hold the moved top yet.
+    connect(m_layout, &ViewLayout::documentSizeChanged, this, &BookDisplay::followHeightsAbove);
     const bool whole = converter->buildSome(kBuildStep);
     // QTextEdit deletes only a document that it created itself; the ones built here are ours.
     QTextDocument* previous = m_view.document();
@@ -86,8 +91,22 @@ void BookDisplay::showConverted()
     m_view.setDocument(built);
     if (ours)
         delete previous;
+    m_layout->setViewTop(m_view.verticalScrollBar()->value());
     if (!whole)
         m_converter = std::move(converter);
+}
+
+void BookDisplay::followHeightsAbove()
+{
+    const double shift = m_layout->takeShiftAbove();
+    if (shift == 0)
+        return;
+    QScrollBar* bar = m_view.verticalScrollBar();
+    const int kept = qRound(bar->value() + shift);
+    bar->setMaximum(std::max(bar->maximum(), kept));
+    m_keepingPlace = true;
+    bar->setValue(kept);
+    m_keepingPlace = false;
 }
 
 void BookDisplay::buildStep(qsizetype characters)
@@ -109,6 +128,7 @@ bool BookDisplay::doIdleWork(QDeadlineTimer deadline)
         return true;
     // Heights measured above the view would push its text down; the scroll bar moves with
     // them, so the reader's line stays where it is. A drag keeps its place under the pointer.
+    followHeightsAbove(); // the anchor below is taken from where the text is now
     QScrollBar* bar = m_view.verticalScrollBar();
     if (bar->isSliderDown())
         return !m_layout->allMeasured();

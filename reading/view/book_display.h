@@ -59,6 +59,9 @@ private:
     void buildStep(qsizetype characters);
     void buildUntil(QDeadlineTimer deadline);
     bool doIdleWork(QDeadlineTimer deadline);
+    // Scrolls by what paragraphs wholly above the view took in height when laid out outside the
+    // idle work, so that the reader's line stays.
+    void followHeightsAbove();
 
     QTextEdit& m_view;
     std::shared_ptr<const Book> m_book;

@@ -152,6 +152,10 @@ QTextLayout* ViewLayout::layOut(const QTextBlock& block, std::size_t index) cons
     }
     const double height = layOutLines(layout, block, top);
     if (height != m_heights.height(index)) {
+        if (top + m_heights.height(index) <= m_viewTop) {
+            m_shiftAbove += height - m_heights.height(index);
+            m_viewTop += height - m_heights.height(index);
+        }
         m_heights.set(index, height);
         sizeChanged();
     }
@@ -370,6 +374,7 @@ void ViewLayout::reestimate(std::size_t first, std::size_t oldCount, std::size_t
 
 void ViewLayout::reestimateAll()
 {
+    m_shiftAbove = 0; // every height is new: the view keeps its line by itself (a new width)
     for (const std::size_t index : m_kept)
         dropLines(index);
     m_kept.clear();

@@ -17,6 +17,7 @@
 #include <QHash>
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 class QTextBlock;
@@ -47,6 +48,18 @@ public:
 
     // Measures paragraphs still estimated, top down, until the deadline; false once none is left.
     bool measureSome(QDeadlineTimer deadline);
+
+    // Where the view's top edge is. A paragraph wholly above it may be laid out outside
+    // measureSome (the caret's place asked for, by its blink or a screen reader) and take
+    // another height: the text under the reader then moves by that much, which the view takes
+    // back (takeShiftAbove) when the size change reaches it. A new top drops what is not taken:
+    // whoever placed the view reckoned with the heights as they are.
+    void setViewTop(double y)
+    {
+        m_viewTop = y;
+        m_shiftAbove = 0;
+    }
+    double takeShiftAbove() { return std::exchange(m_shiftAbove, 0.0); }
     bool allMeasured() const { return m_nextToMeasure >= m_state.size(); }
 
 protected:
@@ -86,6 +99,8 @@ private:
     QFont m_defaultFont;
     int m_wrapMode = -1;
     mutable bool m_sizeSignalQueued = false;
+    mutable double m_viewTop = 0;
+    mutable double m_shiftAbove = 0;
 };
 
 } // namespace velmora
