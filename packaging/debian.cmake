@@ -53,7 +53,7 @@ install(FILES copyright ${doc_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/do
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "The Velmora developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reader for one book of numbered hadith in Albanian")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for one book of numbered hadith in Albanian")
 set(CPACK_PACKAGE_DESCRIPTION "\
 Velmora shows one book, a collection of numbered hadith in Albanian, in one
 scrolling view. It jumps to a hadith by its number, finds a word one

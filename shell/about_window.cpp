@@ -182,32 +182,29 @@ QLabel* AboutWindow::label(int index) const
 
 void AboutWindow::keepTextsUncovered()
 {
-    // The button stands in front of the texts. A face taller than the one the window was drawn
-    // for (MS Sans Serif at 125 % and more) runs the foot of the e-mail line under it: the
-    // button then moves down just enough, as far as the terms of use below it allow.
-    constexpr int kGap = 1; // between the ink of a text and the button's edge
-    const QRect button = Command1->geometry();
-    const auto besideButton = [&button](const QRect& place) {
-        return place.right() >= button.left() && place.left() <= button.right();
-    };
+    // The button and its focus ring stand in front of the texts. A face taller than the one the
+    // window was drawn for (MS Sans Serif at 125 % and more, Windows' own at every scale) runs
+    // the foot of the e-mail line under the ring: the button then moves down just enough, as
+    // far as the terms of use below it allow.
+    constexpr int kGap = 1; // between the ink of a text and what the button draws
+    const QRect drawn = drawnArea(*Command1);
     int below = height();
     int overlap = 0;
     for (const QLabel* text : std::as_const(m_labels)) {
         const QRect place = text->geometry();
-        if (!besideButton(place))
+        if (place.right() < drawn.left() || place.left() > drawn.right())
             continue;
-        if (place.top() >= button.top()) {
-            below = std::min(below, place.top());
-        } else {
-            // Where the letters end, not the box: a box is as deep as the face's deepest letter.
-            const QFontMetrics metrics(text->font());
-            const int inkBottom =
-                place.top() + metrics.ascent() + metrics.tightBoundingRect(text->text()).bottom();
-            overlap = std::max(overlap, inkBottom + 1 + kGap - button.top());
-        }
+        // Where the letters are, not the box: a box is as deep as the face's deepest letter.
+        const QFontMetrics metrics(text->font());
+        const QRect ink = metrics.tightBoundingRect(text->text());
+        if (place.top() >= Command1->y())
+            below = std::min(below, place.top() + metrics.ascent() + ink.top());
+        else
+            overlap = std::max(overlap, place.top() + metrics.ascent() + ink.bottom() + 1 + kGap -
+                                            drawn.top());
     }
-    const int room = below - kGap - 1 - button.bottom();
-    Command1->move(button.left(), button.top() + std::clamp(overlap, 0, std::max(room, 0)));
+    const int room = below - kGap - 1 - drawn.bottom();
+    Command1->move(Command1->x(), Command1->y() + std::clamp(overlap, 0, std::max(room, 0)));
 }
 
 void AboutWindow::Command1_Click()

@@ -2,40 +2,22 @@
 
 #include "message_box.h"
 
-#include <QCommandLineParser>
 #include <QDir>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <shellapi.h>
-#endif
 
 namespace velmora {
 
 namespace {
 
-// The options QGuiApplication and QApplication take from the command line themselves, and the
-// X11 ones; "-reverse" and the like take no value.
-constexpr const char* kQtOptionsWithValue[] = {
-    "platform",        "platformpluginpath", "platformtheme", "plugin",
-    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
-    "style",           "stylesheet",         "display",       "geometry",
-};
-constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+const QStringList kHelp{"h", "help", "?"};
+const QStringList kVersion{"v", "version"};
 
-// The arguments as they were typed that named the options Qt did not know.
-QStringList asTyped(const QStringList& arguments, const QStringList& names)
+// The word an argument names: "-display" and "--display" alike, as Qt reads its own.
+QString optionWord(const QString& argument)
 {
-    QStringList typed;
-    for (const QString& argument : arguments.mid(1)) {
-        QString name = argument.section(QLatin1Char('='), 0, 0);
-        while (name.startsWith(QLatin1Char('-')))
-            name.remove(0, 1);
-        if (argument.startsWith(QLatin1Char('-')) && names.contains(name))
-            typed << argument;
-    }
-    return typed.isEmpty() ? names : typed;
+    if (!argument.startsWith(QLatin1Char('-')) || argument.size() < 2)
+        return {};
+    QString word = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    return word.section(QLatin1Char('='), 0, 0);
 }
 
 QString quoted(const QStringList& words)
@@ -44,6 +26,19 @@ QString quoted(const QStringList& words)
     for (const QString& word : words)
         out << QStringLiteral("«%1»").arg(word);
     return out.join(QStringLiteral(", "));
+}
+
+CommandLine refusal(const QString& reason)
+{
+    CommandLine line;
+    line.outcome = CommandLine::Outcome::Refuse;
+    line.text = QStringLiteral("velmora: %1 Shih «velmora --help».\n").arg(reason);
+    return line;
+}
+
+CommandLine unknownOptions(const QStringList& typed)
+{
+    return refusal(QStringLiteral("opsion i panjohur: %1.").arg(quoted(typed)));
 }
 
 QString helpText(const QString& workingFolder)
@@ -61,68 +56,45 @@ QString helpText(const QString& workingFolder)
 
 } // namespace
 
-QStringList commandLineArguments(int argc, char* argv[])
-{
-    QStringList arguments;
-#ifdef Q_OS_WIN
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    int count = 0;
-    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 0; i < count; ++i)
-            arguments << QString::fromWCharArray(wide[i]);
-        LocalFree(wide);
-    }
-#else
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-#endif
-    return arguments;
-}
-
 CommandLine readCommandLine(const QStringList& arguments, const QString& workingFolder)
 {
-    QCommandLineParser parser;
-    // Qt's own options are single words after one dash: "-platform", not "-p -l -a ...".
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{"h", "help", "?"});
-    const QCommandLineOption version(QStringList{"v", "version"});
-    parser.addOption(help);
-    parser.addOption(version);
-    for (const char* name : kQtOptionsWithValue)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("x")));
-    for (const char* name : kQtFlags)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
-
     CommandLine line;
-    const QString refusal = QStringLiteral("velmora: %1 Shih «velmora --help».\n");
-    if (!parser.parse(arguments)) {
-        line.outcome = CommandLine::Outcome::Refuse;
-        const QStringList unknown = parser.unknownOptionNames();
-        line.text = unknown.isEmpty()
-                        ? refusal.arg(QStringLiteral("rreshti i komandës nuk kuptohet: %1.")
-                                          .arg(quoted(arguments.mid(1))))
-                        : refusal.arg(QStringLiteral("opsion i panjohur: %1.")
-                                          .arg(quoted(asTyped(arguments, unknown))));
-        return line;
+    QStringList unknown;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const QString word = optionWord(argument);
+        const bool withValue = argument.contains(QLatin1Char('='));
+        if ((kHelp.contains(word) || kVersion.contains(word)) && !withValue) {
+            if (line.outcome == CommandLine::Outcome::Start || kHelp.contains(word)) {
+                line.outcome = CommandLine::Outcome::Answer;
+                line.text = kHelp.contains(word) ? helpText(workingFolder)
+                                                 : kProgramTitle + QLatin1Char('\n');
+            }
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            unknown << argument;
+        } else if ((word == QLatin1String("platform") || word == QLatin1String("display")) &&
+                   i + 1 < arguments.size()) {
+            (word == QLatin1String("platform") ? line.platform : line.display) = arguments[++i];
+        }
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        line.outcome = CommandLine::Outcome::Refuse;
-        line.text =
-            refusal.arg(QStringLiteral("programi nuk merr skedarë (%1): lexon «Velmora.rtf» "
-                                       "nga dosja ku niset.")
-                            .arg(quoted(parser.positionalArguments())));
-        return line;
-    }
-    if (parser.isSet(help)) {
-        line.outcome = CommandLine::Outcome::Answer;
-        line.text = helpText(workingFolder);
-    } else if (parser.isSet(version)) {
-        line.outcome = CommandLine::Outcome::Answer;
-        line.text = kProgramTitle + QLatin1Char('\n');
-    }
-    line.platform = parser.value(QStringLiteral("platform"));
+    if (!unknown.isEmpty())
+        return unknownOptions(unknown);
     return line;
+}
+
+CommandLine readArgumentsQtLeft(const QStringList& arguments)
+{
+    QStringList options;
+    QStringList files;
+    for (const QString& argument : arguments.mid(1))
+        (argument.startsWith(QLatin1Char('-')) ? options : files) << argument;
+    if (!options.isEmpty())
+        return unknownOptions(options);
+    if (!files.isEmpty())
+        return refusal(QStringLiteral("programi nuk merr skedarë (%1): lexon «Velmora.rtf» "
+                                      "nga dosja ku niset.")
+                           .arg(quoted(files)));
+    return {};
 }
 
 } // namespace velmora

@@ -1,8 +1,9 @@
 #pragma once
 // What the program makes of its command line. It reads one thing, Velmora.rtf in the working
 // folder, and takes no file and no setting; --help and --version are answered, and anything it
-// does not know is named rather than silently ignored. Qt's own window-system options
-// (-platform, -style, ...) still reach Qt.
+// does not know is named rather than silently ignored. Qt's own options (-platform, -style,
+// -display, ...) still reach Qt, whatever they are: Qt takes them out of the arguments as the
+// application starts, and only what it leaves is the program's to judge.
 
 #include <QString>
 #include <QStringList>
@@ -18,14 +19,16 @@ struct CommandLine {
     Outcome outcome = Outcome::Start;
     QString text;
     QString platform; // the window system asked for with -platform, if any
+    QString display;  // the display asked for with -display, if any
 };
 
-// The process's arguments, its own name first. On Windows they are read from the command line
-// itself: argv holds them in the ANSI code page, which cannot spell every letter.
-QStringList commandLineArguments(int argc, char* argv[]);
-
-// arguments as the process got them, the program's own name first. workingFolder is named in
-// the help, as the folder the book is read from.
+// Before Qt has seen the arguments (the process's own, its name first): --help and --version
+// are answered, and a --word that is not the program's is refused; Qt's options are words
+// after one dash and are left to Qt. workingFolder is named in the help, as the folder the
+// book is read from.
 CommandLine readCommandLine(const QStringList& arguments, const QString& workingFolder);
+
+// The arguments Qt left once the application started: whatever is there is not understood.
+CommandLine readArgumentsQtLeft(const QStringList& arguments);
 
 } // namespace velmora

@@ -3,7 +3,7 @@
 #include "font_stand_ins.h"
 #include "main_window.h"
 #include "message_box.h"
-#include "starter_output.h"
+#include "operating_system.h"
 #include "window_system_check.h"
 
 #include <QApplication>
@@ -12,37 +12,37 @@
 #include <exception>
 #include <optional>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+namespace {
+
+// Tells the starter the answer or the refusal; the program's status.
+int answered(const velmora::CommandLine& line)
+{
+    const bool refused = line.outcome == velmora::CommandLine::Outcome::Refuse;
+    velmora::tellStarter(line.text,
+                         refused ? velmora::StarterStream::Error : velmora::StarterStream::Output);
+    return refused ? EXIT_FAILURE : EXIT_SUCCESS;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-#ifdef __GLIBC__
-    // glibc raises its threshold for serving a block from its own mapping each time such a block
-    // is freed: after the parser's text was let go, the document's growing arrays came from the
-    // heap and left their old copies there, 18 MB of the ten-times book. A fixed threshold keeps
-    // every large block in a mapping of its own, given back when freed.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
+    velmora::tuneMemoryAllocator();
     const velmora::CommandLine commandLine =
-        velmora::readCommandLine(velmora::commandLineArguments(argc, argv), QDir::currentPath());
-    switch (commandLine.outcome) {
-    case velmora::CommandLine::Outcome::Answer:
-        velmora::tellStarter(commandLine.text, velmora::StarterStream::Output);
-        return EXIT_SUCCESS;
-    case velmora::CommandLine::Outcome::Refuse:
-        velmora::tellStarter(commandLine.text, velmora::StarterStream::Error);
-        return EXIT_FAILURE;
-    case velmora::CommandLine::Outcome::Start: break;
-    }
-    if (const QString missing = velmora::missingDisplay(commandLine.platform); !missing.isEmpty()) {
+        velmora::readCommandLine(velmora::processArguments(argc, argv), QDir::currentPath());
+    if (commandLine.outcome != velmora::CommandLine::Outcome::Start)
+        return answered(commandLine);
+    if (const QString missing = velmora::missingDisplay(commandLine.platform, commandLine.display);
+        !missing.isEmpty()) {
         velmora::tellStarter(missing, velmora::StarterStream::Error);
         return EXIT_FAILURE;
     }
-    std::optional<velmora::WindowSystemStart> windowSystemStart(std::in_place);
+    std::optional<velmora::WindowSystemStart> windowSystemStart(std::in_place, commandLine.display);
     QApplication app(argc, argv);
     windowSystemStart.reset();
+    if (const velmora::CommandLine rest = velmora::readArgumentsQtLeft(QApplication::arguments());
+        rest.outcome != velmora::CommandLine::Outcome::Start)
+        return answered(rest);
     velmora::AlbanianTranslator albanian;
     QApplication::installTranslator(&albanian);
     velmora::installFontStandIns();

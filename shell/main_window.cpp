@@ -229,7 +229,7 @@ void MainWindow::connectHandlers()
     connect(cmdCopy, &QToolButton::clicked, this, &MainWindow::cmdCopy_Click);
     connect(Rtf1, &RichTextView::MouseUp, this, &MainWindow::Rtf1_MouseUp);
     connect(Rtf1, &RichTextView::keyboardMenuRequested, this, &MainWindow::Rtf1_KeyboardMenu);
-    // As readers and browsers have them: Ctrl+F to the search box, F3 to the next match.
+    // As document viewers and browsers have them: Ctrl+F to the search box, F3 to the next match.
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
             [this] { txtKerkim->setFocus(Qt::ShortcutFocusReason); });
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
@@ -250,10 +250,10 @@ bool MainWindow::Form_Load()
     logTimingWhenPainted(*Rtf1->viewport(), "book painted",
                          [this] { return Rtf1->TextLength() > 0; });
     BookFileOutcome outcome;
-    if (!Rtf1->setFileName(kBookDocument, &outcome)) {
+    if (!Rtf1->setFileName(kBookFileName, &outcome)) {
         // Named with its folder: started from elsewhere (a shortcut with no working folder, a
         // command prompt), the reader sees which folder the book was looked for in.
-        showMessage(this, bookFailureText(outcome, QDir::current().absoluteFilePath(kBookDocument)),
+        showMessage(this, bookFailureText(outcome, QDir::current().absoluteFilePath(kBookFileName)),
                     MessageButtons::Ok);
         hide();
         return false;

@@ -22,7 +22,7 @@ class MainWindow : public QWidget {
 public:
     static constexpr std::chrono::seconds kSplashPause{3};
     static constexpr QSize kClientSize{449, 426}; // 6735 x 6390 twips
-    inline static const QString kBookDocument = QStringLiteral("Velmora.rtf");
+    inline static const QString kBookFileName = QStringLiteral("Velmora.rtf");
 
     // Creates the window hidden, in its initial state. splashPause is the least time the splash
     // stays alone on the screen; tests shorten it.

@@ -77,26 +77,26 @@ namespace {
 constexpr int kRingGap = 1;
 constexpr int kRingWidth = 2;
 
-QRect ringArea(const QWidget& button)
+} // namespace
+
+QRect drawnArea(const QWidget& button)
 {
     const int outside = kRingGap + kRingWidth;
     return button.geometry().adjusted(-outside, -outside, outside, outside);
 }
 
-} // namespace
-
 void PictureButton::focusInEvent(QFocusEvent* event)
 {
     QToolButton::focusInEvent(event);
     if (parentWidget())
-        parentWidget()->update(ringArea(*this));
+        parentWidget()->update(drawnArea(*this));
 }
 
 void PictureButton::focusOutEvent(QFocusEvent* event)
 {
     QToolButton::focusOutEvent(event);
     if (parentWidget())
-        parentWidget()->update(ringArea(*this));
+        parentWidget()->update(drawnArea(*this));
 }
 
 void drawFocusRing(QPainter& painter, const QWidget& surface)

@@ -43,4 +43,7 @@ private:
 // lies under the button.
 void drawFocusRing(QPainter& painter, const QWidget& surface);
 
+// Everything button draws, its focus ring included, in its parent's coordinates.
+QRect drawnArea(const QWidget& button);
+
 } // namespace velmora

@@ -1,6 +1,6 @@
 #include "window_system_check.h"
 
-#include "starter_output.h"
+#include "operating_system.h"
 
 #include <QtGlobal>
 
@@ -23,6 +23,7 @@ struct HeldMessage {
 
 QtMessageHandler g_previousHandler = nullptr;
 std::vector<HeldMessage>* g_held = nullptr;
+QString* g_display = nullptr;
 
 [[noreturn]] void endWithoutWindowSystem(const QString& fatal)
 {
@@ -30,10 +31,9 @@ std::vector<HeldMessage>* g_held = nullptr;
     for (const HeldMessage& held : *g_held)
         display = display || held.text.contains(QLatin1String("connect to display"));
     if (display) {
-        const QString name = qEnvironmentVariable("DISPLAY");
         tellStarter(QStringLiteral("velmora: ka nevojë për një ekran grafik, por ekrani «%1» nuk "
                                    "mund të hapet.\n")
-                        .arg(name),
+                        .arg(displayName(*g_display)),
                     StarterStream::Error);
     } else {
         // Some other reason, in Qt's own words.
@@ -53,26 +53,9 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 } // namespace
 
-QString missingDisplay(const QString& platform)
+WindowSystemStart::WindowSystemStart(const QString& display)
 {
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    Q_UNUSED(platform);
-    return {};
-#else
-    const QString chosen = platform.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : platform;
-    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    // Only the desktop window systems need a display; offscreen, vnc and the like do not.
-    const bool needsOne = chosen.isEmpty() || chosen.startsWith(QLatin1String("xcb"));
-    if (!needsOne || x11 || (chosen.isEmpty() && wayland))
-        return {};
-    return QStringLiteral("velmora: ka nevojë për një ekran grafik, por nuk ka asnjë këtu "
-                          "(DISPLAY është bosh).\n");
-#endif
-}
-
-WindowSystemStart::WindowSystemStart()
-{
+    g_display = new QString(display);
     g_held = new std::vector<HeldMessage>;
     g_previousHandler = qInstallMessageHandler(holdMessage);
 }
@@ -86,6 +69,8 @@ WindowSystemStart::~WindowSystemStart()
                           held.text);
     delete g_held;
     g_held = nullptr;
+    delete g_display;
+    g_display = nullptr;
 }
 
 } // namespace velmora

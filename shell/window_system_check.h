@@ -7,16 +7,13 @@
 
 namespace velmora {
 
-// One line saying that no graphical display is named, or an empty string. platform is the
-// window system asked for on the command line (-platform), if any.
-QString missingDisplay(const QString& platform);
-
 // Lives while the QApplication is made. Qt's messages are held back meanwhile and passed on
 // afterwards; should Qt give up on the window system, the reader gets one line naming the
-// display that could not be opened, and the process ends with a failure status.
+// display that could not be opened (display, else the one the system names), and the process
+// ends with a failure status.
 class WindowSystemStart {
 public:
-    WindowSystemStart();
+    explicit WindowSystemStart(const QString& display);
     ~WindowSystemStart();
     WindowSystemStart(const WindowSystemStart&) = delete;
     WindowSystemStart& operator=(const WindowSystemStart&) = delete;

@@ -6,7 +6,9 @@
 #  2. with no book: the window shows, then the message box "Velmora 2.0"; Enter dismisses it and
 #     the program ends with a non-zero status, leaving no window;
 #  3. from a text console (no display, or one that cannot be reached) it says so in one line and
-#     fails; --version answers there, and an unknown option is named.
+#     fails; --version answers there, and an unknown option is named;
+#  4. X11's own options reach Qt: with DISPLAY unset, -display names the server, -name the
+#     window's instance name, -visual the visual, and the window opens.
 # Usage: e2e_startup.sh <velmora> <sample Velmora.rtf> <folder for screenshots>
 set -euo pipefail
 
@@ -14,7 +16,7 @@ velmora=$(realpath "$1")
 book=$(realpath "$2")
 out=$3
 source "$(dirname "$0")/e2e_common.sh"
-e2e_need_tools Xvfb xwininfo xdotool xprop import
+e2e_need_tools Xvfb xwininfo xdotool xprop xdpyinfo import
 [ -f "$book" ] || fail "no sample book at $book"
 
 e2e_setup
@@ -84,4 +86,16 @@ arguments=(--version)
 arguments=(--open-all)
 [ "$(said -u DISPLAY)" = "1 1" ] && grep -q -- "«--open-all»" "$work/err" ||
   fail "an unknown option: $(cat "$work/err")"
+
+# 4. Qt's X11 options, which the program does not know itself.
+visual=$(x xdpyinfo | awk '/default visual id/ && !v {v = $4} END {print v}')
+(cd "$work/book" && exec env -u DISPLAY "$velmora" -display "$DISPLAY" -name libri-prove \
+  -visual "$visual") 2>"$work/err" &
+app_pid=$!
+wait_for 15 main_showing || fail "-display, -name and -visual: no window ($(cat "$work/err"))"
+x xprop -id "$(main_window)" WM_CLASS | grep -q '"libri-prove"' ||
+  fail "-name did not reach Qt: $(x xprop -id "$(main_window)" WM_CLASS)"
+click_exit
+wait_exit 5
+[ "$status" -eq 0 ] || fail "started with X11's options, the program ended with status $status"
 echo "PASS"

@@ -4,7 +4,9 @@
 # openbox. At each, screenshots of the splash, the main window and the About window: every
 # picture is the drawing made for that scale, pixel for pixel, the window icon's images are
 # drawings, the e-mail line ends above the About window's button and the author's name is
-# underlined whole (tests/picture_checks.py); Shift+F10 in the view opens its menu.
+# underlined whole (tests/picture_checks.py); the main window is the scale's size, as it is only
+# when Qt's DPI awareness took effect; Shift+F10 in the view opens the view's own menu at the
+# caret, whose first item selects the whole text and whose second copies it.
 # Usage: e2e_windows_scaled.sh <velmora-*.zip> <resources folder> <folder for screenshots>
 set -euo pipefail
 
@@ -14,6 +16,7 @@ out=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2e_common.sh"
 e2e_setup_wine_windows
+e2e_need_tools xclip comm
 # The main window at 200 % is 898 by 852 pixels, framed.
 e2e_start_xvfb 1600x1200
 e2e_start_openbox
@@ -46,6 +49,24 @@ popups() {
   return 0
 }
 grab() { x import -window "$1" -depth 8 "$2"; }
+corner() { x xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+# The popup $1 lies where the view's menu opens: its top edge at the foot of the line clicked in
+# at ($vx, $vy), its left edge within the view.
+view_menu_at() {
+  [ -n "$1" ] || return 1
+  local mx my wx wy low high left right
+  read -r mx my < <(corner "$1")
+  read -r wx wy < <(corner "$main")
+  read -r low high left right < <(at 0 20 144 481)
+  ((my - wy >= vy + low && my - wy <= vy + high && mx - wx >= left && mx - wx <= right)) ||
+    { echo "the menu opened at $((mx - wx)),$((my - wy)), the caret is near $vx,$vy"; return 1; }
+}
+# The clipboard holds the whole book, from its first hadith to its last.
+whole_book_copied() {
+  local text
+  text=$(x xclip -o -selection clipboard 2>/dev/null) || return 1
+  ((${#text} > 100000)) && grep -q "^1014\." <<<"$text"
+}
 # Wine draws the frame of a tool window itself, inside the X window: the client area is what
 # is left of it once its equal borders and the caption above are taken off. Prints the client
 # area's offset in the X window, for a client area of $2 by $3 logical pixels.
@@ -82,16 +103,27 @@ for dpi in 120 144 192; do
   cp "$e2e_work/main.ppm" "$out/windows_scaled_$dpi.ppm"
   x xprop -id "$main" -notype 32c _NET_WM_ICON >"$e2e_work/icon.txt"
 
-  # Shift+F10 in the view: Windows' keyboard right click.
+  # A program Windows does not know to be DPI aware is shown at 96 dots per inch.
+  read -r ww wh < <(size_of "$main" | tr x ' ')
+  read -r sw sh < <(at 449 426)
+  ((ww - sw <= 1 && sw - ww <= 1 && wh - sh <= 1 && sh - wh <= 1)) ||
+    { echo "FAIL: the main window is ${ww}x$wh at $dpi, not ${sw}x$sh"; failed=1; }
+
+  # Shift+F10 in the view: Windows' keyboard right click, at the caret the click above left.
   before=$(popups)
   x xdotool key shift+F10
   menu_open() { [ "$(popups)" != "$before" ]; }
-  if wait_for 5 menu_open; then
-    echo "Shift+F10 opened a menu"
-    x xdotool key Escape
+  if wait_for 5 menu_open && view_menu_at "$(comm -13 <(echo "$before") <(popups) | head -n1)"; then
+    x xdotool key Down Return # the first item: the whole text selected
+    sleep 0.3
+    x xdotool key shift+F10
+    wait_for 5 menu_open || true
+    x xdotool key Down Down Return # the second: copied
+    wait_for 5 whole_book_copied || { echo "FAIL: the view's menu copied no whole book at $dpi"; failed=1; }
+    x xdotool mousemove --window "$main" "$vx" "$vy" click 1 # the selection gone again
     sleep 0.3
   else
-    echo "FAIL: Shift+F10 opened no menu at $dpi"
+    echo "FAIL: Shift+F10 opened no menu at the caret at $dpi"
     failed=1
   fi
 

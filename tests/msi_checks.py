@@ -5,29 +5,41 @@ ICE validator on Debian checks:
     Upgrade tables, and the upgrade rule reaches up to this very version;
   - the Start-menu shortcut points at velmora.exe, not at a feature (an advertised shortcut
     needs an icon named like the program, ICE50);
-  - every program and DLL that carries a version has it in the File table;
+  - every program and DLL of the zip the MSI was made from that carries a version resource has
+    that version in the File table;
   - ARPINSTALLLOCATION is set from INSTALLDIR, after CostFinalize and before the product is
     registered, so Apps & features knows the folder.
 With a second MSI, built for another version: its product code differs; built for the same
 version from other contents: the same product code, another package code.
-Usage: msi_checks.py MSI [OTHER_MSI same-version|other-version]
+Usage: msi_checks.py MSI ZIP [OTHER_MSI same-version|other-version]
 """
 
 import re
+import struct
 import subprocess
 import sys
+import zipfile
 
 GUID = re.compile(r"^\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\}$")
-# The files that carry a version resource, and the version.
-VERSIONED = {
-    "velmora.exe": "2.0.0.0",
-    "Qt6Core.dll": "6.4.2.0",
-    "Qt6Gui.dll": "6.4.2.0",
-    "Qt6Widgets.dll": "6.4.2.0",
-    "qwindows.dll": "6.4.2.0",
-    "qwindowsvistastyle.dll": "6.4.2.0",
-    "qico.dll": "6.4.2.0",
-}
+# VS_FIXEDFILEINFO's signature, which starts the fixed part of a version resource.
+FIXED_FILE_INFO = struct.pack("<I", 0xFEEF04BD)
+
+
+def file_versions(zip_path):
+    """The version resource of every program and DLL in the zip, by file name."""
+    versions = {}
+    with zipfile.ZipFile(zip_path) as archive:
+        for entry in archive.namelist():
+            name = entry.rsplit("/", 1)[-1]
+            if not name.lower().endswith((".exe", ".dll")):
+                continue
+            data = archive.read(entry)
+            at = data.find(FIXED_FILE_INFO)
+            if at < 0:
+                continue
+            most, least = struct.unpack_from("<II", data, at + 8)
+            versions[name] = f"{most >> 16}.{most & 0xFFFF}.{least >> 16}.{least & 0xFFFF}"
+    return versions
 
 
 def table(msi, name):
@@ -47,7 +59,7 @@ def package_code(msi):
     return re.search(r"Revision number \(UUID\): (\S+)", text).group(1)
 
 
-def check(msi):
+def check(msi, zip_path):
     problems = []
     properties = {row["Property"]: row["Value"] for row in table(msi, "Property")}
     for name in ("ProductCode", "UpgradeCode"):
@@ -71,7 +83,10 @@ def check(msi):
             problems.append(f"the shortcut points at {shortcut['Target']}")
 
     versions = {row["FileName"].split("|")[-1]: row["Version"] for row in table(msi, "File")}
-    for name, version in VERSIONED.items():
+    carried = file_versions(zip_path)
+    if "velmora.exe" not in carried:
+        problems.append("velmora.exe carries no version resource")
+    for name, version in carried.items():
         if versions.get(name) != version:
             problems.append(f"{name} has the version {versions.get(name)!r}, not {version}")
 
@@ -94,13 +109,13 @@ def check(msi):
 
 
 def main():
-    problems, properties = check(sys.argv[1])
-    if len(sys.argv) == 4:
-        other = {row["Property"]: row["Value"] for row in table(sys.argv[2], "Property")}
-        same_version = sys.argv[3] == "same-version"
+    problems, properties = check(sys.argv[1], sys.argv[2])
+    if len(sys.argv) == 5:
+        other = {row["Property"]: row["Value"] for row in table(sys.argv[3], "Property")}
+        same_version = sys.argv[4] == "same-version"
         if (other["ProductCode"] == properties["ProductCode"]) != same_version:
-            problems.append(f"the product codes of the two MSIs: {sys.argv[3]} gave another rule")
-        if same_version and package_code(sys.argv[1]) == package_code(sys.argv[2]):
+            problems.append(f"the product codes of the two MSIs: {sys.argv[4]} gave another rule")
+        if same_version and package_code(sys.argv[1]) == package_code(sys.argv[3]):
             problems.append("two packages of different contents share a package code")
     for problem in problems:
         print("FAIL:", problem)

@@ -50,17 +50,30 @@ double widthOf(const QWidget& widget, const QString& text)
     return QFontMetricsF(widget.font()).horizontalAdvance(text);
 }
 
-// The lowest row of its parent on which label draws ink, in logical pixels.
-int lowestInk(QLabel& label)
+// The rectangle of its window in which label draws ink, in device pixels of ratio: the label
+// alone, drawn over its ground.
+QRect inkOf(QLabel& label, qreal ratio)
 {
-    const QPixmap drawn = label.grab();
-    const QImage image = drawn.toImage();
+    const QImage image = label.grab().toImage();
     const QRgb ground = image.pixel(0, 0); // above the first letter
-    for (int y = image.height() - 1; y >= 0; --y)
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) != ground)
-                return label.y() + int(y / drawn.devicePixelRatio());
-    return label.y();
+                ink |= QRect(x, y, 1, 1);
+    const QPoint corner = (QPointF(label.mapTo(label.window(), QPoint(0, 0))) * ratio).toPoint();
+    return ink.translated(corner);
+}
+
+// The pixels in which two pictures of one window differ.
+QRect differing(const QImage& a, const QImage& b)
+{
+    QRect changed;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                changed |= QRect(x, y, 1, 1);
+    return changed;
 }
 
 } // namespace
@@ -90,7 +103,7 @@ private:
 void TestFitAndFocus::initTestCase()
 {
     installFontStandIns();
-    QFile book(m_bookDir.filePath(MainWindow::kBookDocument));
+    QFile book(m_bookDir.filePath(MainWindow::kBookFileName));
     QVERIFY(book.open(QIODevice::WriteOnly));
     book.write(test::rtfOf(test::piecesOf(
         QStringLiteral("A:1|T: Një fjalë e parë, fjalë e dytë.\n|A:2|T: Fjalë e tretë.\n"))));
@@ -166,25 +179,54 @@ void TestFitAndFocus::everyTextOfTheMainWindowFits()
 void TestFitAndFocus::everyTextOfTheAboutWindowFits()
 {
     AboutWindow about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    auto* button = control<QWidget>(about, "Command1");
+    QTRY_VERIFY(button->hasFocus());
+    const QImage focused = about.grab().toImage();
+    const qreal ratio = focused.devicePixelRatio();
+    button->clearFocus();
+    QTRY_VERIFY(!button->hasFocus());
+    // What the button draws, its focus ring included, found as the pixels that the focus
+    // changes together with the button's own.
+    const QRect drawn =
+        differing(focused, about.grab().toImage()) |
+        QRectF(QPointF(button->pos()) * ratio, QSizeF(button->size()) * ratio).toRect();
     for (QLabel* label : about.findChildren<QLabel*>()) {
+        const QRect ink = inkOf(*label, ratio);
         if (label->wordWrap()) { // the terms of use wrap inside a box of fixed size
             const QRect needed = label->fontMetrics().boundingRect(
                 label->contentsRect(), Qt::TextWordWrap | label->alignment(), label->text());
             QVERIFY2(needed.height() <= label->height(), qPrintable(label->objectName()));
-            continue;
+        } else { // sized to its text: nothing cut off at the window's right edge
+            QVERIFY2(label->geometry().right() < about.width(), qPrintable(label->objectName()));
         }
-        // The others are sized to their text, on the picture area: nothing is cut off at its
-        // right edge, which is the window's, and the button in front of them hides none.
-        QVERIFY2(label->geometry().right() < about.width(), qPrintable(label->objectName()));
-        const QRect button = control<QWidget>(about, "Command1")->geometry();
-        const QRect place = label->geometry();
-        if (place.top() < button.top() && place.right() >= button.left())
-            QVERIFY2(lowestInk(*label) < button.top(), qPrintable(label->objectName()));
+        // Clear of the button and its ring by a pixel at least.
+        QVERIFY2(!ink.adjusted(-1, -1, 1, 1).intersects(drawn),
+                 qPrintable(QStringLiteral("%1: ink %2,%3 %4x%5, button %6,%7 %8x%9")
+                                .arg(label->objectName())
+                                .arg(ink.x())
+                                .arg(ink.y())
+                                .arg(ink.width())
+                                .arg(ink.height())
+                                .arg(drawn.x())
+                                .arg(drawn.y())
+                                .arg(drawn.width())
+                                .arg(drawn.height())));
     }
-    // The author's name is underlined whole.
-    const QRect name = control<QLabel>(about, "Label1_1")->geometry();
-    const QRect line = control<QWidget>(about, "Line1_1")->geometry();
-    QVERIFY(line.left() <= name.left() && line.right() >= name.right());
+    // The author's name is underlined whole: below its letters, the line's colour runs on at
+    // least from the first letter's left to the last one's right.
+    const QImage shown = about.grab().toImage();
+    const QRect name = inkOf(*control<QLabel>(about, "Label1_1"), ratio);
+    const QRgb line = about.palette().color(QPalette::Base).rgb();
+    bool underlined = false;
+    for (int y = name.bottom() + 1; y <= name.bottom() + 6 * ratio && !underlined; ++y) {
+        bool whole = true;
+        for (int x = name.left(); x <= name.right(); ++x)
+            whole = whole && shown.pixel(x, y) == line;
+        underlined = whole;
+    }
+    QVERIFY(underlined);
 }
 
 void TestFitAndFocus::messageBoxIsAsWideAsItsCaption()

@@ -47,15 +47,15 @@ QByteArray readAll(const QString& path)
 // refuses (the test then says so).
 bool layOut(BookKind book, const QString& folder)
 {
-    const QString path = QDir(folder).filePath(MainWindow::kBookDocument);
+    const QString path = QDir(folder).filePath(MainWindow::kBookFileName);
     const auto write = [&](const QByteArray& bytes) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     };
     switch (book) {
     case BookKind::Missing: return true;
-    case BookKind::Folder: return QDir(folder).mkdir(MainWindow::kBookDocument);
-    case BookKind::LinkToItself: return QFile::link(MainWindow::kBookDocument, path);
+    case BookKind::Folder: return QDir(folder).mkdir(MainWindow::kBookFileName);
+    case BookKind::LinkToItself: return QFile::link(MainWindow::kBookFileName, path);
     case BookKind::DanglingLink: return QFile::link(QStringLiteral("Velmora-old.rtf"), path);
     case BookKind::Empty: return write({});
     case BookKind::NotRtf: return write("PK\x03\x04 Ky është një arkiv, jo libër.\n");
@@ -161,7 +161,7 @@ void TestStartupBooks::failingBookIsNamedWithItsReason()
     QVERIFY(folder.isValid());
     QVERIFY(layOut(book, folder.path()));
     if (book == BookKind::Unreadable &&
-        QFileInfo(folder.filePath(MainWindow::kBookDocument)).isReadable())
+        QFileInfo(folder.filePath(MainWindow::kBookFileName)).isReadable())
         QSKIP("this user reads files whatever their permissions (root)");
 
     const Start start = startIn(folder.path());

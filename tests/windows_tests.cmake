@@ -37,9 +37,9 @@ foreach(version 1.9 2.0)
     TIMEOUT 120)
 endforeach()
 add_test(NAME windows_msi_tables
-  COMMAND sh -c "python3 \"$1\" \"$2\" \"$3\" other-version && python3 \"$1\" \"$2\" \"$4\" same-version"
+  COMMAND sh -c "python3 \"$1\" \"$2\" \"$3\" \"$4\" other-version && python3 \"$1\" \"$2\" \"$3\" \"$5\" same-version"
           msi_tables ${CMAKE_CURRENT_SOURCE_DIR}/msi_checks.py ${VELMORA_WINDOWS_MSI}
-          ${other_packages}/1.9/velmora.msi ${other_packages}/2.0/velmora.msi)
+          ${VELMORA_WINDOWS_ZIP} ${other_packages}/1.9/velmora.msi ${other_packages}/2.0/velmora.msi)
 set_tests_properties(windows_msi_tables PROPERTIES FIXTURES_REQUIRED velmora_other_msis)
 add_test(NAME windows_e2e_upgrade
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_upgrade.sh ${other_packages}/1.9/velmora.msi

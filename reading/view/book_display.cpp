@@ -69,6 +69,7 @@ const Book& BookDisplay::book() const
 
 void BookDisplay::show(Book book, std::chrono::milliseconds budget)
 {
+    m_converter.reset(); // it reads the book it was made for
     m_book = std::make_shared<const Book>(std::move(book));
     showConverted();
     settle(budget);

@@ -1,16 +1,12 @@
-#include "starter_output.h"
+#include "operating_system.h"
 
 #include "message_box.h"
 
-#ifdef Q_OS_WIN
 #include <windows.h>
-#else
-#include <cstdio>
-#endif
+
+#include <shellapi.h>
 
 namespace velmora {
-
-#ifdef Q_OS_WIN
 
 namespace {
 
@@ -28,6 +24,18 @@ bool writeTo(HANDLE handle, const QString& text)
 }
 
 } // namespace
+
+QStringList processArguments(int, char*[])
+{
+    QStringList arguments;
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i)
+            arguments << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+    }
+    return arguments;
+}
 
 void tellStarter(const QString& text, StarterStream stream)
 {
@@ -52,16 +60,16 @@ void tellStarter(const QString& text, StarterStream stream)
                 reinterpret_cast<const wchar_t*>(kProgramTitle.utf16()), MB_OK);
 }
 
-#else
-
-void tellStarter(const QString& text, StarterStream stream)
+QString missingDisplay(const QString&, const QString&)
 {
-    std::FILE* const out = stream == StarterStream::Output ? stdout : stderr;
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
-    std::fflush(out);
+    return {};
 }
 
-#endif
+QString displayName(const QString&)
+{
+    return {};
+}
+
+void tuneMemoryAllocator() {}
 
 } // namespace velmora
