@@ -37,7 +37,9 @@ int main(int argc, char* argv[])
         velmora::tellStarter(missing, velmora::StarterStream::Error);
         return EXIT_FAILURE;
     }
-    std::optional<velmora::WindowSystemStart> windowSystemStart(std::in_place, commandLine.display);
+    std::optional<velmora::WindowSystemStart> windowSystemStart(
+        std::in_place,
+        commandLine.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : commandLine.display);
     QApplication app(argc, argv);
     windowSystemStart.reset();
     if (const velmora::CommandLine rest = velmora::readArgumentsQtLeft(QApplication::arguments());

@@ -26,9 +26,6 @@ void tellStarter(const QString& text, StarterStream stream);
 // Windows always has its desktop.
 QString missingDisplay(const QString& platform, const QString& display);
 
-// The display the window system will connect to, named in the message when it cannot.
-QString displayName(const QString& display);
-
 // Called first in main(): sets the memory allocator up for a program that lets go of a large
 // block (the parser's text) while another grows (the view's document).
 void tuneMemoryAllocator();

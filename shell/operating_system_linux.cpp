@@ -39,11 +39,6 @@ QString missingDisplay(const QString& platform, const QString& display)
                           "(DISPLAY është bosh).\n");
 }
 
-QString displayName(const QString& display)
-{
-    return display.isEmpty() ? qEnvironmentVariable("DISPLAY") : display;
-}
-
 void tuneMemoryAllocator()
 {
 #ifdef __GLIBC__

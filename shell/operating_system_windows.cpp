@@ -65,11 +65,6 @@ QString missingDisplay(const QString&, const QString&)
     return {};
 }
 
-QString displayName(const QString&)
-{
-    return {};
-}
-
 void tuneMemoryAllocator() {}
 
 } // namespace velmora

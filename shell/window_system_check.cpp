@@ -33,7 +33,7 @@ QString* g_display = nullptr;
     if (display) {
         tellStarter(QStringLiteral("velmora: ka nevojë për një ekran grafik, por ekrani «%1» nuk "
                                    "mund të hapet.\n")
-                        .arg(displayName(*g_display)),
+                        .arg(*g_display),
                     StarterStream::Error);
     } else {
         // Some other reason, in Qt's own words.

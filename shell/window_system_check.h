@@ -9,8 +9,7 @@ namespace velmora {
 
 // Lives while the QApplication is made. Qt's messages are held back meanwhile and passed on
 // afterwards; should Qt give up on the window system, the reader gets one line naming the
-// display that could not be opened (display, else the one the system names), and the process
-// ends with a failure status.
+// display that could not be opened, and the process ends with a failure status.
 class WindowSystemStart {
 public:
     explicit WindowSystemStart(const QString& display);

@@ -50,14 +50,14 @@ popups() {
 }
 grab() { x import -window "$1" -depth 8 "$2"; }
 corner() { x xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
-# The popup $1 lies where the view's menu opens: its top edge at the foot of the line clicked in
-# at ($vx, $vy), its left edge within the view.
+# The popup $1 lies where the view's menu opens: its top edge at the foot of the caret's line, the
+# one clicked at ($vx, $vy) or the nearest to it, and its left edge within the view.
 view_menu_at() {
   [ -n "$1" ] || return 1
   local mx my wx wy low high left right
   read -r mx my < <(corner "$1")
   read -r wx wy < <(corner "$main")
-  read -r low high left right < <(at 0 20 144 481)
+  read -r low high left right < <(at -20 24 144 481)
   ((my - wy >= vy + low && my - wy <= vy + high && mx - wx >= left && mx - wx <= right)) ||
     { echo "the menu opened at $((mx - wx)),$((my - wy)), the caret is near $vx,$vy"; return 1; }
 }
@@ -65,7 +65,7 @@ view_menu_at() {
 whole_book_copied() {
   local text
   text=$(x xclip -o -selection clipboard 2>/dev/null) || return 1
-  ((${#text} > 100000)) && grep -q "^1014\." <<<"$text"
+  ((${#text} > 100000)) && grep -q "^1014\b" <<<"$text"
 }
 # Wine draws the frame of a tool window itself, inside the X window: the client area is what
 # is left of it once its equal borders and the caption above are taken off. Prints the client
@@ -113,7 +113,7 @@ for dpi in 120 144 192; do
   before=$(popups)
   x xdotool key shift+F10
   menu_open() { [ "$(popups)" != "$before" ]; }
-  if wait_for 5 menu_open && view_menu_at "$(comm -13 <(echo "$before") <(popups) | head -n1)"; then
+  if wait_for 5 menu_open && view_menu_at "$(comm -13 <(sort <<<"$before") <(popups | sort) | head -n1)"; then
     x xdotool key Down Return # the first item: the whole text selected
     sleep 0.3
     x xdotool key shift+F10

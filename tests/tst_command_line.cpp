@@ -40,8 +40,8 @@ void TestCommandLine::arguments_data()
     QTest::newRow("a value for an option that takes none")
         << QStringList{"--version=2"} << Outcome::Refuse << QStringList{"«--version=2»"};
     QTest::newRow("Qt's own options, also those of X11, are left to Qt")
-        << QStringList{"-style", "fusion", "-reverse", "-name", "libri", "-visual", "33",
-                       "-display", ":7", "-platform", "xcb"}
+        << QStringList{"-style", "fusion",   "-reverse", "-name",     "libri", "-visual",
+                       "33",     "-display", ":7",       "-platform", "xcb"}
         << Outcome::Start << QStringList{};
 }
 
@@ -70,8 +70,8 @@ void TestCommandLine::argumentsQtLeft_data()
     QTest::addColumn<QStringList>("said"); // empty: the window opens
 
     QTest::newRow("Qt took everything") << QStringList{} << QStringList{};
-    QTest::newRow("an option Qt does not know either") << QStringList{"-x", "-open"}
-                                                       << QStringList{"«-x», «-open»"};
+    QTest::newRow("an option Qt does not know either")
+        << QStringList{"-x", "-open"} << QStringList{"«-x», «-open»"};
     QTest::newRow("a file: the program reads only its own book")
         << QStringList{"tjetër.rtf"} << QStringList{"«tjetër.rtf»", "«Velmora.rtf»"};
 }
@@ -96,12 +96,30 @@ void TestCommandLine::displayIsNamed_data()
     QTest::addColumn<QString>("wayland");
     QTest::addColumn<bool>("missing");
 
-    QTest::newRow("a text console: no display at all") << "" << "" << "" << "" << true;
-    QTest::newRow("an X display") << "" << "" << ":0" << "" << false;
-    QTest::newRow("an X display named on the command line only") << "" << ":0" << "" << "" << false;
-    QTest::newRow("a Wayland display") << "" << "" << "" << "wayland-0" << false;
-    QTest::newRow("X asked for, only Wayland there") << "xcb" << "" << "" << "wayland-0" << true;
-    QTest::newRow("the offscreen platform needs none") << "offscreen" << "" << "" << "" << false;
+    QTest::newRow("a text console: no display at all") << ""
+                                                       << ""
+                                                       << ""
+                                                       << "" << true;
+    QTest::newRow("an X display") << ""
+                                  << ""
+                                  << ":0"
+                                  << "" << false;
+    QTest::newRow("an X display named on the command line only") << ""
+                                                                 << ":0"
+                                                                 << ""
+                                                                 << "" << false;
+    QTest::newRow("a Wayland display") << ""
+                                       << ""
+                                       << ""
+                                       << "wayland-0" << false;
+    QTest::newRow("X asked for, only Wayland there") << "xcb"
+                                                     << ""
+                                                     << ""
+                                                     << "wayland-0" << true;
+    QTest::newRow("the offscreen platform needs none") << "offscreen"
+                                                       << ""
+                                                       << ""
+                                                       << "" << false;
 }
 
 void TestCommandLine::displayIsNamed()
