@@ -23,14 +23,14 @@ QString shown(const std::u16string& units)
     return text;
 }
 
-QString shown(const Model& doc)
+QString shown(const Model& model)
 {
-    return shown(doc.text);
+    return shown(model.text);
 }
 
-QString describe(const rtf::CharFormat& f, const Model& doc)
+QString describe(const rtf::CharFormat& f, const Model& model)
 {
-    QString d = QString::fromStdString(doc.fontNames[f.font]) + QLatin1Char(' ') +
+    QString d = QString::fromStdString(model.fontNames[f.font]) + QLatin1Char(' ') +
                 QString::number(f.points());
     if (f.bold)
         d += QLatin1String(" b");
@@ -57,16 +57,16 @@ QString describe(const rtf::CharFormat& f, const Model& doc)
 
 // Each stretch of equal formatting as "text[font size flags]", so a row states its runs in one
 // readable line.
-QString describeRuns(const Model& doc)
+QString describeRuns(const Model& model)
 {
     QString out;
     QString last;
-    for (const auto& run : doc.runs) {
-        const QString d = describe(doc.formatOf(run), doc);
+    for (const auto& run : model.runs) {
+        const QString d = describe(model.formatOf(run), model);
         if (!out.isEmpty() && d != last)
             out += QLatin1Char('[') + last + QLatin1Char(']');
-        out += shown(doc.text.substr(static_cast<std::size_t>(run.start),
-                                     static_cast<std::size_t>(run.length)));
+        out += shown(model.text.substr(static_cast<std::size_t>(run.start),
+                                       static_cast<std::size_t>(run.length)));
         last = d;
     }
     if (!out.isEmpty())

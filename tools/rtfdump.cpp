@@ -65,11 +65,11 @@ bool isLineEnd(char16_t c)
     return c == Model::kParagraphEnd || c == Model::kLineBreak;
 }
 
-void printText(const Model& doc)
+void printText(const Model& model)
 {
     ChunkedOutput out;
     std::u16string piece;
-    const std::u16string_view text = doc.text;
+    const std::u16string_view text = model.text;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = std::min(text.size(), at + kTextSliceUnits);
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] < 0xDC00)
@@ -106,7 +106,7 @@ void appendRun(std::string& out, int32_t start, int32_t length, const std::strin
     out += '\n';
 }
 
-void printRuns(const Model& doc)
+void printRuns(const Model& model)
 {
     ChunkedOutput out;
     int32_t start = 0, length = 0;
@@ -118,9 +118,9 @@ void printRuns(const Model& doc)
             out.flushIfFull();
         }
     };
-    for (const auto& run : doc.runs) {
-        const auto& format = doc.formatOf(run);
-        const std::string& runName = doc.fontNameOf(run);
+    for (const auto& run : model.runs) {
+        const auto& format = model.formatOf(run);
+        const std::string& runName = model.fontNameOf(run);
         if (name && runName == *name && format.halfPoints == halfPoints) {
             length += run.length;
             continue;
@@ -134,12 +134,12 @@ void printRuns(const Model& doc)
     flush();
 }
 
-void printModel(const Model& doc)
+void printModel(const Model& model)
 {
     ChunkedOutput out;
     std::string& line = out.buffer();
-    for (const auto& paragraph : doc.paragraphs) {
-        const auto& p = doc.paragraphFormats[paragraph.format];
+    for (const auto& paragraph : model.paragraphs) {
+        const auto& p = model.paragraphFormats[paragraph.format];
         line += 'P';
         for (const int32_t value :
              {paragraph.start, paragraph.length, int32_t(p.align), p.leftIndent, p.rightIndent,
@@ -152,18 +152,18 @@ void printModel(const Model& doc)
         out.flushIfFull();
     }
     // Neighbouring runs of one format are one run: how the parser cuts the text does not matter.
-    for (std::size_t i = 0; i < doc.runs.size();) {
-        const auto& f = doc.formatOf(doc.runs[i]);
+    for (std::size_t i = 0; i < model.runs.size();) {
+        const auto& f = model.formatOf(model.runs[i]);
         int32_t length = 0;
         std::size_t next = i;
-        for (; next < doc.runs.size() && doc.formatOf(doc.runs[next]) == f; ++next)
-            length += doc.runs[next].length;
+        for (; next < model.runs.size() && model.formatOf(model.runs[next]) == f; ++next)
+            length += model.runs[next].length;
         line += "R\t";
-        appendNumber(line, doc.runs[i].start);
+        appendNumber(line, model.runs[i].start);
         line += '\t';
         appendNumber(line, length);
         line += '\t';
-        line += doc.fontNames[f.font];
+        line += model.fontNames[f.font];
         for (const uint32_t value :
              {uint32_t(f.halfPoints), uint32_t(f.bold), uint32_t(f.italic), uint32_t(f.underline),
               uint32_t(f.strike), uint32_t(f.hidden), uint32_t(f.capitals),
