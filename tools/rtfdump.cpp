@@ -5,9 +5,10 @@
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
 //                         attribute the model holds, to compare two versions of the parser
 //
-// The output is converted and written a piece at a time, and the file's bytes are let go of as
-// soon as the parser is done with them, so a book near the machine's memory is printed too.
+// The output is converted and written a piece at a time, so the text is never held twice, and
+// the file's bytes are let go of as soon as the parser is done with them.
 
+#include "binary_output.h"
 #include "rtf/code_pages.h"
 #include "rtf/parse_rtf.h"
 
@@ -20,11 +21,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -200,11 +196,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: rtfdump [--runs | --model] FILE\n");
         return 2;
     }
-#ifdef _WIN32
-    // Text mode would write every line end as CR LF: the output is to be the same bytes as on
-    // other systems.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    velmora::setBinaryOutput();
     std::ifstream file(path, std::ios::binary);
     // Streamed buffer to buffer: a character iterator would take a call for each byte.
     std::ostringstream contents;
