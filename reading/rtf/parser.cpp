@@ -156,7 +156,7 @@ void Parser::onWord(const Token& token, Word word)
     case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
     case Destination::ListTable: applyListTable(word, token); return;
     case Destination::Text:
-        // Half the words LibreOffice writes (\fcs, \loch, \hich, \langfe, ...) are ignored.
+        // Half the words LibreOffice writes (\fcs, \langfe, \insrsid, ...) are ignored.
         if (family != WordFamily::Ignored)
             applyInText(word, family, token);
         return;
