@@ -667,6 +667,8 @@ void TestRtfParser::paragraphFormatting_data()
         << doc(R"(\qc a{\v\par}b\par\pard c)") << QStringList{"center", "left"};
     QTest::newRow("plain keeps paragraph formatting")
         << doc(R"(\qc\plain A)") << QStringList{"center"};
+    QTest::newRow("a file cut off inside a style entry: the paragraph keeps its own format")
+        << QByteArray(R"({\rtf1\qc a{\stylesheet{\s1\qr N)") << QStringList{"center"};
     // One twip of right indent and 65536 twips of space before are the same bits once shifted
     // into a 64-bit word, and together they cancel out: a key that packs the fields would give
     // these paragraphs each other's formats.

@@ -81,9 +81,7 @@ void Parser::openGroup()
     if (s.destination == Destination::StyleSheet) {
         s.destination = Destination::StyleEntry;
         plainCharFormat(editFormat());
-        s.para = {};
         s.complex = {};
-        s.logical = {};
         m_styles.beginEntry(m_stack.size());
     }
 }
