@@ -289,6 +289,8 @@ void TestRtfParser::unicodeEscapes_data()
     QTest::newRow("a surrogate pair from two signed values")
         << doc(R"(\u-10179?\u-8704?)") << u"\U0001F600"_s;
     QTest::newRow("a lone surrogate is replaced") << doc(R"(\u-10179?x)") << u"\uFFFDx"_s;
+    QTest::newRow("a lone surrogate in a list label is replaced too")
+        << doc(R"({\*\pn\pnlvlblt{\pntxtb\u-9047?}}x)") << u"\uFFFD\tx"_s;
     QTest::newRow("out of range values are replaced")
         << doc(R"(\u70000?\u-99999999999?)") << u"\uFFFD\uFFFD"_s;
     QTest::newRow("uc0 has no fallback") << doc(R"(\uc0\u1075 x)") << u"гx"_s;
