@@ -1,5 +1,6 @@
 // The RTF parser on small files, one feature per test function: what text it shows, which
 // formatting each run carries, and that broken or hostile input ends cleanly with the text read.
+// The cases that read better as files are in tests/rtf-cases (the test rtf_cases).
 
 #include "rtf/code_pages.h"
 #include "rtf/parse_rtf.h"
