@@ -33,14 +33,14 @@ double maxResidentMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0; // ru_maxrss is in kilobytes
 }
 
-double modelMegabytes(const Model& doc)
+double modelMegabytes(const Model& model)
 {
-    std::size_t bytes = doc.text.size() * sizeof(char16_t) +
-                        doc.runs.size() * sizeof(velmora::rtf::CharRun) +
-                        doc.paragraphs.size() * sizeof(velmora::rtf::Paragraph) +
-                        doc.charFormats.size() * sizeof(velmora::rtf::CharFormat) +
-                        doc.paragraphFormats.size() * sizeof(velmora::rtf::ParagraphFormat);
-    for (const auto& name : doc.fontNames)
+    std::size_t bytes = model.text.size() * sizeof(char16_t) +
+                        model.runs.size() * sizeof(velmora::rtf::CharRun) +
+                        model.paragraphs.size() * sizeof(velmora::rtf::Paragraph) +
+                        model.charFormats.size() * sizeof(velmora::rtf::CharFormat) +
+                        model.paragraphFormats.size() * sizeof(velmora::rtf::ParagraphFormat);
+    for (const auto& name : model.fontNames)
         bytes += sizeof name + name.capacity();
     return static_cast<double>(bytes) / (1 << 20);
 }

@@ -24,56 +24,56 @@ void check(bool condition)
         std::abort();
 }
 
-void checkRuns(const velmora::rtf::Model& doc)
+void checkRuns(const velmora::rtf::Model& model)
 {
     int64_t covered = 0;
-    for (const auto& run : doc.runs) {
+    for (const auto& run : model.runs) {
         check(run.start == covered && run.length > 0);
-        check(run.format < doc.charFormats.size());
-        check(doc.charFormats[run.format].font < doc.fontNames.size());
+        check(run.format < model.charFormats.size());
+        check(model.charFormats[run.format].font < model.fontNames.size());
         covered += run.length;
     }
-    check(covered == static_cast<int64_t>(doc.text.size()));
+    check(covered == static_cast<int64_t>(model.text.size()));
 }
 
-void checkModel(const velmora::rtf::Model& doc, std::size_t inputSize)
+void checkModel(const velmora::rtf::Model& model, std::size_t inputSize)
 {
-    const auto textSize = static_cast<int64_t>(doc.text.size());
+    const auto textSize = static_cast<int64_t>(model.text.size());
     // One unit per input byte, except note marks, which may be a few characters long.
-    check(doc.text.size() <= 3 * inputSize + 16);
-    checkRuns(doc);
+    check(model.text.size() <= 3 * inputSize + 16);
+    checkRuns(model);
     int64_t next = 0;
-    for (std::size_t i = 0; i < doc.paragraphs.size(); ++i) {
-        const auto& p = doc.paragraphs[i];
-        check(p.start == next && p.length >= 0 && p.format < doc.paragraphFormats.size());
+    for (std::size_t i = 0; i < model.paragraphs.size(); ++i) {
+        const auto& p = model.paragraphs[i];
+        check(p.start == next && p.length >= 0 && p.format < model.paragraphFormats.size());
         next = int64_t(p.start) + p.length;
-        if (i + 1 < doc.paragraphs.size()) {
-            check(next < textSize && doc.text[static_cast<std::size_t>(next)] == u'\r');
+        if (i + 1 < model.paragraphs.size()) {
+            check(next < textSize && model.text[static_cast<std::size_t>(next)] == u'\r');
             ++next;
         }
     }
-    check(doc.paragraphs.empty() || next == textSize);
+    check(model.paragraphs.empty() || next == textSize);
 }
 
 // The view breaks endless words before showing a book; the model must hold together after it.
-void checkEndlessWords(velmora::rtf::Model doc, const uint8_t* data, std::size_t size)
+void checkEndlessWords(velmora::rtf::Model model, const uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return;
-    const std::size_t before = doc.text.size();
-    const std::size_t breaks = velmora::rtf::breakEndlessWords(doc, 1 + data[0] % 16);
-    check(doc.text.size() == before + breaks);
-    checkModel(doc, size + breaks);
+    const std::size_t before = model.text.size();
+    const std::size_t breaks = velmora::rtf::breakEndlessWords(model, 1 + data[0] % 16);
+    check(model.text.size() == before + breaks);
+    checkModel(model, size + breaks);
 }
 
 // The parser leaves no lone surrogate, so the round trip is exact.
-void checkUtf8(const velmora::rtf::Model& doc)
+void checkUtf8(const velmora::rtf::Model& model)
 {
     std::string utf8;
-    velmora::rtf::appendUtf8(utf8, doc.text);
+    velmora::rtf::appendUtf8(utf8, model.text);
     std::u16string back;
     velmora::rtf::ByteDecoder().decode(velmora::rtf::kUtf8CodePage, utf8, back);
-    check(back == doc.text);
+    check(back == model.text);
 }
 
 } // namespace

@@ -5,9 +5,10 @@
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
 //                         attribute the model holds, to compare two versions of the parser
 //
-// The output is converted and written a piece at a time, and the file's bytes are let go of as
-// soon as the parser is done with them, so a book near the machine's memory is printed too.
+// The output is converted and written a piece at a time, so the text is never held twice, and
+// the file's bytes are let go of as soon as the parser is done with them.
 
+#include "binary_output.h"
 #include "rtf/code_pages.h"
 #include "rtf/parse_rtf.h"
 
@@ -19,12 +20,6 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -65,11 +60,11 @@ bool isLineEnd(char16_t c)
     return c == Model::kParagraphEnd || c == Model::kLineBreak;
 }
 
-void printText(const Model& doc)
+void printText(const Model& model)
 {
     ChunkedOutput out;
     std::u16string piece;
-    const std::u16string_view text = doc.text;
+    const std::u16string_view text = model.text;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = std::min(text.size(), at + kTextSliceUnits);
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] < 0xDC00)
@@ -91,94 +86,77 @@ void appendNumber(std::string& out, int32_t value)
     out.append(digits, end);
 }
 
-void appendRun(std::string& out, int32_t start, int32_t length, const std::string& name,
-               uint16_t halfPoints)
+// Each value after a tab.
+void appendFields(std::string& out, std::initializer_list<int32_t> values)
 {
-    appendNumber(out, start);
-    out += '\t';
-    appendNumber(out, length);
-    out += '\t';
-    out += name;
-    out += '\t';
-    appendNumber(out, halfPoints / 2);
-    if (halfPoints % 2)
-        out += ".5";
-    out += '\n';
-}
-
-void printRuns(const Model& doc)
-{
-    ChunkedOutput out;
-    int32_t start = 0, length = 0;
-    const std::string* name = nullptr;
-    uint16_t halfPoints = 0;
-    auto flush = [&] {
-        if (length > 0) {
-            appendRun(out.buffer(), start, length, *name, halfPoints);
-            out.flushIfFull();
-        }
-    };
-    for (const auto& run : doc.runs) {
-        const auto& format = doc.formatOf(run);
-        const std::string& runName = doc.fontNameOf(run);
-        if (name && runName == *name && format.halfPoints == halfPoints) {
-            length += run.length;
-            continue;
-        }
-        flush();
-        start = run.start;
-        length = run.length;
-        name = &runName;
-        halfPoints = format.halfPoints;
+    for (const int32_t value : values) {
+        out += '\t';
+        appendNumber(out, value);
     }
-    flush();
 }
 
-void printModel(const Model& doc)
+// Neighbouring runs that same() finds alike are one stretch: how the parser cuts the text does
+// not matter. print(start, length, format) is called once a stretch.
+template <typename Same, typename Print>
+void forEachStretch(const Model& model, Same same, Print print)
+{
+    const auto& runs = model.runs;
+    for (std::size_t i = 0, next = 0; i < runs.size(); i = next) {
+        const auto& f = model.formatOf(runs[i]);
+        int32_t length = 0;
+        for (; next < runs.size() && same(f, model.formatOf(runs[next])); ++next)
+            length += runs[next].length;
+        print(runs[i].start, length, f);
+    }
+}
+
+void printRuns(const Model& model)
 {
     ChunkedOutput out;
     std::string& line = out.buffer();
-    for (const auto& paragraph : doc.paragraphs) {
-        const auto& p = doc.paragraphFormats[paragraph.format];
+    const auto sameFontAndSize = [&](const auto& a, const auto& b) {
+        return a.halfPoints == b.halfPoints && model.fontNames[a.font] == model.fontNames[b.font];
+    };
+    forEachStretch(model, sameFontAndSize, [&](int32_t start, int32_t length, const auto& f) {
+        appendNumber(line, start);
+        appendFields(line, {length});
+        line += '\t';
+        line += model.fontNames[f.font];
+        appendFields(line, {f.halfPoints / 2});
+        line += f.halfPoints % 2 ? ".5\n" : "\n";
+        out.flushIfFull();
+    });
+}
+
+void printModel(const Model& model)
+{
+    ChunkedOutput out;
+    std::string& line = out.buffer();
+    for (const auto& paragraph : model.paragraphs) {
+        const auto& p = model.paragraphFormats[paragraph.format];
         line += 'P';
-        for (const int32_t value :
-             {paragraph.start, paragraph.length, int32_t(p.align), p.leftIndent, p.rightIndent,
-              p.firstLineIndent, p.spaceBefore, p.spaceAfter, p.lineSpacing,
-              int32_t(p.lineMultiple), int32_t(p.rightToLeft)}) {
-            line += '\t';
-            appendNumber(line, value);
-        }
+        appendFields(line, {paragraph.start, paragraph.length, int32_t(p.align), p.leftIndent,
+                            p.rightIndent, p.firstLineIndent, p.spaceBefore, p.spaceAfter,
+                            p.lineSpacing, int32_t(p.lineMultiple), int32_t(p.rightToLeft)});
         line += '\n';
         out.flushIfFull();
     }
-    // Neighbouring runs of one format are one run: how the parser cuts the text does not matter.
-    for (std::size_t i = 0; i < doc.runs.size();) {
-        const auto& f = doc.formatOf(doc.runs[i]);
-        int32_t length = 0;
-        std::size_t next = i;
-        for (; next < doc.runs.size() && doc.formatOf(doc.runs[next]) == f; ++next)
-            length += doc.runs[next].length;
-        line += "R\t";
-        appendNumber(line, doc.runs[i].start);
+    const auto same = [](const auto& a, const auto& b) { return a == b; };
+    forEachStretch(model, same, [&](int32_t start, int32_t length, const auto& f) {
+        line += 'R';
+        appendFields(line, {start, length});
         line += '\t';
-        appendNumber(line, length);
-        line += '\t';
-        line += doc.fontNames[f.font];
-        for (const uint32_t value :
-             {uint32_t(f.halfPoints), uint32_t(f.bold), uint32_t(f.italic), uint32_t(f.underline),
-              uint32_t(f.strike), uint32_t(f.hidden), uint32_t(f.capitals),
-              uint32_t(f.smallCapitals), uint32_t(f.vertical), f.color, f.background}) {
-            line += '\t';
-            appendNumber(line, int32_t(value));
-        }
+        line += model.fontNames[f.font];
+        appendFields(line, {f.halfPoints, f.bold, f.italic, f.underline, f.strike, f.hidden,
+                            f.capitals, f.smallCapitals, int32_t(f.vertical), int32_t(f.color),
+                            int32_t(f.background)});
         if (f.raised != 0) { // last and only where there is one, so older dumps compare
             line += "\traised ";
             appendNumber(line, f.raised);
         }
         line += '\n';
         out.flushIfFull();
-        i = next;
-    }
+    });
 }
 
 } // namespace
@@ -200,11 +178,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: rtfdump [--runs | --model] FILE\n");
         return 2;
     }
-#ifdef _WIN32
-    // Text mode would write every line end as CR LF: the output is to be the same bytes as on
-    // other systems.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    velmora::setBinaryOutput();
     std::ifstream file(path, std::ios::binary);
     // Streamed buffer to buffer: a character iterator would take a call for each byte.
     std::ostringstream contents;

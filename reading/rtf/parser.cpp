@@ -81,9 +81,7 @@ void Parser::openGroup()
     if (s.destination == Destination::StyleSheet) {
         s.destination = Destination::StyleEntry;
         plainCharFormat(editFormat());
-        s.para = {};
         s.complex = {};
-        s.logical = {};
         m_styles.beginEntry(m_stack.size());
     }
 }
@@ -156,7 +154,7 @@ void Parser::onWord(const Token& token, Word word)
     case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
     case Destination::ListTable: applyListTable(word, token); return;
     case Destination::Text:
-        // Half the words LibreOffice writes (\fcs, \loch, \hich, \langfe, ...) are ignored.
+        // Half the words LibreOffice writes (\fcs, \langfe, \insrsid, ...) are ignored.
         if (family != WordFamily::Ignored)
             applyInText(word, family, token);
         return;
@@ -197,15 +195,15 @@ void Parser::onUnicode(int32_t value)
         value += 65536;
     GroupState& s = state();
     m_decoder.reset();
+    const auto unit = static_cast<char16_t>(value);
+    // Half a pair may stand alone in the body or in a list label alike.
+    if (unit >= 0xD800 && unit <= 0xDFFF)
+        m_surrogateWritten = true;
     if (s.destination == Destination::Text) {
-        char16_t unit = static_cast<char16_t>(value);
-        if (unit >= 0xD800 && unit <= 0xDFFF)
-            m_surrogateWritten = true;
         append(symbolUnit(codePage(), unit));
     } else if (s.destination == Destination::FontTable && m_fonts.entryOpen) {
-        m_fonts.entry().name += static_cast<char16_t>(value);
+        m_fonts.entry().name += unit;
     } else if (s.destination == Destination::ListCapture) {
-        const auto unit = static_cast<char16_t>(value);
         m_lists.captureText(std::u16string_view(&unit, 1));
     }
     m_pending.fallback = s.unicodeSkip;

@@ -140,8 +140,12 @@ void Parser::applyStyleEntry(Word word, WordFamily family, const Token& token)
         m_styles.entryIsChar = word == Word::CharStyle;
         return;
     case WordFamily::Character: applyCharacter(word, token); return;
-    case WordFamily::Paragraph: applyParagraph(word, token); return;
     case WordFamily::List: applyList(word, token); return;
+    case WordFamily::Paragraph:
+        // The style sheet keeps no paragraph format, only the list, which \pard forgets.
+        if (word == Word::Pard)
+            state().list = {};
+        return;
     default: return;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Rtf1: the read-only rich-text view that shows the book. Its members keep the names by which
-// the rest of the program knows them (FileName, SelStart, Find, Span, UpTo, ...).
+// the rest of the program knows them (SelStart, SelText, Find, Span, UpTo, ...).
 // Positions are character positions in Text(): every paragraph end is one '\r'.
 //
 // The view keeps the selection and scrolls; the Book answers every question about the text
