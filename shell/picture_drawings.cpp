@@ -96,13 +96,16 @@ public:
         return sizes.isEmpty() ? drawnSizes : sizes;
     }
 
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    // Asked in device pixels (QIcon multiplies by the scale): the largest drawing that fits.
+    // QIcon then divides by the ratio that drawing has to the size asked for, so Windows,
+    // which asks for its own device pixels (20 at 125 %), gets that size and then its drawing.
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
         QSize best;
-        for (const QSize offered : availableSizes(mode, state)) {
-            if (offered.width() <= size.width() && offered.height() <= size.height() &&
-                offered.width() > best.width())
-                best = offered;
+        for (const QSize drawn : m_drawings.sizes()) {
+            if (drawn.width() <= size.width() && drawn.height() <= size.height() &&
+                drawn.width() > best.width())
+                best = drawn;
         }
         return best.isValid() ? best : size;
     }
@@ -130,8 +133,8 @@ QIcon PictureDrawings::toWindowIcon() const
 
 QSize devicePixels(QSize size, qreal ratio)
 {
-    // A hair below a whole pixel is that pixel: 298 * 1.25 is 372.5, 16 * 1.25 exactly 20.
-    const auto whole = [ratio](int logical) { return int(std::ceil(logical * ratio - 1e-6)); };
+    // A half rounded up, as resources/scales.txt says: 298 * 1.25 is 372.5, 373 pixels.
+    const auto whole = [ratio](int logical) { return int(std::floor(logical * ratio + 0.5)); };
     return {whole(size.width()), whole(size.height())};
 }
 

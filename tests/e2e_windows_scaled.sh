@@ -60,7 +60,7 @@ client_offset() {
 failed=0
 for dpi in 120 144 192; do
   scale=$(python3 -c "print($dpi / 96)")
-  splash_width=$(python3 -c "print(round(487 * $scale))")
+  splash_width=$(python3 -c "print(int(487 * $scale + 0.5))")
   echo "--- at $dpi dots per inch ($scale)"
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
   wineserver --wait
