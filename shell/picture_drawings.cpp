@@ -89,24 +89,22 @@ public:
         QList<QSize> sizes;
         for (const QSize drawn : drawnSizes) {
             const QSizeF logical = QSizeF(drawn) / ratio;
-            if (qFuzzyCompare(logical.width(), std::round(logical.width())) &&
-                qFuzzyCompare(logical.height(), std::round(logical.height())))
+            if (logical == QSizeF(logical.toSize()))
                 sizes << logical.toSize();
         }
         return sizes.isEmpty() ? drawnSizes : sizes;
     }
 
     // Asked in device pixels (QIcon multiplies by the scale): the largest drawing that fits.
-    // QIcon then divides by the ratio that drawing has to the size asked for, so Windows,
-    // which asks for its own device pixels (20 at 125 %), gets that size and then its drawing.
+    // QIcon divides it down to the size asked for, so Windows, which names its own device
+    // pixels (20 at 125 %), gets that size and then its drawing.
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
         QSize best;
-        for (const QSize drawn : m_drawings.sizes()) {
+        for (const QSize drawn : m_drawings.sizes())
             if (drawn.width() <= size.width() && drawn.height() <= size.height() &&
                 drawn.width() > best.width())
                 best = drawn;
-        }
         return best.isValid() ? best : size;
     }
 
@@ -133,9 +131,7 @@ QIcon PictureDrawings::toWindowIcon() const
 
 QSize devicePixels(QSize size, qreal ratio)
 {
-    // A half rounded up, as resources/scales.txt says: 298 * 1.25 is 372.5, 373 pixels.
-    const auto whole = [ratio](int logical) { return int(std::floor(logical * ratio + 0.5)); };
-    return {whole(size.width()), whole(size.height())};
+    return size * ratio; // rounded as Qt rounds (resources/scales.txt): 298 * 1.25 is 373
 }
 
 void drawPixelForPixel(QPainter& painter, QPointF at, const QPixmap& picture)

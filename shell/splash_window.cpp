@@ -18,14 +18,12 @@ SplashWindow::SplashWindow(QWidget* parent)
     setObjectName(QStringLiteral("frmSplash1"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(kClientSize);
-    // The picture is one pixel wider and higher than the window: its last column and row are
-    // cut off, as the picture was made for a window with a border. It is drawn anew for each
-    // scale Windows offers, so that no screen shows it resampled.
+    // The picture, made for a window with a border, is one pixel wider and higher than the
+    // window; it is drawn anew for each scale, so that no screen shows it resampled.
     for (const int percent : kScalePercents) {
         const qreal scale = percent / 100.0;
-        m_drawings.addFile(percent == 100 ? QStringLiteral(":/pictures/splash.bmp")
-                                          : QStringLiteral(":/pictures/splash@%1x.png").arg(scale),
-                           devicePixels(kPictureSize, scale));
+        const QString name = percent == 100 ? "splash.bmp" : QString("splash@%1x.png").arg(scale);
+        m_drawings.addFile(":/pictures/" + name, devicePixels(kPictureSize, scale));
     }
     // The whole window is covered by the picture; nothing behind it needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
