@@ -3,7 +3,8 @@
 # set to 120, 144 and 192 dots per inch (125, 150 and 200 %), on an X server of its own with
 # openbox. At each, screenshots of the splash, the main window and the About window: every
 # picture is the drawing made for that scale, pixel for pixel, the window icon's images are
-# drawings, the e-mail line ends above the About window's button and the author's name is
+# drawings and among them the small and large icon Windows asks for at the scale (20 and 40
+# pixels at 125 %), the e-mail line ends above the About window's button and the author's name is
 # underlined whole (tests/picture_checks.py); Shift+F10 in the view opens its menu.
 # Usage: e2e_windows_scaled.sh <velmora-*.zip> <resources folder> <folder for screenshots>
 set -euo pipefail
