@@ -308,8 +308,9 @@ def main():
         img = by_side.get(n) or draw_icon("velmora", n, sources)
         pngs[n] = png_bytes(img)
         write(os.path.join(icon_dir, "velmora-%d.png" % n), pngs[n])
-    with open(os.path.join(sources, "velmora.svg"), "rb") as f:
-        write(os.path.join(icon_dir, "velmora.svg"), f.read())
+    with open(os.path.join(sources, "velmora.svg"), "rb") as f:  # smooth at a desktop's sizes
+        svg = f.read().replace(b' shape-rendering="crispEdges"', b"")
+    write(os.path.join(icon_dir, "velmora.svg"), svg)
     write(
         os.path.join(icon_dir, "velmora-windows.ico"),
         ico_bytes(drawn["velmora.ico"], [(n, pngs[n]) for n in (128, 256)]),
