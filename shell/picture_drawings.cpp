@@ -89,21 +89,22 @@ public:
         QList<QSize> sizes;
         for (const QSize drawn : drawnSizes) {
             const QSizeF logical = QSizeF(drawn) / ratio;
-            if (qFuzzyCompare(logical.width(), std::round(logical.width())) &&
-                qFuzzyCompare(logical.height(), std::round(logical.height())))
+            if (logical == QSizeF(logical.toSize()))
                 sizes << logical.toSize();
         }
         return sizes.isEmpty() ? drawnSizes : sizes;
     }
 
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    // Asked in device pixels (QIcon multiplies by the scale): the largest drawing that fits.
+    // QIcon divides it down to the size asked for, so Windows, which names its own device
+    // pixels (20 at 125 %), gets that size and then its drawing.
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
         QSize best;
-        for (const QSize offered : availableSizes(mode, state)) {
-            if (offered.width() <= size.width() && offered.height() <= size.height() &&
-                offered.width() > best.width())
-                best = offered;
-        }
+        for (const QSize drawn : m_drawings.sizes())
+            if (drawn.width() <= size.width() && drawn.height() <= size.height() &&
+                drawn.width() > best.width())
+                best = drawn;
         return best.isValid() ? best : size;
     }
 
@@ -130,9 +131,7 @@ QIcon PictureDrawings::toWindowIcon() const
 
 QSize devicePixels(QSize size, qreal ratio)
 {
-    // A hair below a whole pixel is that pixel: 298 * 1.25 is 372.5, 16 * 1.25 exactly 20.
-    const auto whole = [ratio](int logical) { return int(std::ceil(logical * ratio - 1e-6)); };
-    return {whole(size.width()), whole(size.height())};
+    return size * ratio; // rounded as Qt rounds (resources/scales.txt): 298 * 1.25 is 373
 }
 
 void drawPixelForPixel(QPainter& painter, QPointF at, const QPixmap& picture)

@@ -26,9 +26,9 @@ public:
     // The sizes drawn, in pixels.
     QList<QSize> sizes() const;
 
-    // The drawings as an icon for a window. Qt asks a window icon for each size it offers at
-    // the screen's scale (X11), or for the size Windows names at that scale again; this icon
-    // offers only the sizes at which the scale meets a drawing, so neither resamples it.
+    // The drawings as an icon for a window, never resampled. On X11 Qt asks for each size the
+    // icon offers, at the screen's scale: it offers the sizes at which the scale meets a
+    // drawing. Windows names the sizes it wants in device pixels (20 and 40 at 125 %).
     QIcon toWindowIcon() const;
 
 private:
@@ -42,7 +42,7 @@ private:
     QList<Drawing> m_drawings;
 };
 
-// The device pixels that size logical pixels cover at ratio, whole pixels.
+// The device pixels that size logical pixels take at ratio (resources/scales.txt).
 QSize devicePixels(QSize size, qreal ratio);
 
 // Draws picture with its top left corner on the device pixel nearest to at (logical), one

@@ -1,5 +1,6 @@
 #include "splash_window.h"
 
+#include "picture_scales.h"
 #include "timing_log.h"
 #include "window_style.h"
 
@@ -17,13 +18,13 @@ SplashWindow::SplashWindow(QWidget* parent)
     setObjectName(QStringLiteral("frmSplash1"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(kClientSize);
-    // The picture is one pixel wider and higher than the window: its last column and row are
-    // cut off, as the picture was made for a window with a border. It is drawn anew for each
-    // scale Windows offers, so that no screen shows it resampled.
-    m_drawings.addFile(QStringLiteral(":/pictures/splash.bmp"), kPictureSize);
-    for (const qreal scale : {1.25, 1.5, 1.75, 2.0, 2.5})
-        m_drawings.addFile(QStringLiteral(":/pictures/splash@%1x.png").arg(scale),
-                           devicePixels(kPictureSize, scale));
+    // The picture, made for a window with a border, is one pixel wider and higher than the
+    // window; it is drawn anew for each scale, so that no screen shows it resampled.
+    for (const int percent : kScalePercents) {
+        const qreal scale = percent / 100.0;
+        const QString name = percent == 100 ? "splash.bmp" : QString("splash@%1x.png").arg(scale);
+        m_drawings.addFile(":/pictures/" + name, devicePixels(kPictureSize, scale));
+    }
     // The whole window is covered by the picture; nothing behind it needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# The built program at the screen scales Windows offers (QT_SCALE_FACTOR 1 to 2.5) on an X
-# server of its own. At each, screenshots of the splash, the main window and the About window:
-# every picture is the drawing made for that scale, pixel for pixel (tests/picture_checks.py),
-# the window icon's images are drawings, and the About window's texts stand whole. The
+# The built program at the given screen scales (QT_SCALE_FACTOR) on an X server of its own. At
+# each, screenshots of the splash, the main window and the About window: every picture is the
+# drawing made for that scale, pixel for pixel (tests/picture_checks.py), the window icon's
+# images are the drawings for the scale, and the About window's texts stand whole. The
 # screenshots go to the given folder.
 # Usage: e2e_scaled.sh <velmora> <sample Velmora.rtf> <resources folder> <folder for screenshots>
+#        <scale>...
 set -euo pipefail
 
 velmora=$(realpath "$1")
 book=$(realpath "$2")
 resources=$(realpath "$3")
 out=$4
+shift 4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2e_common.sh"
 e2e_need_tools Xvfb xdotool xprop xwininfo import python3
@@ -31,7 +33,7 @@ splash_up() { [ -n "$(splash_window)" ]; }
 grab() { x import -window "$1" -depth 8 "$2"; }
 
 failed=0
-for scale in 1 1.25 1.5 1.75 2 2.5; do
+for scale in "$@"; do
   echo "--- at $scale"
   (cd "$e2e_work/book" && QT_SCALE_FACTOR=$scale exec "$velmora") &
   app_pid=$!

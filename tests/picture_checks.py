@@ -7,7 +7,8 @@ About window must stand whole. Each check is an argument; the exit status is 0 w
   tick:SHOT.ppm      the About window's button shows the tick drawn for the scale
   splash:SHOT.ppm    the splash window shows the splash drawn for the scale
   icon:XPROP.txt     every image of the window icon (xprop -notype 32c _NET_WM_ICON) is a
-                     drawing of the window icon
+                     drawing of the window icon, and among them are the 16- and the 32-pixel
+                     icon drawn for the scale (the small and the large icon Windows asks for)
   about:SHOT.ppm     the About window's e-mail line ends above its button, and the line under
                      the author's name is as long as the name
 Usage: picture_checks.py RESOURCES SCALE CHECK...
@@ -111,6 +112,7 @@ def read_png_rgb(path):
 
 
 def device(logical, scale):
+    """Logical pixels to device pixels, as resources/scales.txt says."""
     return int(math.floor(logical * scale + 0.5))
 
 
@@ -148,7 +150,7 @@ def check_button(shot, resources, scale, name, rect, picture, side, drop=0):
     the button may stand lower than its place."""
     x, y, w, h = rect
     drawings = read_ico(os.path.join(resources, picture))
-    size = round(side * scale)
+    size = device(side, scale)
     if size not in drawings:
         print(f"{name}: no {size}-pixel drawing in {picture}")
         return False
@@ -188,7 +190,7 @@ def command1_top(shot, resources, scale):
     place = check_button(shot, resources, scale, "Command1", (x, y, w, h), picture, side, drop=6)
     if place is None:
         return None
-    return place[1] - round((h * scale - round(side * scale)) / 2)
+    return place[1] - round((h * scale - device(side, scale)) / 2)
 
 
 def check_tick(path, resources, scale):
@@ -210,18 +212,18 @@ def check_splash(path, resources, scale):
     return shot.width >= device(487, scale) - 1 and wrong == 0
 
 
-def check_icon(path, resources):
+def check_icon(path, resources, scale):
     """xprop prints _NET_WM_ICON as one list: width, height, then width * height ARGB values,
     for each image in turn."""
     text = open(path).read()
     values = [int(v, 0) for v in text.split("=", 1)[1].replace(",", " ").split()]
     drawings = read_ico(os.path.join(resources, "velmora.ico"))
-    ok, images, pos = True, 0, 0
+    ok, sides, pos = True, set(), 0
     while pos + 2 <= len(values):
         width, height = values[pos], values[pos + 1]
         pixels = values[pos + 2 : pos + 2 + width * height]
         pos += 2 + width * height
-        images += 1
+        sides.add(width)
         drawing = drawings.get(width)
         if drawing is None or width != height:
             print(f"icon: a {width}x{height} image, for which no drawing was made")
@@ -235,7 +237,11 @@ def check_icon(path, resources):
         )
         print(f"icon: the {width}-pixel image, {wrong} pixels differ from the drawing")
         ok &= wrong == 0
-    return ok and images > 0
+    wanted = {device(16, scale), device(32, scale)}
+    if not wanted <= sides:
+        print(f"icon: images of {sorted(sides)} pixels, without {sorted(wanted - sides)}")
+        ok = False
+    return ok
 
 
 def check_about(path, resources, scale):
@@ -295,7 +301,7 @@ def main():
         elif name == "splash":
             ok &= check_splash(path, resources, scale)
         elif name == "icon":
-            ok &= check_icon(path, resources)
+            ok &= check_icon(path, resources, scale)
         elif name == "about":
             ok &= check_about(path, resources, scale)
         else:

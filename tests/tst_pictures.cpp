@@ -2,6 +2,7 @@
 // windows rely on, drawn for every scale a screen is set to.
 
 #include "picture_drawings.h"
+#include "picture_scales.h"
 
 #include <QFile>
 #include <QIcon>
@@ -87,9 +88,44 @@ bool pixelDoubled(const QImage& image)
     return true;
 }
 
-// The scales Windows offers, 100 to 250 %, and the sizes of a 16- and a 32-pixel picture at each.
-const QList<qreal> kScales{1.0, 1.25, 1.5, 1.75, 2.0, 2.5};
-const QList<int> kSides{16, 20, 24, 28, 32, 40, 48, 56, 64, 80};
+// The scales every picture is drawn for, and the sizes of a 16- and a 32-pixel picture at each.
+QList<qreal> scales()
+{
+    QList<qreal> scales;
+    for (const int percent : kScalePercents)
+        scales << percent / 100.0;
+    return scales;
+}
+
+QList<int> iconSides()
+{
+    QSet<int> sides;
+    for (const qreal ratio : scales())
+        for (const int side : {16, 32})
+            sides.insert(devicePixels(QSize(side, side), ratio).width());
+    QList<int> sorted = sides.values();
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+// Every image of an .ico file, by its width.
+QMap<int, QImage> imagesBySide(const QString& path)
+{
+    QImageReader reader(path);
+    QMap<int, QImage> bySide;
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        bySide.insert(image.width(), image.convertToFormat(QImage::Format_ARGB32));
+    }
+    return bySide;
+}
+
+QImage unscaled(const QPixmap& pixmap)
+{
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
 
 } // namespace
 
@@ -105,6 +141,7 @@ private slots:
     void everyScaleShowsItsOwnDrawing();
     void splashIsAnUprightTrueColourPicture();
     void splashIsDrawnForEveryScale();
+    void windowIconGivesTheDrawingsAsked();
 };
 
 void TstPictures::iconHoldsSixteenColourImages_data()
@@ -136,13 +173,14 @@ void TstPictures::iconHoldsSixteenColourImages()
     QFETCH(bool, transparent);
 
     // The file itself must be a 4-bit palette icon, not merely look like one once decoded.
+    const QList<int> drawnSides = iconSides();
     const QByteArray bytes = resourceBytes(path);
-    QVERIFY2(bytes.size() >= 6 + 16 * kSides.size(), qPrintable(path));
+    QVERIFY2(bytes.size() >= 6 + 16 * drawnSides.size(), qPrintable(path));
     QCOMPARE(u16(bytes, 2), quint16(1));
-    QCOMPARE(int(u16(bytes, 4)), kSides.size());
+    QCOMPARE(int(u16(bytes, 4)), drawnSides.size());
     QCOMPARE(int(quint8(bytes[6])), first);
     QList<int> sides;
-    for (int i = 0; i < kSides.size(); ++i) {
+    for (int i = 0; i < drawnSides.size(); ++i) {
         const qsizetype entry = 6 + 16 * i;
         sides << quint8(bytes[entry]);
         QCOMPARE(int(u16(bytes, entry + 6)), 4);
@@ -151,11 +189,11 @@ void TstPictures::iconHoldsSixteenColourImages()
         QCOMPARE(int(u16(bytes, header + 14)), 4);
     }
     std::sort(sides.begin(), sides.end());
-    QCOMPARE(sides, kSides);
+    QCOMPARE(sides, drawnSides);
 
     QImageReader reader(path);
-    QCOMPARE(reader.imageCount(), kSides.size());
-    for (int i = 0; i < kSides.size(); ++i) {
+    QCOMPARE(reader.imageCount(), drawnSides.size());
+    for (int i = 0; i < drawnSides.size(); ++i) {
         QVERIFY(reader.jumpToImage(i));
         const QImage image = reader.read();
         QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
@@ -212,17 +250,12 @@ void TstPictures::everyScaleShowsItsOwnDrawing()
     QFETCH(QString, path);
     QFETCH(int, side);
 
-    QImageReader reader(path);
-    QMap<int, QImage> bySide;
-    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
-        const QImage image = reader.read();
-        bySide.insert(image.width(), image.convertToFormat(QImage::Format_ARGB32));
-    }
+    const QMap<int, QImage> bySide = imagesBySide(path);
     // What a button shows on a screen of each scale is the image drawn for its device pixels,
     // unchanged: not the next larger one shrunk (QIcon's choice at 125 %), nor a smaller grown.
     PictureDrawings drawings = PictureDrawings::fromIcon(path);
-    for (const qreal ratio : kScales) {
-        const int device = qRound(side * ratio);
+    for (const qreal ratio : scales()) {
+        const int device = devicePixels(QSize(side, side), ratio).width();
         QVERIFY2(bySide.contains(device), qPrintable(QString::number(ratio)));
         const QPixmap shown = drawings.pixmap(QSize(side, side), ratio);
         QCOMPARE(shown.devicePixelRatio(), ratio);
@@ -260,7 +293,7 @@ void TstPictures::splashIsDrawnForEveryScale()
     int strip = 0;
     while (small.pixelColor(0, strip) != QColor(Qt::black))
         ++strip;
-    for (const qreal ratio : kScales.mid(1)) {
+    for (const qreal ratio : scales().mid(1)) {
         const QString path = QStringLiteral(":/pictures/splash@%1x.png").arg(ratio);
         const QImage sharp(path);
         QVERIFY2(!sharp.isNull(), qPrintable(path));
@@ -272,6 +305,33 @@ void TstPictures::splashIsDrawnForEveryScale()
         const int top = qRound(strip * ratio);
         QCOMPARE(sharp.pixelColor(0, top), QColor(Qt::black));
         QVERIFY(sharp.pixelColor(0, top - 1) != QColor(Qt::black));
+    }
+}
+
+// Run at each scale (ctest sets QT_SCALE_FACTOR, or Windows' dots per inch).
+void TstPictures::windowIconGivesTheDrawingsAsked()
+{
+    const QString path = QStringLiteral(":/pictures/velmora.ico");
+    const QMap<int, QImage> bySide = imagesBySide(path);
+    const QIcon icon = PictureDrawings::fromIcon(path).toWindowIcon();
+    const qreal ratio = qApp->devicePixelRatio();
+    // X11 takes each size the icon offers, at the scale: all of them drawings, the 16- and the
+    // 32-pixel icon for the scale among them.
+    QSet<int> given;
+    for (const QSize offered : icon.availableSizes()) {
+        const QImage image = unscaled(icon.pixmap(offered));
+        QVERIFY2(bySide.contains(image.width()), qPrintable(QString::number(image.width())));
+        QCOMPARE(image, bySide.value(image.width()));
+        given.insert(image.width());
+    }
+    // Windows names its small and large icon in its own device pixels, and takes the pixmap of
+    // the size the icon answers at a ratio of one.
+    for (const int side : {16, 32}) {
+        const QSize device = devicePixels(QSize(side, side), ratio);
+        QVERIFY2(given.contains(device.width()), qPrintable(QString::number(device.width())));
+        const QPixmap shown = icon.pixmap(icon.actualSize(device), 1);
+        QCOMPARE(shown.size(), device);
+        QCOMPARE(unscaled(shown), bySide.value(device.width()));
     }
 }
 

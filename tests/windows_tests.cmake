@@ -6,8 +6,8 @@ add_test(NAME windows_e2e_installer
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_installer.sh ${VELMORA_WINDOWS_MSI}
           ${VELMORA_WINDOWS_ZIP} ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(windows_e2e_installer PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
-# At 120, 144 and 192 dots per inch: the pictures as drawn for the scale, the About window's
-# texts whole, Shift+F10 in the view.
+# At 120, 144 and 192 dots per inch: the pictures as drawn for the scale, the window icon in the
+# sizes Windows asks for, the About window's texts whole, Shift+F10 in the view.
 add_test(NAME windows_e2e_scaled
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_scaled.sh ${VELMORA_WINDOWS_ZIP}
           ${CMAKE_SOURCE_DIR}/resources ${CMAKE_CURRENT_BINARY_DIR})

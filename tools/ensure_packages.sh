@@ -17,6 +17,7 @@ velmora_test_packages=(
   fontconfig fonts-dejavu-core fonts-liberation fonts-hosny-amiri
   dpkg-dev lintian desktop-file-utils appstream
   clang-format black
+  librsvg2-bin
 )
 
 # velmora_missing_packages [test]
