@@ -184,27 +184,33 @@ void AboutWindow::keepTextsUncovered()
 {
     // The button and its focus ring stand in front of the texts. A face taller than the one the
     // window was drawn for (MS Sans Serif at 125 % and more, Windows' own at every scale) runs
-    // the foot of the e-mail line under the ring: the button then moves down just enough, as
-    // far as the terms of use below it allow.
+    // the foot of the e-mail line under the ring: the button then moves down, as far as the
+    // terms of use below it allow, and the e-mail line rises by what is still missing.
     constexpr int kGap = 1; // between the ink of a text and what the button draws
     const QRect drawn = drawnArea(*Command1);
     int below = height();
-    int overlap = 0;
-    for (const QLabel* text : std::as_const(m_labels)) {
+    QList<std::pair<QLabel*, int>> above; // each text above and how far it reaches into drawn
+    for (QLabel* text : std::as_const(m_labels)) {
         const QRect place = text->geometry();
         if (place.right() < drawn.left() || place.left() > drawn.right())
             continue;
         // Where the letters are, not the box: a box is as deep as the face's deepest letter.
         const QFontMetrics metrics(text->font());
-        const QRect ink = metrics.tightBoundingRect(text->text());
+        const QRect ink = metrics.tightBoundingRect(text->text())
+                              .translated(place.left(), place.top() + metrics.ascent());
         if (place.top() >= Command1->y())
-            below = std::min(below, place.top() + metrics.ascent() + ink.top());
+            below = std::min(below, ink.top());
         else
-            overlap = std::max(overlap, place.top() + metrics.ascent() + ink.bottom() + 1 + kGap -
-                                            drawn.top());
+            above.append({text, ink.bottom() + 1 + kGap - drawn.top()});
     }
-    const int room = below - kGap - 1 - drawn.bottom();
-    Command1->move(Command1->x(), Command1->y() + std::clamp(overlap, 0, std::max(room, 0)));
+    int overlap = 0;
+    for (const auto& [text, reach] : above)
+        overlap = std::max(overlap, reach);
+    const int lowered = std::clamp(overlap, 0, std::max(below - kGap - 1 - drawn.bottom(), 0));
+    Command1->move(Command1->x(), Command1->y() + lowered);
+    for (const auto& [text, reach] : above)
+        if (reach > lowered)
+            text->move(text->x(), text->y() - (reach - lowered));
 }
 
 void AboutWindow::Command1_Click()

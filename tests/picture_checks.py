@@ -34,6 +34,8 @@ BUTTONS = {
 }
 COMMAND1 = ((304, 224, 33, 33), "tick.ico", 32)
 EMAIL_INK = (255, 255, 128)
+NAVY = (0, 30, 80)
+WHITE = (255, 255, 255)
 # The author's name and the line under it, in logical pixels: the name's box from its top left
 # corner, and the line's row.
 AUTHOR = (32, 104, 16)
@@ -247,13 +249,20 @@ def check_icon(path, resources, scale):
 def check_about(path, resources, scale):
     shot = Shot(path)
     ok = True
-    # The e-mail line: none of its ink in the row above the button, across the button's
-    # width, or under the button's top edge (where the button would hide it).
+    # The button and the white focus ring drawn around it: the ring's rows found at the
+    # button's middle column, within a few pixels of its edges.
     (x, y, w, h), _, _ = COMMAND1
     top = command1_top(shot, resources, scale)
     if top is None:
         return False
     left, right = device(x, scale), device(x + w, scale)
+    bottom = top + device(h, scale) - 1
+    middle = (left + right) // 2
+    reach = device(5, scale)
+    ring = [sy for sy in range(top - reach, bottom + reach + 1) if shot.pixel(middle, sy) == WHITE]
+    drawn_top = min([top] + [sy for sy in ring if sy < top])
+    drawn_bottom = max([bottom] + [sy for sy in ring if sy > bottom])
+    # The e-mail line above: none of its ink under what the button draws, nor next to it.
     ink = [
         (sx, sy)
         for sy in range(device(200, scale), top + device(8, scale))
@@ -261,12 +270,18 @@ def check_about(path, resources, scale):
         if shot.pixel(sx, sy) == EMAIL_INK
     ]
     lowest = max((sy for _, sy in ink), default=-1)
-    touching = [sx for sx, sy in ink if sy == top - 1 and left <= sx < right]
-    print(f"about: e-mail ink down to row {lowest}, the button's top at {top}")
-    ok &= bool(ink) and lowest < top and not touching
+    print(f"about: e-mail ink down to row {lowest}, the button and its ring from {drawn_top}")
+    ok &= bool(ink) and lowest < drawn_top - 1
+    # Nothing touches the ring from above or below (the terms of use): the rows just outside
+    # it are the window's navy across its width.
+    for row in (drawn_top - 1, drawn_bottom + 1):
+        touching = [sx for sx in range(left - reach, right + reach) if shot.pixel(sx, row) != NAVY]
+        if touching:
+            print(f"about: a text touches the button's ring in row {row} at {touching[:4]}")
+            ok = False
     # The underline: at least as long as the name above it, both ends.
     name_x, name_y, name_h = AUTHOR
-    white = (255, 255, 255)
+    white = WHITE
     name_ink = [
         sx
         for sy in range(device(name_y, scale), device(name_y + name_h, scale))
