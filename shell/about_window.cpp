@@ -189,28 +189,25 @@ void AboutWindow::keepTextsUncovered()
     constexpr int kGap = 1; // between the ink of a text and what the button draws
     const QRect drawn = drawnArea(*Command1);
     int below = height();
-    QList<std::pair<QLabel*, int>> above; // each text above and how far it reaches into drawn
+    QHash<QLabel*, int> above; // how far each text above reaches into what the button draws
     for (QLabel* text : std::as_const(m_labels)) {
         const QRect place = text->geometry();
-        if (place.right() < drawn.left() || place.left() > drawn.right())
-            continue;
         // Where the letters are, not the box: a box is as deep as the face's deepest letter.
         const QFontMetrics metrics(text->font());
         const QRect ink = metrics.tightBoundingRect(text->text())
                               .translated(place.left(), place.top() + metrics.ascent());
+        if (place.right() < drawn.left() || place.left() > drawn.right())
+            continue;
         if (place.top() >= Command1->y())
             below = std::min(below, ink.top());
         else
-            above.append({text, ink.bottom() + 1 + kGap - drawn.top()});
+            above.insert(text, ink.bottom() + 1 + kGap - drawn.top());
     }
-    int overlap = 0;
-    for (const auto& [text, reach] : above)
-        overlap = std::max(overlap, reach);
+    const int overlap = above.isEmpty() ? 0 : *std::max_element(above.cbegin(), above.cend());
     const int lowered = std::clamp(overlap, 0, std::max(below - kGap - 1 - drawn.bottom(), 0));
     Command1->move(Command1->x(), Command1->y() + lowered);
-    for (const auto& [text, reach] : above)
-        if (reach > lowered)
-            text->move(text->x(), text->y() - (reach - lowered));
+    for (auto it = above.cbegin(); it != above.cend(); ++it)
+        it.key()->move(it.key()->x(), it.key()->y() - std::max(it.value() - lowered, 0));
 }
 
 void AboutWindow::Command1_Click()

@@ -14,10 +14,9 @@ const QStringList kVersion{"v", "version"};
 // The word an argument names: "-display" and "--display" alike, as Qt reads its own.
 QString optionWord(const QString& argument)
 {
-    if (!argument.startsWith(QLatin1Char('-')) || argument.size() < 2)
+    if (!argument.startsWith(QLatin1Char('-')))
         return {};
-    QString word = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-    return word.section(QLatin1Char('='), 0, 0);
+    return argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
 }
 
 QString quoted(const QStringList& words)
@@ -34,11 +33,6 @@ CommandLine refusal(const QString& reason)
     line.outcome = CommandLine::Outcome::Refuse;
     line.text = QStringLiteral("velmora: %1 Shih «velmora --help».\n").arg(reason);
     return line;
-}
-
-CommandLine unknownOptions(const QStringList& typed)
-{
-    return refusal(QStringLiteral("opsion i panjohur: %1.").arg(quoted(typed)));
 }
 
 QString helpText(const QString& workingFolder)
@@ -62,24 +56,18 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& working
     QStringList unknown;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        const QString word = optionWord(argument);
-        const bool withValue = argument.contains(QLatin1Char('='));
-        if ((kHelp.contains(word) || kVersion.contains(word)) && !withValue) {
-            if (line.outcome == CommandLine::Outcome::Start || kHelp.contains(word)) {
-                line.outcome = CommandLine::Outcome::Answer;
-                line.text = kHelp.contains(word) ? helpText(workingFolder)
-                                                 : kProgramTitle + QLatin1Char('\n');
-            }
-        } else if (argument.startsWith(QLatin1String("--"))) {
+        const QString word = argument.contains(QLatin1Char('=')) ? QString() : optionWord(argument);
+        if (kHelp.contains(word))
+            line = {CommandLine::Outcome::Answer, helpText(workingFolder), {}, {}};
+        else if (kVersion.contains(word) && line.outcome == CommandLine::Outcome::Start)
+            line = {CommandLine::Outcome::Answer, kProgramTitle + QLatin1Char('\n'), {}, {}};
+        else if (argument.startsWith(QLatin1String("--")) && !kVersion.contains(word))
             unknown << argument;
-        } else if ((word == QLatin1String("platform") || word == QLatin1String("display")) &&
-                   i + 1 < arguments.size()) {
+        else if ((word == QLatin1String("platform") || word == QLatin1String("display")) &&
+                 i + 1 < arguments.size())
             (word == QLatin1String("platform") ? line.platform : line.display) = arguments[++i];
-        }
     }
-    if (!unknown.isEmpty())
-        return unknownOptions(unknown);
-    return line;
+    return unknown.isEmpty() ? line : readArgumentsQtLeft(QStringList{{}} + unknown);
 }
 
 CommandLine readArgumentsQtLeft(const QStringList& arguments)
@@ -89,7 +77,7 @@ CommandLine readArgumentsQtLeft(const QStringList& arguments)
     for (const QString& argument : arguments.mid(1))
         (argument.startsWith(QLatin1Char('-')) ? options : files) << argument;
     if (!options.isEmpty())
-        return unknownOptions(options);
+        return refusal(QStringLiteral("opsion i panjohur: %1.").arg(quoted(options)));
     if (!files.isEmpty())
         return refusal(QStringLiteral("programi nuk merr skedarë (%1): lexon «Velmora.rtf» "
                                       "nga dosja ku niset.")

@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <exception>
-#include <optional>
 
 namespace {
 
@@ -33,15 +32,12 @@ int main(int argc, char* argv[])
     if (commandLine.outcome != velmora::CommandLine::Outcome::Start)
         return answered(commandLine);
     if (const QString missing = velmora::missingDisplay(commandLine.platform, commandLine.display);
-        !missing.isEmpty()) {
-        velmora::tellStarter(missing, velmora::StarterStream::Error);
-        return EXIT_FAILURE;
-    }
-    std::optional<velmora::WindowSystemStart> windowSystemStart(
-        std::in_place,
-        commandLine.display.isEmpty() ? qEnvironmentVariable("DISPLAY") : commandLine.display);
+        !missing.isEmpty())
+        return answered({velmora::CommandLine::Outcome::Refuse, missing, {}, {}});
+    velmora::holdQtMessages(commandLine.display.isEmpty() ? qEnvironmentVariable("DISPLAY")
+                                                          : commandLine.display);
     QApplication app(argc, argv);
-    windowSystemStart.reset();
+    velmora::passOnQtMessages();
     if (const velmora::CommandLine rest = velmora::readArgumentsQtLeft(QApplication::arguments());
         rest.outcome != velmora::CommandLine::Outcome::Start)
         return answered(rest);

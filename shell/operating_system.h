@@ -1,7 +1,6 @@
 #pragma once
-// What differs between the systems the program runs on. Each system has a file of its own
-// (operating_system_linux.cpp, operating_system_windows.cpp), and the build compiles the one for
-// the system it builds for: nothing else in the program asks which system it is on.
+// What differs between the systems the program runs on, in one file a system
+// (operating_system_linux.cpp, _windows.cpp) that the build picks: nothing else asks.
 
 #include <QString>
 #include <QStringList>
@@ -13,21 +12,16 @@ namespace velmora {
 QStringList processArguments(int argc, char* argv[]);
 
 enum class StarterStream { Output, Error };
-
-// Text for the person who started the program, shown where they can see it when there is no
-// window to show it in: the answer to --help or --version, a command line not understood, a
-// missing display. On Linux it goes to standard output or standard error. A Windows GUI program
-// has no console of its own: the text goes to the file or pipe the program was given, else to
-// the console of the program that started it (a command prompt), else into a message box.
+// Text for the person who started the program where there is no window to show it in: on
+// Linux standard output or error. A Windows GUI program has no console of its own: the text goes
+// to the file or pipe it was given, else to its starter's console, else into a message box.
 void tellStarter(const QString& text, StarterStream stream);
 
-// One line saying that no graphical display can be reached, or an empty string. platform and
-// display are the window system and the display asked for on the command line, if any.
-// Windows always has its desktop.
+// One line saying that no graphical display can be reached, or nothing (Windows always has its
+// desktop). platform and display are those asked for on the command line, if any.
 QString missingDisplay(const QString& platform, const QString& display);
 
-// Called first in main(): sets the memory allocator up for a program that lets go of a large
-// block (the parser's text) while another grows (the view's document).
+// Sets the allocator up for a program that lets go of a large block while another grows.
 void tuneMemoryAllocator();
 
 } // namespace velmora

@@ -21,8 +21,7 @@ QStringList processArguments(int argc, char* argv[])
 void tellStarter(const QString& text, StarterStream stream)
 {
     std::FILE* const out = stream == StarterStream::Output ? stdout : stderr;
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+    std::fputs(text.toLocal8Bit().constData(), out);
     std::fflush(out);
 }
 

@@ -22,22 +22,22 @@ struct HeldMessage {
 };
 
 QtMessageHandler g_previousHandler = nullptr;
-std::vector<HeldMessage>* g_held = nullptr;
-QString* g_display = nullptr;
+std::vector<HeldMessage> g_held;
+QString g_display; // named in the message
 
 [[noreturn]] void endWithoutWindowSystem(const QString& fatal)
 {
     bool display = false;
-    for (const HeldMessage& held : *g_held)
+    for (const HeldMessage& held : g_held)
         display = display || held.text.contains(QLatin1String("connect to display"));
     if (display) {
         tellStarter(QStringLiteral("velmora: ka nevojë për një ekran grafik, por ekrani «%1» nuk "
                                    "mund të hapet.\n")
-                        .arg(*g_display),
+                        .arg(g_display),
                     StarterStream::Error);
     } else {
         // Some other reason, in Qt's own words.
-        for (const HeldMessage& held : *g_held)
+        for (const HeldMessage& held : g_held)
             tellStarter(held.text + QLatin1Char('\n'), StarterStream::Error);
         tellStarter(fatal + QLatin1Char('\n'), StarterStream::Error);
     }
@@ -48,29 +48,25 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 {
     if (type == QtFatalMsg)
         endWithoutWindowSystem(text);
-    g_held->push_back({type, context.file, context.line, context.function, context.category, text});
+    g_held.push_back({type, context.file, context.line, context.function, context.category, text});
 }
 
 } // namespace
 
-WindowSystemStart::WindowSystemStart(const QString& display)
+void holdQtMessages(const QString& display)
 {
-    g_display = new QString(display);
-    g_held = new std::vector<HeldMessage>;
+    g_display = display;
     g_previousHandler = qInstallMessageHandler(holdMessage);
 }
 
-WindowSystemStart::~WindowSystemStart()
+void passOnQtMessages()
 {
     qInstallMessageHandler(g_previousHandler);
-    for (const HeldMessage& held : *g_held)
+    for (const HeldMessage& held : g_held)
         qt_message_output(held.type,
                           QMessageLogContext(held.file, held.line, held.function, held.category),
                           held.text);
-    delete g_held;
-    g_held = nullptr;
-    delete g_display;
-    g_display = nullptr;
+    g_held.clear();
 }
 
 } // namespace velmora

@@ -7,15 +7,9 @@
 
 namespace velmora {
 
-// Lives while the QApplication is made. Qt's messages are held back meanwhile and passed on
-// afterwards; should Qt give up on the window system, the reader gets one line naming the
-// display that could not be opened, and the process ends with a failure status.
-class WindowSystemStart {
-public:
-    explicit WindowSystemStart(const QString& display);
-    ~WindowSystemStart();
-    WindowSystemStart(const WindowSystemStart&) = delete;
-    WindowSystemStart& operator=(const WindowSystemStart&) = delete;
-};
+// Around the making of the QApplication: Qt's messages are held back and passed on afterwards;
+// should Qt give up on the window system, the reader's one line names display.
+void holdQtMessages(const QString& display);
+void passOnQtMessages();
 
 } // namespace velmora
