@@ -259,9 +259,11 @@ def check_about(path, resources, scale):
     bottom = top + device(h, scale) - 1
     middle = (left + right) // 2
     reach = device(5, scale)
-    ring = [sy for sy in range(top - reach, bottom + reach + 1) if shot.pixel(middle, sy) == WHITE]
-    drawn_top = min([top] + [sy for sy in ring if sy < top])
-    drawn_bottom = max([bottom] + [sy for sy in ring if sy > bottom])
+    ring_above = [sy for sy in range(top - reach, top) if shot.pixel(middle, sy) == WHITE]
+    ring_below = [
+        sy for sy in range(bottom + 1, bottom + reach + 1) if shot.pixel(middle, sy) == WHITE
+    ]
+    drawn_top = min(ring_above, default=top)
     # The e-mail line above: none of its ink under what the button draws, nor next to it.
     ink = [
         (sx, sy)
@@ -272,9 +274,12 @@ def check_about(path, resources, scale):
     lowest = max((sy for _, sy in ink), default=-1)
     print(f"about: e-mail ink down to row {lowest}, the button and its ring from {drawn_top}")
     ok &= bool(ink) and lowest < drawn_top - 1
-    # Nothing touches the ring from above or below (the terms of use): the rows just outside
-    # it are the window's navy across its width.
-    for row in (drawn_top - 1, drawn_bottom + 1):
+    # Where the focus ring shows, nothing touches it from above or below (the terms of use):
+    # the rows just outside it are the window's navy across its width.
+    edges = ([min(ring_above) - 1] if ring_above else []) + (
+        [max(ring_below) + 1] if ring_below else []
+    )
+    for row in edges:
         touching = [sx for sx in range(left - reach, right + reach) if shot.pixel(sx, row) != NAVY]
         if touching:
             print(f"about: a text touches the button's ring in row {row} at {touching[:4]}")
