@@ -3,7 +3,8 @@
 //   rtfdump --runs FILE   one line per run of equal font name and size:
 //                         start, length, font name, size in points (tab-separated)
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
-//                         attribute the model holds, to compare two versions of the parser
+//                         attribute the model holds, to compare two versions of the parser,
+//                         and a line for each picture
 //
 // The output is converted and written a piece at a time, and the file's bytes are let go of as
 // soon as the parser is done with them, so a book near the machine's memory is printed too.
@@ -76,6 +77,8 @@ void printText(const Model& doc)
             ++end; // a surrogate pair stays whole
         piece.assign(text.substr(at, end - at));
         std::replace_if(piece.begin(), piece.end(), isLineEnd, u'\n');
+        // A picture is no text.
+        piece.erase(std::remove(piece.begin(), piece.end(), Model::kObject), piece.end());
         velmora::rtf::appendUtf8(out.buffer(), piece);
         out.flushIfFull();
         at = end;
@@ -134,6 +137,24 @@ void printRuns(const Model& doc)
     flush();
 }
 
+// One line per picture, after the runs: where its U+FFFC stands, its kind (Picture::Kind), its
+// shown size in twips and its bytes.
+void printPictures(const Model& model, ChunkedOutput& out)
+{
+    for (const velmora::rtf::Picture& picture : model.pictures) {
+        std::string& line = out.buffer();
+        line += 'I';
+        for (const int32_t value :
+             {picture.position, int32_t(picture.kind), picture.width, picture.height,
+              static_cast<int32_t>(picture.data.size())}) {
+            line += '\t';
+            appendNumber(line, value);
+        }
+        line += '\n';
+        out.flushIfFull();
+    }
+}
+
 void printModel(const Model& doc)
 {
     ChunkedOutput out;
@@ -179,6 +200,7 @@ void printModel(const Model& doc)
         out.flushIfFull();
         i = next;
     }
+    printPictures(doc, out);
 }
 
 } // namespace
