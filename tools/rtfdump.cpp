@@ -144,9 +144,8 @@ void printPictures(const Model& model, ChunkedOutput& out)
     for (const velmora::rtf::Picture& picture : model.pictures) {
         std::string& line = out.buffer();
         line += 'I';
-        for (const int32_t value :
-             {picture.position, int32_t(picture.kind), picture.width, picture.height,
-              static_cast<int32_t>(picture.data.size())}) {
+        for (const int32_t value : {picture.position, int32_t(picture.kind), picture.width,
+                                    picture.height, static_cast<int32_t>(picture.data.size())}) {
             line += '\t';
             appendNumber(line, value);
         }
