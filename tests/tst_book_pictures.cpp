@@ -109,20 +109,50 @@ QByteArray drawingMetafile()
     return metafileOf(record(0x020C, words({100, 100})) + record(0x041B, words({90, 90, 10, 10})));
 }
 
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG that claims 30,000 by 30,000 pixels: a decoder would need 3.6 GB for it.
+QByteArray hugePng()
+{
+    QByteArray header = "IHDR";
+    for (const quint32 side : {30000u, 30000u}) {
+        quint32 big = qToBigEndian(side);
+        header.append(reinterpret_cast<const char*>(&big), 4);
+    }
+    header += QByteArray("\x08\x02\x00\x00\x00", 5);
+    QByteArray png = "\x89PNG\r\n\x1a\n";
+    png += QByteArray("\x00\x00\x00\x0d", 4) + header;
+    const quint32 crc = qToBigEndian(crc32(header));
+    png.append(reinterpret_cast<const char*>(&crc), 4);
+    return png + encoded(filled(4, 4, Qt::white), "PNG").mid(33);
+}
+
 QByteArray pict(const QByteArray& words, const QByteArray& data)
 {
     return "{\\pict" + words + "\n" + data.toHex() + "}";
 }
 
-// The bounding box of the pixels close to colour, or an empty rectangle.
+// The bounding box of the pixels close to colour, or an empty rectangle. The frame's grey is
+// matched exactly, since the letters' edges are grey too.
 QRect boxOf(const QImage& shot, QColor color)
 {
+    const int near = color == QColor(Qt::gray) ? 1 : 40;
     QRect box;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
             const QColor c = shot.pixelColor(x, y);
-            if (std::abs(c.red() - color.red()) < 40 && std::abs(c.green() - color.green()) < 40 &&
-                std::abs(c.blue() - color.blue()) < 40)
+            if (std::abs(c.red() - color.red()) < near &&
+                std::abs(c.green() - color.green()) < near &&
+                std::abs(c.blue() - color.blue()) < near)
                 box |= QRect(x, y, 1, 1);
         }
     return box;
@@ -133,7 +163,8 @@ const QColor kBlue(20, 20, 220);
 const QColor kGreen(20, 200, 20);
 
 // The book: "Para" and a PNG of 120 by 80 pixels (its source twice as fine), a JPEG of 100 by
-// 50 given twice, "mes" and a bitmap metafile of 60 by 40 (a goal scaled by 150 %), "pas".
+// 50 given twice, "mes" and a bitmap metafile of 60 by 40 (a goal scaled by 150 %), "pas", and
+// a PNG too large to decode, of 40 by 20.
 QByteArray threePictureBook()
 {
     QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 Para\\par ";
@@ -146,7 +177,8 @@ QByteArray threePictureBook()
     rtf +=
         pict("\\wmetafile8\\picw60\\pich40\\picwgoal600\\pichgoal400\\picscalex150\\picscaley150",
              bitmapMetafile(30, 20, kGreen));
-    return rtf + " pas\\par}";
+    rtf += " pas\\par " + pict("\\pngblip\\picwgoal600\\pichgoal300", hugePng());
+    return rtf + "\\par}";
 }
 
 } // namespace
@@ -284,7 +316,7 @@ void TestBookPictures::drawnWhereAndAsLargeAsTheFileSays()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QVERIFY(test::loadRtf(view, threePictureBook()));
-    QCOMPARE(view.Text(), QStringLiteral(u"Para\r\uFFFC\r\uFFFC\rmes \uFFFC pas\r"));
+    QCOMPARE(view.Text(), QStringLiteral(u"Para\r\uFFFC\r\uFFFC\rmes \uFFFC pas\r\uFFFC\r"));
 
     const QImage shot = view.viewport()->grab().toImage();
     const double ratio = shot.devicePixelRatio();
@@ -309,14 +341,18 @@ void TestBookPictures::drawnWhereAndAsLargeAsTheFileSays()
             .arg(expected.width())
             .arg(expected.height());
     };
-    QRect png, jpeg, bitmap;
+    QRect png, jpeg, bitmap, frame;
     for (const QString& fault :
          {mismatch(kRed, 5, QSize(120, 80), png), mismatch(kBlue, 7, QSize(100, 50), jpeg),
-          mismatch(kGreen, 13, QSize(60, 40), bitmap)})
+          mismatch(kGreen, 13, QSize(60, 40), bitmap),
+          mismatch(QColor(Qt::gray), 19, QSize(40, 20), frame)})
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
     // One below the other, each on its line, the bitmap after "mes".
     QVERIFY(png.bottom() < jpeg.top() && jpeg.bottom() < bitmap.top());
     QVERIFY(bitmap.left() > png.left() + 10 * ratio);
+    // The PNG that would not decode is an empty frame: its inside is the page's.
+    QCOMPARE(shot.pixelColor(frame.center()),
+             shot.pixelColor(frame.right() + 10, frame.center().y()));
 }
 
 void TestBookPictures::searchAndCopyPassOverAPicture()
@@ -329,6 +365,9 @@ void TestBookPictures::searchAndCopyPassOverAPicture()
     view.setSelLength(9);
     view.copy();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("mes  pas"));
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    QVERIFY(copied && copied->hasHtml() && copied->html().contains(QStringLiteral("pas")));
+    QVERIFY(!copied->html().contains(QChar(rtf::Model::kObject)));
 }
 
 void TestBookPictures::textSizeLeavesPicturesAtTheirSize()

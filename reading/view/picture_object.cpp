@@ -24,10 +24,13 @@ constexpr std::size_t kDecodedPictureBytes = 48u << 20;
 // A picture is decoded at no more pixels than this (64 MB); a larger one is drawn enlarged.
 // Only a picture of the largest size at a screen scale of over 200 % comes near it.
 constexpr qint64 kMostPicturePixels = 4096 * 4096;
-// What a decoder may allocate for one picture, in megabytes: the pixels above at their full
-// size, decoded before scaling. A file that claims more (a PNG of 30,000 by 30,000 pixels) is
-// shown as a frame.
+// What a decoder may allocate for one picture, in megabytes: the largest picture decoded at its
+// full size before it is scaled.
 constexpr int kDecodeAllocationMegabytes = 256;
+// A picture of more pixels than this (256 MB at four bytes a pixel) is not decoded at all: the
+// decoder would read every row of it, for seconds, even to scale it down. No book's picture has
+// half as many; a file that claims more (a PNG of 30,000 by 30,000 pixels) is shown as a frame.
+constexpr qint64 kMostSourcePixels = 8192 * 8192;
 // A picture that names no size and whose own size cannot be read: a frame of an inch square.
 constexpr double kUnknownPixels = 96;
 constexpr double kLargestPixels = rtf::kMaxPictureTwips / double(kTwipsPerPixel);
@@ -139,6 +142,9 @@ QImage PictureObject::decode(std::size_t index, QSize pixels)
             return {};
         Decoder decoder(picture);
         QImageReader& reader = decoder.reader();
+        const QSize source = reader.size();
+        if (qint64(source.width()) * source.height() > kMostSourcePixels)
+            return {};
         // JPEG decodes at a fraction of its size directly; others are decoded, then scaled.
         if (reader.supportsOption(QImageIOHandler::ScaledSize))
             reader.setScaledSize(pixels);
