@@ -191,6 +191,7 @@ private slots:
     void bitmapsBecomeBmpFiles_data();
     void bitmapsBecomeBmpFiles();
     void drawnWhereAndAsLargeAsTheFileSays();
+    void metafileIsPlayedOrFramed();
     void searchAndCopyPassOverAPicture();
     void textSizeLeavesPicturesAtTheirSize();
 };
@@ -353,6 +354,35 @@ void TestBookPictures::drawnWhereAndAsLargeAsTheFileSays()
     // The PNG that would not decode is an empty frame: its inside is the page's.
     QCOMPARE(shot.pixelColor(frame.center()),
              shot.pixelColor(frame.right() + 10, frame.center().y()));
+}
+
+// A metafile that draws a rectangle: Windows plays it; elsewhere no player exists, and it is an
+// empty frame of its size.
+void TestBookPictures::metafileIsPlayedOrFramed()
+{
+    RichTextView view;
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(test::loadRtf(
+        view,
+        "{\\rtf1 " + pict("\\wmetafile8\\picwgoal1500\\pichgoal1500", drawingMetafile()) + "}"));
+    view.clearFocus(); // the caret would stand on the picture's left edge
+    const QImage shot = view.viewport()->grab().toImage();
+    const double ratio = shot.devicePixelRatio();
+    // The book holds nothing but the picture: the rectangle's lines are the only dark pixels.
+    int dark = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 96;
+    const QRect frame = boxOf(shot, Qt::gray);
+    if (QSysInfo::productType() == QLatin1String("windows")) {
+        QVERIFY2(dark > 100, qPrintable(QString::number(dark)));
+    } else {
+        QCOMPARE(dark, 0);
+        QVERIFY2(std::abs(frame.width() - 100 * ratio) <= 1,
+                 qPrintable(QString::number(frame.width())));
+    }
 }
 
 void TestBookPictures::searchAndCopyPassOverAPicture()

@@ -67,6 +67,18 @@ private:
     QImageReader m_reader;
 };
 
+// What a word processor shows for a picture it cannot draw: a thin grey frame of its size, one
+// device pixel wide, drawn as a picture is so that its edges are the picture's.
+QImage frameOf(QSize pixels)
+{
+    QImage frame(pixels, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    QPainter painter(&frame);
+    painter.setPen(QColor(Qt::gray));
+    painter.drawRect(0, 0, pixels.width() - 1, pixels.height() - 1);
+    return frame;
+}
+
 } // namespace
 
 PictureObject::PictureObject(std::shared_ptr<const Book> book, QObject* parent)
@@ -164,7 +176,10 @@ const QImage* PictureObject::cached(std::size_t index, QSize pixels)
         m_decoded.splice(m_decoded.begin(), m_decoded, found);
         return &m_decoded.front().image;
     }
-    m_decoded.push_front({index, pixels, decode(index, pixels)});
+    QImage image = decode(index, pixels);
+    if (image.isNull())
+        image = frameOf(pixels);
+    m_decoded.push_front({index, pixels, std::move(image)});
     m_decodedBytes += static_cast<std::size_t>(m_decoded.front().image.sizeInBytes());
     while (m_decodedBytes > kDecodedPictureBytes && m_decoded.size() > 1) {
         m_decodedBytes -= static_cast<std::size_t>(m_decoded.back().image.sizeInBytes());
@@ -193,18 +208,7 @@ void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
                        std::max(1, int(pixels.height() * shrink)));
     }
     const QImage* image = cached(index, pixels);
-    if (image && !image->isNull()) {
-        painter->drawImage(target, *image);
-        return;
-    }
-    // What a word processor shows for a picture it cannot draw: a thin grey frame of its size.
-    painter->save();
-    QPen pen(Qt::gray);
-    pen.setCosmetic(true);
-    painter->setPen(pen);
-    painter->setBrush(Qt::NoBrush);
-    painter->drawRect(target.adjusted(0.5 / ratio, 0.5 / ratio, -0.5 / ratio, -0.5 / ratio));
-    painter->restore();
+    painter->drawImage(target, *image);
 }
 
 } // namespace velmora

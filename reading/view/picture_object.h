@@ -56,7 +56,7 @@ private:
     struct Decoded {
         std::size_t index = 0;
         QSize pixels;
-        QImage image; // null: the picture cannot be shown at that size (a frame is drawn)
+        QImage image; // a frame where the picture cannot be shown at that size
     };
 
     std::shared_ptr<const Book> m_book;
