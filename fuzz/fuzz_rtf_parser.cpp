@@ -9,6 +9,7 @@
 #include "rtf/code_pages.h"
 #include "rtf/model_edit.h"
 #include "rtf/parse_rtf.h"
+#include "rtf/pictures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,8 +37,30 @@ void checkRuns(const velmora::rtf::Model& model)
     check(covered == static_cast<int64_t>(model.text.size()));
 }
 
+// Each picture stands at its U+FFFC, in order, within the limits; a bitmap inside it becomes a
+// BMP file that says its own length.
+void checkPictures(const velmora::rtf::Model& model)
+{
+    using namespace velmora::rtf;
+    int64_t after = -1;
+    std::size_t bytes = 0;
+    for (const Picture& picture : model.pictures) {
+        check(picture.position > after && std::size_t(picture.position) < model.text.size());
+        check(model.text[std::size_t(picture.position)] == Model::kObject);
+        check(picture.width >= 0 && picture.width <= kMaxPictureTwips);
+        check(picture.height >= 0 && picture.height <= kMaxPictureTwips);
+        check(picture.data.size() <= kMaxPictureBytes);
+        bytes += picture.data.size();
+        after = picture.position;
+        const std::string bmp = bitmapFileOf(picture);
+        check(bmp.empty() || (bmp.size() > 14 && bmp[0] == 'B' && bmp[1] == 'M'));
+    }
+    check(bytes <= kMaxAllPictureBytes && model.pictures.size() <= kMaxPictures);
+}
+
 void checkModel(const velmora::rtf::Model& model, std::size_t inputSize)
 {
+    checkPictures(model);
     const auto textSize = static_cast<int64_t>(model.text.size());
     // One unit per input byte, except note marks, which may be a few characters long.
     check(model.text.size() <= 3 * inputSize + 16);

@@ -293,11 +293,13 @@ void TestRtfParser::destinations_data()
         << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red1\green2\blue3;})"
                       R"({\stylesheet{\s1 Heading;}}a})")
         << "a";
-    QTest::newRow("picture data is skipped") << doc(R"(a{\pict\wmetafile8 ffd8abcd}b)") << "ab";
-    QTest::newRow("shppict and nonshppict show nothing twice")
-        << doc(R"({\*\shppict{\pict ff00}}{\nonshppict{\pict ff00}}x)") << "x";
-    QTest::newRow("bin data is skipped, braces and backslashes included")
-        << doc("a{\\pict\\bin3 }{\\}b") << "ab";
+    QTest::newRow("a picture's data is one object character")
+        << doc(R"(a{\pict\wmetafile8 ffd8abcd}b)") << QStringLiteral(u"a\uFFFCb");
+    QTest::newRow("shppict and nonshppict show one picture")
+        << doc(R"({\*\shppict{\pict ff00}}{\nonshppict{\pict ff00}}x)")
+        << QStringLiteral(u"\uFFFCx");
+    QTest::newRow("bin data is a picture's, braces and backslashes included")
+        << doc("a{\\pict\\bin3 }{\\}b") << QStringLiteral(u"a\uFFFCb");
     QTest::newRow("bin data in the text is skipped") << doc(R"(a\bin2 xyb)") << "ab";
     QTest::newRow("an object shows only its result")
         << doc(R"({\object\objemb{\*\objclass Word}{\*\objdata 0102}{\result R}}x)") << "Rx";

@@ -3,7 +3,8 @@
 //   rtfdump --runs FILE   one line per run of equal font name and size:
 //                         start, length, font name, size in points (tab-separated)
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
-//                         attribute the model holds, to compare two versions of the parser
+//                         attribute the model holds, to compare two versions of the parser,
+//                         and a line for each picture
 //
 // The output is converted and written a piece at a time, so the text is never held twice, and
 // the file's bytes are let go of as soon as the parser is done with them.
@@ -71,6 +72,8 @@ void printText(const Model& model)
             ++end; // a surrogate pair stays whole
         piece.assign(text.substr(at, end - at));
         std::replace_if(piece.begin(), piece.end(), isLineEnd, u'\n');
+        // A picture is no text.
+        piece.erase(std::remove(piece.begin(), piece.end(), Model::kObject), piece.end());
         velmora::rtf::appendUtf8(out.buffer(), piece);
         out.flushIfFull();
         at = end;
@@ -92,6 +95,19 @@ void appendFields(std::string& out, std::initializer_list<int32_t> values)
     for (const int32_t value : values) {
         out += '\t';
         appendNumber(out, value);
+    }
+}
+
+// One line per picture, after the runs: where its U+FFFC stands, its kind (Picture::Kind), its
+// shown size in twips and its bytes.
+void printPictures(const Model& model, ChunkedOutput& out)
+{
+    for (const velmora::rtf::Picture& picture : model.pictures) {
+        out.buffer() += 'I';
+        appendFields(out.buffer(), {picture.position, int32_t(picture.kind), picture.width,
+                                    picture.height, static_cast<int32_t>(picture.data.size())});
+        out.buffer() += '\n';
+        out.flushIfFull();
     }
 }
 
@@ -157,6 +173,7 @@ void printModel(const Model& model)
         line += '\n';
         out.flushIfFull();
     });
+    printPictures(model, out);
 }
 
 } // namespace

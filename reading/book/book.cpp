@@ -13,14 +13,23 @@ namespace {
 
 // The characters a text view would turn into paragraph or frame breaks of its own are replaced,
 // so that every position stays one character: a line feed or paragraph separator becomes a line
-// break, the two non-characters that Qt uses for frames become U+FFFD.
-void replaceViewBreaks(std::u16string& text)
+// break, the two non-characters that Qt uses for frames become U+FFFD, and so does a U+FFFC
+// that holds no picture, which the view would take for one.
+void replaceViewBreaks(std::u16string& text, const std::vector<rtf::Picture>& pictures)
 {
-    for (char16_t& c : text) {
-        if (c == u'\n' || c == u'\u2029')
+    auto picture = pictures.begin();
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char16_t& c = text[at];
+        if (c == u'\n' || c == u'\u2029') {
             c = rtf::Model::kLineBreak;
-        else if (c == u'\uFDD0' || c == u'\uFDD1')
+        } else if (c == u'\uFDD0' || c == u'\uFDD1') {
             c = u'\uFFFD';
+        } else if (c == rtf::Model::kObject) {
+            while (picture != pictures.end() && static_cast<std::size_t>(picture->position) < at)
+                ++picture;
+            if (picture == pictures.end() || static_cast<std::size_t>(picture->position) != at)
+                c = u'\uFFFD';
+        }
     }
 }
 
@@ -29,7 +38,8 @@ void replaceViewBreaks(std::u16string& text)
 Book::Book(rtf::Model parsed) : m_formats(std::move(parsed))
 {
     rtf::breakEndlessWords(m_formats, limits::kLongestWord);
-    replaceViewBreaks(m_formats.text);
+    replaceViewBreaks(m_formats.text, m_formats.pictures);
+    m_pictures = keepPictures(m_formats.pictures);
     m_text = BookText(m_formats.text);
     // Swapped, not assigned: an assigned empty string would keep the capacity.
     std::u16string().swap(m_formats.text);
@@ -41,6 +51,8 @@ QString Book::plainText(int start, int count) const
     QString text = m_text.mid(start, count);
     text.replace(QChar(rtf::Model::kParagraphEnd), QChar(u'\n'));
     text.replace(QChar(rtf::Model::kLineBreak), QChar(u'\n'));
+    if (!m_pictures.empty())
+        text.remove(QChar(rtf::Model::kObject));
     return text;
 }
 

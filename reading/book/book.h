@@ -4,6 +4,7 @@
 // stretch, plain text for the clipboard. Positions count UTF-16 units of the text; every
 // paragraph end is one '\r' and every line break one U+2028.
 
+#include "book_picture.h"
 #include "book_text.h"
 #include "rtf/model.h"
 
@@ -34,7 +35,7 @@ public:
     // The first position at or after from holding c; -1 when there is none.
     int indexOf(QChar c, int from) const { return m_text.indexOf(c, from); }
     // The same characters as another program expects them: every paragraph end and line break
-    // is a line feed.
+    // is a line feed, and a picture is left out.
     QString plainText(int start, int count) const;
 
     // The first match of needle starting in [from, before), which may run past before, letter
@@ -49,8 +50,11 @@ public:
     // empty.
     std::optional<QString> fontNameOf(int start, int count) const;
 
-    // The parser's formats: runs, paragraphs, fonts (its text is the book's, held here).
+    // The parser's formats: runs, paragraphs, fonts (its text is the book's, held here; its
+    // pictures too).
     const rtf::Model& formats() const { return m_formats; }
+    // By position; each stands in the text as one U+FFFC, and no other U+FFFC does.
+    const std::vector<BookPicture>& pictures() const { return m_pictures; }
 
 private:
     int fontKey(const rtf::CharRun& run) const;
@@ -58,6 +62,7 @@ private:
     void indexFonts();
 
     BookText m_text;
+    std::vector<BookPicture> m_pictures;
     rtf::Model m_formats; // its text is empty
     // Per font of the table, the index of the first font with the same name, so that two
     // entries of a font table with one name count as one font.

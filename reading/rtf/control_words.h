@@ -159,6 +159,23 @@ enum class Word : uint8_t {
     Zwnj,
     LtrMark,
     RtlMark,
+    // A picture's kind and size
+    PngBlip,
+    JpegBlip,
+    EmfBlip,
+    WindowsMetafile,
+    DibBitmap,
+    DeviceBitmap,
+    Os2Metafile,
+    MacPict,
+    PicWidth,
+    PicHeight,
+    PicWidthGoal,
+    PicHeightGoal,
+    PicScaleX,
+    PicScaleY,
+    PicBytesPerLine,
+    PicBitsPerPixel,
 };
 
 // What a word acts on. The parser hands each family to one function, so a new word needs a
@@ -178,6 +195,7 @@ enum class WordFamily : uint8_t {
     Break,        // paragraph and line ends, tabs
     Table,        // the ends of table cells and rows
     Symbol,       // one character spelled as a word (\emdash, \bullet, ...)
+    Picture,      // inside \pict: the picture's kind and size
 };
 
 constexpr WordFamily familyOf(Word word)
@@ -321,6 +339,22 @@ constexpr WordFamily familyOf(Word word)
     case Word::Zwnj:
     case Word::LtrMark:
     case Word::RtlMark: return WordFamily::Symbol;
+    case Word::PngBlip:
+    case Word::JpegBlip:
+    case Word::EmfBlip:
+    case Word::WindowsMetafile:
+    case Word::DibBitmap:
+    case Word::DeviceBitmap:
+    case Word::Os2Metafile:
+    case Word::MacPict:
+    case Word::PicWidth:
+    case Word::PicHeight:
+    case Word::PicWidthGoal:
+    case Word::PicHeightGoal:
+    case Word::PicScaleX:
+    case Word::PicScaleY:
+    case Word::PicBytesPerLine:
+    case Word::PicBitsPerPixel: return WordFamily::Picture;
     }
     return WordFamily::Ignored;
 }
@@ -339,11 +373,11 @@ constexpr uint64_t packWord(std::string_view word)
 // A word's key (packWord) decides for every word of eight letters or fewer, so most lookups hash
 // once and compare one integer. LibreOffice writes a dozen control words before every few words
 // of text, so this lookup is inlined into the parser's loop.
-constexpr std::size_t kWordTableSize = 1024; // a power of two, over four times the number of words
+constexpr std::size_t kWordTableSize = 2048; // a power of two, over four times the number of words
 
 constexpr std::size_t wordSlotFor(uint64_t key, std::size_t length)
 {
-    return static_cast<std::size_t>(((key ^ length) * 0x9E3779B97F4A7C15ull) >> 54) &
+    return static_cast<std::size_t>(((key ^ length) * 0x9E3779B97F4A7C15ull) >> 53) &
            (kWordTableSize - 1);
 }
 

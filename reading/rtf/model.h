@@ -76,9 +76,40 @@ struct Paragraph {
     uint32_t format = 0; // index into Model::paragraphFormats
 };
 
+// A picture (\pict) that stands in the text as one U+FFFC, as an embedded object does in a
+// word processor. Its bytes are as the file gives them, the hex form decoded.
+struct Picture {
+    enum class Kind : uint8_t {
+        Unknown,      // no blip word, or bytes beyond the limits: shown as an empty frame
+        Png,          // \pngblip
+        Jpeg,         // \jpegblip
+        Emf,          // \emfblip
+        Wmf,          // \wmetafile
+        Dib,          // \dibitmap: a device-independent bitmap without its file header
+        DeviceBitmap, // \wbitmap: the bits of a device-dependent bitmap alone
+        Os2Metafile,  // \pmmetafile
+        MacPict,      // \macpict
+    };
+
+    Kind kind = Kind::Unknown;
+    int32_t position = 0; // of its U+FFFC in the text
+    // The size shown, in twips, after the goal and the scale; 0 when the file gives none, and
+    // the picture's own size decides.
+    int32_t width = 0;
+    int32_t height = 0;
+    // \picw and \pich: of a bitmap in pixels; \wbitmap also needs its bytes per line and
+    // bits per pixel to be read.
+    int32_t sourceWidth = 0;
+    int32_t sourceHeight = 0;
+    int32_t bytesPerLine = 0;
+    int32_t bitsPerPixel = 0;
+    std::string data;
+};
+
 struct Model {
     static constexpr char16_t kParagraphEnd = u'\r';
     static constexpr char16_t kLineBreak = u'\u2028'; // \line: a break inside the paragraph
+    static constexpr char16_t kObject = u'\uFFFC';    // where a picture stands
 
     std::u16string text;                 // UTF-16; every paragraph end is one '\r'
     std::vector<std::string> fontNames;  // UTF-8, exactly as the font table spells them
@@ -86,6 +117,7 @@ struct Model {
     std::vector<CharRun> runs;
     std::vector<ParagraphFormat> paragraphFormats;
     std::vector<Paragraph> paragraphs;
+    std::vector<Picture> pictures; // by position; each has its kObject in the text
 
     const CharFormat& formatOf(const CharRun& run) const { return charFormats[run.format]; }
     const std::string& fontNameOf(const CharRun& run) const

@@ -102,6 +102,9 @@ std::size_t breakEndlessWords(Model& model, std::size_t maxStretch)
         shift(run.start, run.length);
     for (Paragraph& paragraph : model.paragraphs)
         shift(paragraph.start, paragraph.length);
+    for (Picture& picture : model.pictures)
+        picture.position += static_cast<int32_t>(
+            std::upper_bound(breaks.begin(), breaks.end(), picture.position) - breaks.begin());
     return breaks.size();
 }
 

@@ -61,6 +61,8 @@ void ModelWriter::truncate(std::size_t start)
         return;
     m_textLength = start;
     const auto end = static_cast<int32_t>(start);
+    while (!m_model.pictures.empty() && m_model.pictures.back().position >= end)
+        m_model.pictures.pop_back();
     while (m_model.runs.size() > 1 && m_model.runs.back().start >= end)
         m_model.runs.pop_back();
     if (!m_model.runs.empty()) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace velmora::rtf {
@@ -74,6 +75,8 @@ public:
                m_model.text[m_textLength - 1] == Model::kParagraphEnd;
     }
     void dropTrailingTab();
+    // A picture whose kObject was just appended.
+    void addPicture(Picture picture) { m_model.pictures.push_back(std::move(picture)); }
     std::size_t length() const { return m_textLength; }
     // Drops the text from start on, within the open paragraph.
     void truncate(std::size_t start);

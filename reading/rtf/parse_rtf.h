@@ -40,7 +40,10 @@ struct ParseResult {
 //   paragraph), an object's \result, shape results (\shprslt), the Unicode copy of \upr;
 // - left out: font, colour and style tables (read for formatting), \info, headers and footers,
 //   footnote and annotation contents (a footnote leaves its number, as \chftn asks), field
-//   instructions, pictures, \bin data, hidden text (\v), and every \* destination not named here;
+//   instructions, \bin data outside pictures, hidden text (\v), and every \* destination not
+//   named here;
+// - a picture (\pict) is one U+FFFC, in the text's format, and a Picture in the model; of a
+//   \shppict and the \nonshppict after it only the first;
 // - \par, \sect and \page end a paragraph ('\r', never two for one break), \line is U+2028,
 //   \tab and \cell are '\t', and \row turns its last cell's tab into the paragraph end;
 // - text in symbol fonts (\fcharset2) becomes the Unicode characters the Symbol font draws, the

@@ -109,6 +109,8 @@ void Parser::closeGroup()
         endFieldInstruction();
     else if (m_field.depth == m_stack.size())
         endField();
+    if (m_pictures.depth == m_stack.size())
+        endPicture();
     if (closing == Destination::FontTable)
         finishFontEntry();
     else if (closing == Destination::StyleEntry && m_stack.size() == m_styles.entryDepth)
@@ -120,9 +122,12 @@ void Parser::onWord(const Token& token, Word word)
 {
     const WordFamily family = familyOf(word);
     if (family == WordFamily::Binary) {
-        // The bytes are data of whatever destination holds them; none of ours shows them.
-        if (token.hasParameter && token.parameter > 0)
+        // The bytes are data of whatever destination holds them; only a picture shows them.
+        if (token.hasParameter && token.parameter > 0) {
+            if (state().destination == Destination::Picture && m_deep.depth == 0)
+                pictureData(static_cast<std::size_t>(token.parameter));
             m_tokens.skipBytes(static_cast<std::size_t>(token.parameter));
+        }
         m_pending.consumeFallback();
         return;
     }
@@ -153,6 +158,10 @@ void Parser::onWord(const Token& token, Word word)
     case Destination::ColorTable: applyTableEntry(word, token); return;
     case Destination::StyleEntry: applyStyleEntry(word, family, token); return;
     case Destination::ListTable: applyListTable(word, token); return;
+    case Destination::Picture:
+        if (family == WordFamily::Picture)
+            m_pictures.reader.applyWord(word, token.parameter, token.hasParameter);
+        return;
     case Destination::Text:
         // Half the words LibreOffice writes (\fcs, \langfe, \insrsid, ...) are ignored.
         if (family != WordFamily::Ignored)

@@ -107,6 +107,12 @@ private:
     void applyNote(Word word, const Token& token);
     void footnoteMark();
 
+    // Pictures (parser_pictures.cpp)
+    void beginPicture();
+    void pictureData(std::size_t count);
+    void endPicture();
+    void nonShapePicture();
+
     // Lists and fields (parser_lists_fields.cpp)
     void applyList(Word word, const Token& token);
     void applyListTable(Word word, const Token& token);
@@ -138,6 +144,7 @@ private:
     ListText m_listText;
     Field m_field;
     ShapeText m_shapeText;
+    PictureState m_pictures;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
     // The format of the open paragraph's first table cell, once it has one.
     std::optional<ParagraphFormat> m_firstCellFormat;

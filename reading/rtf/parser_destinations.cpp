@@ -94,8 +94,10 @@ void Parser::applyDestination(Word word)
         if (m_deep.depth == 0)
             s.upr = true;
         return;
+    case Word::Picture: beginPicture(); return;
+    case Word::ShapePicture: m_pictures.shapeAt = m_writer.length(); return;
+    case Word::NonShapePicture: nonShapePicture(); return;
     case Word::FieldResult:
-    case Word::ShapePicture:
     case Word::Transparent:
     case Word::UnicodeDest: // outside a \upr group: its text is the only copy
         return;             // text, in whatever destination holds it

@@ -5,6 +5,7 @@
 #include "code_pages.h"
 #include "lists.h"
 #include "model.h"
+#include "pictures.h"
 
 #include <array>
 #include <cstddef>
@@ -26,6 +27,7 @@ enum class Destination : uint8_t {
     ListCapture,      // text of a level or \pn group, captured by ListTable
     ShapeSkip,        // \shpinst, \do: dropped, except their text boxes (\shptxt, \dptxbxtext)
     FieldInstruction, // \fldinst of a field in the text: kept to compute a missing result
+    Picture,          // \pict in the text: its words and data make a picture
 };
 
 // Which characters \af names the font of: those of complex scripts, unless \loch or \hich has
@@ -197,6 +199,21 @@ struct Field {
     std::u16string text;
     std::size_t depth = 0; // the stack depth of that field's group; 0: none
     std::size_t start = 0; // the text's length when its instruction ended
+};
+
+// The \pict group being read, and what decides whether a \nonshppict is shown: Word and
+// LibreOffice write a picture twice, in \shppict and again in \nonshppict for older readers.
+struct PictureState {
+    static constexpr std::size_t kNone = std::size_t(-1);
+
+    PictureReader reader;
+    std::size_t depth = 0;       // the stack depth of the open \pict group; 0: none
+    std::size_t bytes = 0;       // all pictures' bytes so far
+    std::size_t count = 0;       // pictures so far
+    std::size_t shapeAt = kNone; // the text's length where the last \shppict began
+    // The text's length just after a picture that a \shppict gave: a \nonshppict right there
+    // is the same picture again.
+    std::size_t shapePictureEnd = kNone;
 };
 
 // A shape's text box (\shptxt, \dptxbxtext) shows where the shape is anchored; its result

@@ -41,6 +41,7 @@ void Parser::onText(std::string_view bytes)
             bytes.remove_prefix(semicolon + 1);
         }
         return;
+    case Destination::Picture: m_pictures.reader.addHex(bytes); return;
     case Destination::FieldInstruction:
         if (m_field.instruction.size() < kMaxFieldInstruction)
             m_field.instruction.append(

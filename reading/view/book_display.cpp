@@ -2,6 +2,7 @@
 
 #include "book_limits.h"
 #include "document_converter.h"
+#include "picture_object.h"
 #include "view_layout.h"
 
 #include <QElapsedTimer>
@@ -81,6 +82,9 @@ void BookDisplay::showConverted()
     auto converter = std::make_unique<DocumentConverter>(*m_book, &m_view);
     QTextDocument* built = converter->document();
     m_layout = new ViewLayout(built);
+    auto* pictures = new PictureObject(m_book, m_layout);
+    m_layout->registerHandler(PictureObject::kPictureObject, pictures);
+    m_layout->setPictures(pictures);
     built->setDocumentLayout(m_layout);
     // Ahead of the view's own handling of a new size, which may clamp the scroll bar to a range
     // that does not hold the moved top yet.

@@ -1,6 +1,7 @@
 #include "document_converter.h"
 
 #include "book_limits.h"
+#include "picture_object.h"
 
 #include "twips.h"
 
@@ -220,6 +221,7 @@ void DocumentConverter::advanceRun()
 bool DocumentConverter::buildSome(qsizetype characters)
 {
     const std::vector<rtf::CharRun>& runs = m_model.runs;
+    const std::vector<BookPicture>& pictures = m_book.pictures();
     const qsizetype end = m_book.length();
     const qsizetype stop = std::min(end, m_position + std::max<qsizetype>(characters, 1));
     // One edit block: the document reports one change instead of one per insertion.
@@ -234,8 +236,14 @@ bool DocumentConverter::buildSome(qsizetype characters)
         advanceRun(); // the runs cover the text
         const qsizetype runEnd = runs[m_run].start + runs[m_run].length;
         const QTextCharFormat& qtFormat = charFormat(runs[m_run].format);
-        const qsizetype stretchEnd = std::min(runEnd, m_blockEnd);
-        if (stretchEnd > m_position) {
+        const qsizetype picture = m_picture < pictures.size() ? pictures[m_picture].position : end;
+        const qsizetype stretchEnd = std::min({runEnd, m_blockEnd, picture});
+        if (picture == m_position) {
+            m_cursor.insertText(QString(QChar(rtf::Model::kObject)),
+                                PictureObject::formatOf(qtFormat, m_picture));
+            ++m_picture;
+            ++m_position;
+        } else if (stretchEnd > m_position) {
             QString stretch = m_book.text(static_cast<int>(m_position),
                                           static_cast<int>(stretchEnd - m_position));
             if (m_endKind == EndKind::JoinedParagraphs)

@@ -29,7 +29,7 @@ public:
     // the book that QTextDocument breaks blocks at. A paragraph far longer than prose has is
     // built as several blocks, each breaking where a character of the paragraph was: a line
     // break (U+2028) or a space; past half a million blocks, short paragraphs end in line
-    // breaks.
+    // breaks. A picture is its U+FFFC with the format of a PictureObject.
     bool buildSome(qsizetype characters);
     QTextDocument* document() const { return m_document; }
     qsizetype builtLength() const { return m_position; }
@@ -61,6 +61,7 @@ private:
     } m_endKind = EndKind::Paragraph;
     std::size_t m_run = 0;
     std::size_t m_paragraph = 0;
+    std::size_t m_picture = 0;     // the next picture of the book to put in
     QList<QStringList> m_families; // per font of the model: { name } or {} when it has none
     // Made once per distinct format of the model: the document keeps one copy of each anyway,
     // and a reused object keeps its hash, so inserting text need not hash its properties again.

@@ -20,6 +20,17 @@ bool canWriteOdf()
     return QTextDocumentWriter::supportedDocumentFormats().contains("ODF");
 }
 
+// A picture is an object of this program's own, which no other program reads: the rich formats
+// leave it out, as the plain text does.
+constexpr QChar kObject = QChar(rtf::Model::kObject);
+
+void removePictures(QTextDocument& document)
+{
+    for (QTextCursor at = document.find(QString(kObject)); !at.isNull();
+         at = document.find(QString(kObject), at))
+        at.removeSelectedText();
+}
+
 } // namespace
 
 SelectionMimeData::SelectionMimeData(std::shared_ptr<const Book> book, int start, int count,
@@ -69,9 +80,10 @@ QByteArray SelectionMimeData::richFormat(const QString& mimeType) const
     range.setPosition(end, QTextCursor::KeepAnchor);
     const QTextDocumentFragment fragment(range);
     if (mimeType == kHtml)
-        return fragment.toHtml().toUtf8();
+        return fragment.toHtml().remove(kObject).toUtf8();
     QTextDocument copy;
     QTextCursor(&copy).insertFragment(fragment);
+    removePictures(copy);
     QBuffer buffer;
     QTextDocumentWriter writer(&buffer, "ODF");
     writer.write(&copy);

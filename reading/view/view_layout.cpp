@@ -1,6 +1,7 @@
 #include "view_layout.h"
 
 #include "book_limits.h"
+#include "picture_object.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -25,6 +26,8 @@ constexpr double kWrapSlack = 1.1;
 // An exact line height (\sl negative) puts the baseline at four fifths of the line, as word
 // processors do.
 constexpr double kExactBaseline = 0.8;
+// How much of a line lies below the baseline, about, in the fonts of a book.
+constexpr double kDescentShare = 0.2;
 
 bool hasUnbreakableStretch(const QString& text)
 {
@@ -77,17 +80,28 @@ const ViewLayout::FontMetrics& ViewLayout::metricsOf(int formatIndex) const
     return *m_metrics.insert(formatIndex, result);
 }
 
+PictureObject::Span ViewLayout::picturesIn(const QTextBlock& block) const
+{
+    if (!m_pictures)
+        return {};
+    return m_pictures->picturesIn(block.position(), block.position() + block.length());
+}
+
 double ViewLayout::estimate(const QTextBlock& block) const
 {
+    const PictureObject::Span pictures = picturesIn(block);
     const QTextBlockFormat format = block.blockFormat();
     const FontMetrics& metrics = metricsOf(block.charFormatIndex());
     const double available =
         std::max(textWidth() - format.leftMargin() - format.rightMargin(), metrics.charWidth);
-    const double characters = std::max(block.length() - 1, 0);
+    const double characters = std::max(block.length() - 1 - pictures.count, 0);
     const double lines =
         std::max(1.0, std::ceil(characters * metrics.charWidth * kWrapSlack / available));
-    return format.topMargin() + lines * format.lineHeight(metrics.lineHeight, 1.0) +
-           format.bottomMargin();
+    // A picture takes a line of its own as tall as it is; a paragraph of pictures alone has only
+    // their lines, each as deep below the baseline as its letters would reach.
+    const double textHeight = characters > 0 ? lines * format.lineHeight(metrics.lineHeight, 1.0)
+                                             : pictures.count * metrics.lineHeight * kDescentShare;
+    return format.topMargin() + textHeight + pictures.height + format.bottomMargin();
 }
 
 double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, double top) const
@@ -108,6 +122,12 @@ double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, dou
 
     const double width = textWidth();
     const bool exact = format.lineHeightType() == QTextBlockFormat::FixedHeight;
+    // A picture stands on the baseline, and its line reaches below it as far as the paragraph's
+    // letters do, as in a word processor, even where no letter stands beside it.
+    const double pictureDescent =
+        picturesIn(block).count > 0
+            ? QFontMetricsF(block.charFormat().font().resolve(document()->defaultFont())).descent()
+            : 0;
     double y = 0;
     layout->beginLayout();
     for (bool first = true;; first = false) {
@@ -121,7 +141,9 @@ double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, dou
         const double left = format.leftMargin() + (rightToLeft ? 0 : indent);
         const double right = format.rightMargin() + (rightToLeft ? indent : 0);
         line.setLineWidth(std::max(width - left - right, 0.0));
-        const double natural = std::ceil(line.ascent() + line.descent() + line.leading());
+        double natural = std::ceil(line.ascent() + line.descent() + line.leading());
+        if (pictureDescent > line.descent())
+            natural = std::ceil(line.ascent() + pictureDescent + std::max(line.leading(), 0.0));
         const double advance = format.lineHeight(natural, 1.0);
         line.setPosition(QPointF(left, exact ? y + advance * kExactBaseline - line.ascent() : y));
         y += advance;
@@ -132,6 +154,14 @@ double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, dou
 
 double ViewLayout::measure(const QTextBlock& block) const
 {
+    // Pictures are sized only in the block's own layout, which asks the document's handlers; it
+    // is let go of at once, as the scratch one below is.
+    if (picturesIn(block).count > 0) {
+        QTextLayout* own = block.layout();
+        const double height = layOutLines(own, block, 0);
+        own->clearLayout();
+        return height;
+    }
     // A layout of its own, gone once measured: the block's own layout would stay with the
     // block, and at a narrow width and a large size the lines of every paragraph of a long book
     // took hundreds of megabytes. The same text, formats and options give the same lines.

@@ -10,6 +10,7 @@
 // not collapsed as in HTML, so each paragraph's height stands on its own.
 
 #include "block_heights.h"
+#include "picture_object.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDeadlineTimer>
@@ -61,6 +62,8 @@ public:
     }
     double takeShiftAbove() { return std::exchange(m_shiftAbove, 0.0); }
     bool allMeasured() const { return m_nextToMeasure >= m_state.size(); }
+    // The book's pictures, whose heights the estimates count.
+    void setPictures(const PictureObject* pictures) { m_pictures = pictures; }
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -78,6 +81,7 @@ private:
     double layOutLines(QTextLayout* layout, const QTextBlock& block, double top) const;
     double measure(const QTextBlock& block) const; // the block's full height
     double estimate(const QTextBlock& block) const;
+    PictureObject::Span picturesIn(const QTextBlock& block) const;
     const FontMetrics& metricsOf(int formatIndex) const;
     void keepLaidOut(std::size_t index) const;
     // Lets a paragraph's lines go; its measured height stays.
@@ -101,6 +105,7 @@ private:
     mutable bool m_sizeSignalQueued = false;
     mutable double m_viewTop = 0;
     mutable double m_shiftAbove = 0;
+    const PictureObject* m_pictures = nullptr;
 };
 
 } // namespace velmora

@@ -1,0 +1,68 @@
+#pragma once
+// The book's pictures in the view: each U+FFFC of a picture carries a character format of
+// kPictureObject, and this handler, registered on the document's layout, sizes and draws it.
+// Pictures are decoded at the device's pixels when drawn, and only those drawn lately keep
+// their pixels (within kDecodedPictureBytes): a book of many pictures holds their compressed
+// bytes once (Book) and the pixels of about a screenful.
+
+#include "book.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QTextObjectInterface>
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <vector>
+
+class QTextCharFormat;
+
+namespace velmora {
+
+class PictureObject : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+public:
+    static constexpr int kPictureObject = QTextFormat::UserObject + 1;
+    static constexpr int kPictureIndex = QTextFormat::UserProperty + 1;
+
+    PictureObject(std::shared_ptr<const Book> book, QObject* parent);
+
+    // The format of picture index of the book, in the run's format around it.
+    static QTextCharFormat formatOf(const QTextCharFormat& run, std::size_t index);
+
+    QSizeF intrinsicSize(QTextDocument* doc, int posInDocument, const QTextFormat& format) override;
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int posInDocument,
+                    const QTextFormat& format) override;
+
+    // The pictures in [from, to) of the document: how many, and their heights added up, for
+    // the layout's estimates.
+    struct Span {
+        int count = 0;
+        double height = 0;
+    };
+    Span picturesIn(int from, int to) const;
+    // Decoded pictures held now, and their bytes.
+    std::size_t decodedCount() const { return m_decoded.size(); }
+    std::size_t decodedBytes() const { return m_decodedBytes; }
+
+private:
+    QSizeF sizeOf(std::size_t index) const;
+    QImage decode(std::size_t index, QSize pixels);
+    const QImage* cached(std::size_t index, QSize pixels);
+
+    struct Decoded {
+        std::size_t index = 0;
+        QSize pixels;
+        QImage image; // a frame where the picture cannot be shown at that size
+    };
+
+    std::shared_ptr<const Book> m_book;
+    mutable std::vector<QSizeF> m_sizes; // in logical pixels, worked out when first asked for
+    std::list<Decoded> m_decoded;        // the most recently drawn first
+    std::size_t m_decodedBytes = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,11 @@
+#include "picture_player.h"
+
+namespace velmora {
+
+// No metafile player: Qt reads none, and a word processor without one shows a frame too.
+QImage playMetafile(rtf::Picture::Kind, const QByteArray&, QSize)
+{
+    return {};
+}
+
+} // namespace velmora
