@@ -287,6 +287,8 @@ void TestRtfParser::destinations_data()
         << doc(R"({\listover a}{\listoverridetables b}{\pnlvlbod c}d)") << "abcd";
     QTest::newRow("an unknown starred destination is skipped")
         << doc(R"(a{\*\unknownthing b{c}d}e)") << "ae";
+    QTest::newRow("a starred table style outside the style sheet is skipped")
+        << doc(R"(a{\*\ts11 b}c)") << "ac";
     QTest::newRow("info, header, footer and comments are skipped")
         << doc(R"({\info{\title T}{\author A}}{\header H}{\footer F}{\*\comment C}a)") << "a";
     QTest::newRow("tables of fonts, colours and styles are not shown")

@@ -255,6 +255,7 @@ constexpr Entry kList[] = {
     {"template", Word::SkipDestination},
     {"themedata", Word::SkipDestination},
     {"title", Word::SkipDestination},
+    {"ts", Word::TableStyle},
     {"txe", Word::SkipDestination},
     {"u", Word::Unicode},
     {"uc", Word::UnicodeSkip},
@@ -272,6 +273,7 @@ constexpr Entry kList[] = {
     {"xmlattrvalue", Word::SkipDestination},
     {"xmlnstbl", Word::SkipDestination},
     {"xmlopen", Word::SkipDestination},
+    {"yts", Word::TableStyleRef},
     {"zwj", Word::Zwj},
     {"zwnj", Word::Zwnj},
 };

@@ -64,6 +64,8 @@ enum class Word : uint8_t {
     // Styles and notes
     Style,
     CharStyle,
+    TableStyle,
+    TableStyleRef,
     FootnoteMark,
     FootnoteStart,
     EndnoteStart,
@@ -187,7 +189,7 @@ enum class WordFamily : uint8_t {
     Destination,  // opens or changes the destination of its group
     FileDefaults, // the file's code page and default font
     TableEntry,   // the parts of a colour or font table entry (\f also selects a font)
-    Style,        // \s and \cs: a style's number in the style sheet, its formats in the text
+    Style,        // \s, \cs, \ts, \yts: a style's number in the sheet, its formats in the text
     Note,         // footnote marks and their numbering
     Character,    // character formatting
     Paragraph,    // paragraph formatting
@@ -248,7 +250,9 @@ constexpr WordFamily familyOf(Word word)
     case Word::CharacterSet:
     case Word::FontCodePage: return WordFamily::TableEntry;
     case Word::Style:
-    case Word::CharStyle: return WordFamily::Style;
+    case Word::CharStyle:
+    case Word::TableStyle:
+    case Word::TableStyleRef: return WordFamily::Style;
     case Word::FootnoteMark:
     case Word::FootnoteStart:
     case Word::EndnoteStart:

@@ -90,6 +90,7 @@ void StyleSheet::beginEntry(std::size_t depth)
 {
     entryNumber = 0;
     entryIsChar = false;
+    entryIsTable = false;
     entryOpen = true;
     entryDepth = depth;
 }
@@ -101,6 +102,8 @@ void StyleSheet::finishEntry(const GroupState& s)
     entryOpen = false;
     if (entryIsChar)
         charStyles[entryNumber] = {s.chr, s.complex};
+    else if (entryIsTable)
+        tableStyles[entryNumber] = s.logical.resolve(s.para);
     else
         paragraphStyleLists[entryNumber] = s.list;
 }

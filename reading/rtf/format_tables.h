@@ -107,12 +107,15 @@ struct CharStyle {
 // Styles by number and the entry being read: each entry is a group of the style sheet, and its
 // formats are those of that group when it ends. A paragraph restates its style's formats, and
 // word processors show those it leaves out at their defaults, not the style's: of a paragraph
-// style only the list its paragraphs belong to is kept.
+// style only the list its paragraphs belong to is kept. A table style's paragraph format is
+// kept, since the cell paragraphs that name it (\yts) leave it out.
 struct StyleSheet {
     std::unordered_map<int32_t, ListRef> paragraphStyleLists;
     std::unordered_map<int32_t, CharStyle> charStyles;
+    std::unordered_map<int32_t, ParagraphFormat> tableStyles;
     int32_t entryNumber = 0;
     bool entryIsChar = false;
+    bool entryIsTable = false;
     bool entryOpen = false;
     std::size_t entryDepth = 0; // the stack depth of the entry's group
 

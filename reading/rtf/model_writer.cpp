@@ -54,6 +54,15 @@ void ModelWriter::dropTrailingTab()
     }
 }
 
+bool ModelWriter::holdsTextFrom(std::size_t start) const
+{
+    start = std::max(start, static_cast<std::size_t>(m_paragraphStart));
+    for (std::size_t i = start; i < m_textLength; ++i)
+        if (m_model.text[i] != u' ' && m_model.text[i] != u'\t')
+            return true;
+    return false;
+}
+
 void ModelWriter::truncate(std::size_t start)
 {
     start = std::max(start, static_cast<std::size_t>(m_paragraphStart));

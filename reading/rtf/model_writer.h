@@ -75,6 +75,8 @@ public:
                m_model.text[m_textLength - 1] == Model::kParagraphEnd;
     }
     void dropTrailingTab();
+    // Whether the text from start on, within the open paragraph, holds more than spaces and tabs.
+    bool holdsTextFrom(std::size_t start) const;
     // A picture whose kObject was just appended.
     void addPicture(Picture picture) { m_model.pictures.push_back(std::move(picture)); }
     std::size_t length() const { return m_textLength; }

@@ -147,9 +147,10 @@ void Parser::onWord(const Token& token, Word word)
     case WordFamily::Destination: applyDestination(word); return;
     default: break;
     }
-    if (starred && word != Word::CharStyle) {
+    const bool styleEntry = s.destination == Destination::StyleEntry;
+    if (starred && word != Word::CharStyle && !(word == Word::TableStyle && styleEntry)) {
         // An ignorable destination that this parser does not know: its content is not text.
-        // (\*\csN opens a character style in the style sheet.)
+        // (\*\csN and \*\tsN open a character or table style in the style sheet.)
         setDestination(Destination::Skip);
         return;
     }

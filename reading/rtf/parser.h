@@ -146,8 +146,11 @@ private:
     ShapeText m_shapeText;
     PictureState m_pictures;
     bool m_surrogateWritten = false; // only \u writes surrogates that may stand alone
-    // The format of the open paragraph's first table cell, once it has one.
+    // The format a row shown as one paragraph takes: that of its first cell holding text, or
+    // of its first cell while none does.
     std::optional<ParagraphFormat> m_firstCellFormat;
+    bool m_firstCellHoldsText = false;
+    std::size_t m_cellStart = 0; // where the open cell's text begins
 };
 
 } // namespace velmora::rtf

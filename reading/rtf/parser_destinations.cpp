@@ -138,14 +138,24 @@ void Parser::applyStyleEntry(Word word, WordFamily family, const Token& token)
 {
     switch (family) {
     case WordFamily::Style:
+        if (word == Word::TableStyleRef)
+            return;
         m_styles.entryNumber = token.hasParameter ? token.parameter : 0;
         m_styles.entryIsChar = word == Word::CharStyle;
+        m_styles.entryIsTable = word == Word::TableStyle;
+        if (m_styles.entryIsTable) { // its paragraph format starts from the defaults
+            state().para = {};
+            state().logical = {};
+        }
         return;
     case WordFamily::Character: applyCharacter(word, token); return;
     case WordFamily::List: applyList(word, token); return;
     case WordFamily::Paragraph:
-        // The style sheet keeps no paragraph format, only the list, which \pard forgets.
-        if (word == Word::Pard)
+        // Of a table style the paragraph format is kept; of the others only the list, which
+        // \pard forgets.
+        if (m_styles.entryIsTable)
+            applyParagraph(word, token);
+        else if (word == Word::Pard)
             state().list = {};
         return;
     default: return;

@@ -55,6 +55,14 @@ void Parser::applyFileDefaults(Word word, const Token& token)
 
 void Parser::applyStyle(Word word, const Token& token)
 {
+    if (word == Word::TableStyleRef) {
+        const auto it = m_styles.tableStyles.find(token.hasParameter ? token.parameter : 0);
+        if (it != m_styles.tableStyles.end())
+            state().para = state().restated.underneath(state().para, it->second);
+        return;
+    }
+    if (word == Word::TableStyle)
+        return; // a row's table style: its paragraph formats come by each cell's \yts
     if (word == Word::Style) {
         auto it = m_styles.paragraphStyleLists.find(token.hasParameter ? token.parameter : 0);
         // A style without a list leaves the paragraph's own \ls alone.
@@ -140,27 +148,32 @@ void Parser::applyComplexScript(Word word, const Token& token)
 
 void Parser::applyParagraph(Word word, const Token& token)
 {
-    ParagraphFormat& p = state().para;
+    GroupState& s = state();
+    ParagraphFormat& p = s.para;
     const int32_t v = token.hasParameter ? token.parameter : 0;
+    using F = RestatedFormats;
+    F::Field field = F::Align;
     switch (word) {
     case Word::Pard:
         p = {};
-        state().logical = {};
-        state().list = {};
+        s.logical = {};
+        s.restated = {};
+        s.list = {};
         return;
-    case Word::AlignLeft: p.align = ParagraphFormat::Align::Left; return;
-    case Word::AlignCenter: p.align = ParagraphFormat::Align::Center; return;
-    case Word::AlignRight: p.align = ParagraphFormat::Align::Right; return;
-    case Word::AlignJustify: p.align = ParagraphFormat::Align::Justify; return;
-    case Word::LeftIndent: p.leftIndent = v; return;
-    case Word::RightIndent: p.rightIndent = v; return;
-    case Word::FirstIndent: p.firstLineIndent = v; return;
-    case Word::SpaceBefore: p.spaceBefore = v; return;
-    case Word::SpaceAfter: p.spaceAfter = v; return;
-    case Word::LineSpacing: p.lineSpacing = v; return;
-    case Word::LineMultiple: p.lineMultiple = v != 0; return;
+    case Word::AlignLeft: p.align = ParagraphFormat::Align::Left; break;
+    case Word::AlignCenter: p.align = ParagraphFormat::Align::Center; break;
+    case Word::AlignRight: p.align = ParagraphFormat::Align::Right; break;
+    case Word::AlignJustify: p.align = ParagraphFormat::Align::Justify; break;
+    case Word::LeftIndent: p.leftIndent = v, field = F::LeftIndent; break;
+    case Word::RightIndent: p.rightIndent = v, field = F::RightIndent; break;
+    case Word::FirstIndent: p.firstLineIndent = v, field = F::FirstIndent; break;
+    case Word::SpaceBefore: p.spaceBefore = v, field = F::SpaceBefore; break;
+    case Word::SpaceAfter: p.spaceAfter = v, field = F::SpaceAfter; break;
+    case Word::LineSpacing: p.lineSpacing = v, field = F::LineSpacing; break;
+    case Word::LineMultiple: p.lineMultiple = v != 0, field = F::LineMultiple; break;
     default: applyDirection(word, token); return;
     }
+    s.restated.fields |= field;
 }
 
 void Parser::applyDirection(Word word, const Token& token)

@@ -81,6 +81,47 @@ struct LogicalIndents {
     bool operator==(const LogicalIndents&) const = default;
 };
 
+// The paragraph formats that a paragraph's own words have given since \pard. A table style
+// (\yts) gives only the others: word processors rank it below the paragraph's own format,
+// and Word writes \yts after the paragraph's words.
+struct RestatedFormats {
+    enum Field : uint8_t {
+        Align = 1 << 0,
+        LeftIndent = 1 << 1,
+        RightIndent = 1 << 2,
+        FirstIndent = 1 << 3,
+        SpaceBefore = 1 << 4,
+        SpaceAfter = 1 << 5,
+        LineSpacing = 1 << 6,
+        LineMultiple = 1 << 7,
+    };
+    uint8_t fields = 0;
+
+    bool has(Field f) const { return (fields & f) != 0; }
+    // The table style's formats, where the paragraph's own words have not given them.
+    ParagraphFormat underneath(ParagraphFormat p, const ParagraphFormat& style) const
+    {
+        if (!has(Align))
+            p.align = style.align;
+        if (!has(LeftIndent))
+            p.leftIndent = style.leftIndent;
+        if (!has(RightIndent))
+            p.rightIndent = style.rightIndent;
+        if (!has(FirstIndent))
+            p.firstLineIndent = style.firstLineIndent;
+        if (!has(SpaceBefore))
+            p.spaceBefore = style.spaceBefore;
+        if (!has(SpaceAfter))
+            p.spaceAfter = style.spaceAfter;
+        if (!has(LineSpacing))
+            p.lineSpacing = style.lineSpacing;
+        if (!has(LineMultiple))
+            p.lineMultiple = style.lineMultiple;
+        return p;
+    }
+    bool operator==(const RestatedFormats&) const = default;
+};
+
 // The format of the complex-script characters in the current group, worked out again only after a
 // character format word or a group boundary. Most text has no associated properties, or the
 // same as the ordinary ones, and then keeps the fast paths of one format.
@@ -96,6 +137,7 @@ struct GroupState {
     ParagraphFormat para;
     ComplexScript complex;
     LogicalIndents logical;
+    RestatedFormats restated;
     Destination destination = Destination::Text;
     // A \upr group holds the same text twice: an ANSI group for older programs and \*\ud with
     // Unicode. Its child groups are skipped unless they turn out to be \ud, which then shows in

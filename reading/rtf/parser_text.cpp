@@ -104,6 +104,8 @@ void Parser::endParagraph()
     m_writer.endParagraph(m_firstCellFormat.value_or(s.logical.resolve(s.para)),
                           complexMark ? m_scriptFormats.complex : s.chr);
     m_firstCellFormat.reset();
+    m_firstCellHoldsText = false;
+    m_cellStart = m_writer.length();
     m_listText.inParagraph = false;
 }
 
@@ -174,10 +176,17 @@ void Parser::applyTable(Word word)
         return;
     if (word == Word::Cell || word == Word::NestCell) {
         // A row shown as one paragraph takes its first cell's format, where the row starts:
-        // Word writes the row's end with the format of no cell (\pard\ql...\sa200\row).
-        if (!m_firstCellFormat)
-            m_firstCellFormat = state().logical.resolve(state().para);
+        // Word writes the row's end with the format of no cell (\pard\ql...\sa200\row). A
+        // blank first cell gives way to the first that holds text, as word processors show a
+        // centred heading beside an empty corner cell centred.
+        if (!m_firstCellHoldsText) {
+            const bool holdsText = m_writer.holdsTextFrom(m_cellStart);
+            if (!m_firstCellFormat || holdsText)
+                m_firstCellFormat = state().logical.resolve(state().para);
+            m_firstCellHoldsText = holdsText;
+        }
         append(u'\t');
+        m_cellStart = m_writer.length();
         // Each cell is a paragraph of its own to a word processor: a list numbers every cell, and
         // each cell may bring its own \listtext.
         m_listText.labelPending = true;
