@@ -192,12 +192,12 @@ void AboutWindow::keepTextsUncovered()
     QHash<QLabel*, int> above; // how far each text above reaches into what the button draws
     for (QLabel* text : std::as_const(m_labels)) {
         const QRect place = text->geometry();
+        if (place.right() < drawn.left() || place.left() > drawn.right())
+            continue;
         // Where the letters are, not the box: a box is as deep as the face's deepest letter.
         const QFontMetrics metrics(text->font());
         const QRect ink = metrics.tightBoundingRect(text->text())
                               .translated(place.left(), place.top() + metrics.ascent());
-        if (place.right() < drawn.left() || place.left() > drawn.right())
-            continue;
         if (place.top() >= Command1->y())
             below = std::min(below, ink.top());
         else

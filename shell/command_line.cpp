@@ -57,15 +57,18 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& working
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const QString word = argument.contains(QLatin1Char('=')) ? QString() : optionWord(argument);
-        if (kHelp.contains(word))
+        if (kHelp.contains(word)) {
             line = {CommandLine::Outcome::Answer, helpText(workingFolder), {}, {}};
-        else if (kVersion.contains(word) && line.outcome == CommandLine::Outcome::Start)
-            line = {CommandLine::Outcome::Answer, kProgramTitle + QLatin1Char('\n'), {}, {}};
-        else if (argument.startsWith(QLatin1String("--")) && !kVersion.contains(word))
+        } else if (kVersion.contains(word)) {
+            if (line.outcome == CommandLine::Outcome::Start) // the help, once asked for, wins
+                line = {CommandLine::Outcome::Answer, kProgramTitle + QLatin1Char('\n'), {}, {}};
+        } else if (argument.startsWith(QLatin1String("--"))) {
             unknown << argument;
-        else if ((word == QLatin1String("platform") || word == QLatin1String("display")) &&
-                 i + 1 < arguments.size())
-            (word == QLatin1String("platform") ? line.platform : line.display) = arguments[++i];
+        } else if (word == QLatin1String("platform") && i + 1 < arguments.size()) {
+            line.platform = arguments[++i];
+        } else if (word == QLatin1String("display") && i + 1 < arguments.size()) {
+            line.display = arguments[++i];
+        }
     }
     return unknown.isEmpty() ? line : readArgumentsQtLeft(QStringList{{}} + unknown);
 }

@@ -3,10 +3,7 @@
 #include <QtGlobal>
 
 #include <cstdio>
-
-#ifdef __GLIBC__
 #include <malloc.h>
-#endif
 
 namespace velmora {
 
@@ -40,13 +37,11 @@ QString missingDisplay(const QString& platform, const QString& display)
 
 void tuneMemoryAllocator()
 {
-#ifdef __GLIBC__
     // glibc raises its threshold for serving a block from its own mapping each time such a block
     // is freed: after the parser's text was let go, the document's growing arrays came from the
     // heap and left their old copies there, 18 MB of the ten-times book. A fixed threshold keeps
     // every large block in a mapping of its own, given back when freed.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
 }
 
 } // namespace velmora

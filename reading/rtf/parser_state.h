@@ -101,22 +101,18 @@ struct RestatedFormats {
     // The table style's formats, where the paragraph's own words have not given them.
     ParagraphFormat underneath(ParagraphFormat p, const ParagraphFormat& style) const
     {
-        if (!has(Align))
-            p.align = style.align;
-        if (!has(LeftIndent))
-            p.leftIndent = style.leftIndent;
-        if (!has(RightIndent))
-            p.rightIndent = style.rightIndent;
-        if (!has(FirstIndent))
-            p.firstLineIndent = style.firstLineIndent;
-        if (!has(SpaceBefore))
-            p.spaceBefore = style.spaceBefore;
-        if (!has(SpaceAfter))
-            p.spaceAfter = style.spaceAfter;
-        if (!has(LineSpacing))
-            p.lineSpacing = style.lineSpacing;
-        if (!has(LineMultiple))
-            p.lineMultiple = style.lineMultiple;
+        const auto take = [&](Field f, auto ParagraphFormat::*member) {
+            if (!has(f))
+                p.*member = style.*member;
+        };
+        take(Align, &ParagraphFormat::align);
+        take(LeftIndent, &ParagraphFormat::leftIndent);
+        take(RightIndent, &ParagraphFormat::rightIndent);
+        take(FirstIndent, &ParagraphFormat::firstLineIndent);
+        take(SpaceBefore, &ParagraphFormat::spaceBefore);
+        take(SpaceAfter, &ParagraphFormat::spaceAfter);
+        take(LineSpacing, &ParagraphFormat::lineSpacing);
+        take(LineMultiple, &ParagraphFormat::lineMultiple);
         return p;
     }
     bool operator==(const RestatedFormats&) const = default;
