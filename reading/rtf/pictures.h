@@ -41,7 +41,6 @@ public:
     void addBinary(std::string_view bytes);
     // The picture, its position left to the caller; its size in twips is worked out here.
     Picture finish();
-    std::size_t dataSize() const { return m_picture.data.size(); }
 
 private:
     bool makeRoom(std::size_t count);

@@ -44,9 +44,6 @@ public:
         double height = 0;
     };
     Span picturesIn(int from, int to) const;
-    // Decoded pictures held now, and their bytes.
-    std::size_t decodedCount() const { return m_decoded.size(); }
-    std::size_t decodedBytes() const { return m_decodedBytes; }
 
 private:
     QSizeF sizeOf(std::size_t index) const;
