@@ -160,6 +160,12 @@ void BookDisplay::settle(std::chrono::milliseconds budget)
         m_idleWork.stop();
 }
 
+void BookDisplay::layOutShown()
+{
+    const int top = m_view.verticalScrollBar()->value();
+    m_layout->layOutBetween(top, top + m_view.viewport()->height());
+}
+
 void BookDisplay::ensureBuilt(int position)
 {
     showLoaded();

@@ -46,6 +46,9 @@ public:
 
     // Converts the book at least up to and including position.
     void ensureBuilt(int position);
+    // Lays out what the view shows now, as its next paint would; a paragraph that was only
+    // estimated may take another height there and move the text below it.
+    void layOutShown();
     // Converts and measures for up to budget now; the rest is done while the window is idle.
     void settle(std::chrono::milliseconds budget);
     // True while the scroll bar moves to follow heights above the view: the view's picture is

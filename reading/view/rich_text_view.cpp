@@ -86,8 +86,16 @@ void RichTextView::scrollLineTo(int position, double fraction)
 {
     m_display->ensureBuilt(position);
     QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + caretRectAt(position).top() -
-                  qRound(viewport()->height() * fraction));
+    const int depth = qRound(viewport()->height() * fraction);
+    // Paragraphs that come into sight above the line may have been estimated only; laid out,
+    // they move it again. A few passes settle it.
+    for (int pass = 0; pass < 4; ++pass) {
+        const int before = bar->value();
+        bar->setValue(before + caretRectAt(position).top() - depth);
+        if (bar->value() == before)
+            break;
+        m_display->layOutShown();
+    }
 }
 
 QRect RichTextView::caretRectAt(int position) const
@@ -122,6 +130,9 @@ void RichTextView::select(int anchor, int position)
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+    // Qt places the end that moves by its own paragraph; the others in sight, laid out only
+    // when painted, may push it out of the view.
+    m_display->layOutShown();
     // Qt shows the end that moves; a long selection is shown from its start, where it is read.
     const int start = std::min(anchor, position);
     if (!isShown(start))

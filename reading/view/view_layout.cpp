@@ -315,6 +315,20 @@ double ViewLayout::yOf(Anchor anchor) const
     return m_margin + m_heights.top(anchor.block) + anchor.offset;
 }
 
+void ViewLayout::layOutBetween(double top, double bottom)
+{
+    if (m_state.empty())
+        return;
+    const double total = m_heights.total();
+    std::size_t index = m_heights.indexAt(top - m_margin);
+    for (QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
+         block.isValid() && index < m_state.size() && m_margin + m_heights.top(index) <= bottom;
+         block = block.next(), ++index)
+        layOut(block, index);
+    if (m_heights.total() != total)
+        emit documentSizeChanged(documentSize());
+}
+
 bool ViewLayout::measureSome(QDeadlineTimer deadline)
 {
     bool changed = false;

@@ -47,6 +47,10 @@ public:
     Anchor anchorAt(double y) const;
     double yOf(Anchor anchor) const;
 
+    // Lays out the paragraphs between top and bottom as a paint would, and tells the size at
+    // once if it changed: a place read before the paint is then where the paint puts it.
+    void layOutBetween(double top, double bottom);
+
     // Measures paragraphs still estimated, top down, until the deadline; false once none is left.
     bool measureSome(QDeadlineTimer deadline);
 
