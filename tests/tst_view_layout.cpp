@@ -204,6 +204,9 @@ void TestViewLayout::readersLineStaysWhileHeightsSettle()
     QVERIFY(!layoutOf(view).allMeasured()); // otherwise nothing would settle later
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(bar->maximum() * 3 / 5);
+    // The line as the reader sees it: a paint lays out every paragraph in sight, the one
+    // reaching in from above the top edge first, and that one's new height moves the others.
+    view.viewport()->repaint();
     const int position = view.cursorForPosition(QPoint(5, 5)).position();
     const int depth = depthOf(view, position);
     QTRY_VERIFY_WITH_TIMEOUT(layoutOf(view).allMeasured(), 120000);
@@ -221,6 +224,7 @@ void TestViewLayout::readersLineStaysWhenTheCaretsParagraphIsLaidOut()
     view.resize(290, 400); // every paragraph estimated again, the caret's among them
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
+    view.viewport()->repaint(); // the line as the reader sees it
     const int position = view.cursorForPosition(QPoint(5, 5)).position();
     const int depth = depthOf(view, position);
     QCOMPARE(view.textCursor().position(), 100);
