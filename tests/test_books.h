@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QtTest>
 
 #include <initializer_list>
@@ -105,6 +106,14 @@ inline bool loadBook(RichTextView& view, std::initializer_list<Piece> pieces)
 inline bool loadBook(RichTextView& view, const QString& book)
 {
     return loadBook(view, piecesOf(book));
+}
+
+// Where position is drawn, from the top of the view's visible part.
+inline int depthOf(const RichTextView& view, int position)
+{
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position);
+    return view.cursorRect(cursor).top();
 }
 
 } // namespace velmora::test

@@ -599,8 +599,8 @@ void TestMainWindow::listsAfterActivations()
     QVERIFY(scroll->maximum() > 10);
     scroll->setValue(scroll->maximum() / 2);
     // Heights measured above the view meanwhile move the bar, never the reader's line.
-    QTextCursor topLine = view->cursorForPosition(QPoint(5, 5));
-    const int depth = view->cursorRect(topLine).top();
+    const int topLine = view->cursorForPosition(QPoint(5, 5)).position();
+    const int depth = depthOf(*view, topLine);
 
     for (int opening = 0; opening < aboutOpenings; ++opening) {
         closeNextModalByItsButton();
@@ -614,7 +614,7 @@ void TestMainWindow::listsAfterActivations()
     QCOMPARE(sizes->currentText(), sizeShown);
     QCOMPARE(view->SelStart(), 200);
     QCOMPARE(view->SelLength(), 4);
-    QVERIFY(qAbs(view->cursorRect(topLine).top() - depth) <= 1);
+    QVERIFY(qAbs(depthOf(*view, topLine) - depth) <= 1);
 }
 
 void TestMainWindow::windowActivationAloneDoesNotRefill()
@@ -796,8 +796,8 @@ void TestMainWindow::wheelOverClosedBoxesPicksNothing()
     QScrollBar* scroll = view->verticalScrollBar();
     scroll->setValue(scroll->maximum() / 2);
     // Heights measured above the view meanwhile move the bar, never the reader's line.
-    QTextCursor topLine = view->cursorForPosition(QPoint(5, 5));
-    const int depth = view->cursorRect(topLine).top();
+    const int topLine = view->cursorForPosition(QPoint(5, 5)).position();
+    const int depth = depthOf(*view, topLine);
     for (const char* name : {"cmbNrHadithi", "CmbNrFonti"}) {
         auto* box = control<QComboBox>(*window, name);
         const QString shown = box->currentText();
@@ -812,7 +812,7 @@ void TestMainWindow::wheelOverClosedBoxesPicksNothing()
     }
     QCOMPARE(view->SelStart(), 7);
     QCOMPARE(view->SelLength(), 0);
-    QVERIFY(qAbs(view->cursorRect(topLine).top() - depth) <= 1);
+    QVERIFY(qAbs(depthOf(*view, topLine) - depth) <= 1);
 }
 
 void TestMainWindow::enterInSearchBoxRunsOneStep()

@@ -6,7 +6,6 @@
 #include "text_search.h"
 
 #include <QScrollBar>
-#include <QTextCursor>
 #include <QtTest>
 
 using namespace velmora;
@@ -179,11 +178,7 @@ void TestTextSearch::matchOutOfSightIsShownAThirdDown()
     view.show();
     QVERIFY(loadBook(view, book));
     PromptScript script;
-    const auto depthOfMatch = [&view] {
-        QTextCursor match(view.document());
-        match.setPosition(view.SelStart());
-        return view.cursorRect(match).top();
-    };
+    const auto depthOfMatch = [&view] { return depthOf(view, view.SelStart()); };
     view.setSelStart(0);
     searchStep(view, QStringLiteral("gjeje"), script.prompter()); // on screen: the view stays
     QCOMPARE(view.verticalScrollBar()->value(), 0);

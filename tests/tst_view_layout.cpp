@@ -19,6 +19,7 @@
 using velmora::BlockHeights;
 using velmora::RichTextView;
 using velmora::ViewLayout;
+using velmora::test::depthOf;
 
 namespace {
 
@@ -53,14 +54,6 @@ QByteArray book(int count)
 ViewLayout& layoutOf(const RichTextView& view)
 {
     return *qobject_cast<ViewLayout*>(view.document()->documentLayout());
-}
-
-// Where position is drawn, from the view's top.
-int depthOf(const RichTextView& view, int position)
-{
-    QTextCursor cursor(view.document());
-    cursor.setPosition(position);
-    return view.cursorRect(cursor).top();
 }
 
 // Whether the whole book reached the document before the deadline. What a load has no time

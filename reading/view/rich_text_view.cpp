@@ -130,10 +130,10 @@ void RichTextView::select(int anchor, int position)
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
-    // Qt places the end that moves by its own paragraph; the others in sight, laid out only
-    // when painted, may push it out of the view.
+    // Qt shows the end that moves, placed by its own paragraph alone: the others in sight, laid
+    // out only when painted, may push it out of the view. A long selection is shown from its
+    // start, where it is read.
     m_display->layOutShown();
-    // Qt shows the end that moves; a long selection is shown from its start, where it is read.
     const int start = std::min(anchor, position);
     if (!isShown(start))
         scrollLineTo(start);

@@ -317,8 +317,6 @@ double ViewLayout::yOf(Anchor anchor) const
 
 void ViewLayout::layOutBetween(double top, double bottom)
 {
-    if (m_state.empty())
-        return;
     const double total = m_heights.total();
     std::size_t index = m_heights.indexAt(top - m_margin);
     for (QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
