@@ -49,10 +49,11 @@ int main(int argc, char* argv[])
         if (!frmMain.Form_Load())
             return EXIT_FAILURE;
         return QApplication::exec();
-    } catch (const std::exception& failure) {
-        // Nothing in the program throws on purpose: this is a window that could not be made.
-        velmora::showMessage(nullptr, QStringLiteral("Dritarja e programit nuk u krijua: %1")
-                                          .arg(QString::fromLocal8Bit(failure.what())));
+    } catch (const std::exception&) {
+        // Nothing in the program throws on purpose, and a damaged book is reported where it is
+        // read: this is a window that could not be made, memory gone. The exception's own words
+        // are English and a developer's.
+        velmora::showMessage(nullptr, QStringLiteral("Dritarja e programit nuk u krijua."));
         return EXIT_FAILURE;
     }
 }

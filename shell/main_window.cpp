@@ -249,16 +249,28 @@ bool MainWindow::Form_Load()
 
     logTimingWhenPainted(*Rtf1->viewport(), "book painted",
                          [this] { return Rtf1->TextLength() > 0; });
+    // A long book that turns out damaged once read is reported as one that cannot be read at
+    // all, then the program ends as it would have.
+    connect(Rtf1, &RichTextView::bookFailed, this, [this](const BookFileOutcome& failure) {
+        reportBookFailure(failure);
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(EXIT_FAILURE); }, Qt::QueuedConnection);
+    });
     BookFileOutcome outcome;
     if (!Rtf1->setFileName(kBookFileName, &outcome)) {
-        // Named with its folder: started from elsewhere (a shortcut with no working folder, a
-        // command prompt), the reader sees which folder the book was looked for in.
-        showMessage(this, bookFailureText(outcome, QDir::current().absoluteFilePath(kBookFileName)),
-                    MessageButtons::Ok);
-        hide();
+        reportBookFailure(outcome);
         return false;
     }
     return true;
+}
+
+void MainWindow::reportBookFailure(const BookFileOutcome& outcome)
+{
+    // Named with its folder: started from elsewhere (a shortcut with no working folder, a
+    // command prompt), the reader sees which folder the book was looked for in.
+    showMessage(this, bookFailureText(outcome, QDir::current().absoluteFilePath(kBookFileName)),
+                MessageButtons::Ok);
+    hide();
 }
 
 void MainWindow::Splash()

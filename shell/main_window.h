@@ -13,6 +13,7 @@ class QAction;
 
 namespace velmora {
 
+struct BookFileOutcome;
 class PictureButton;
 class RichTextView;
 class SearchBox;
@@ -65,6 +66,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    // The one message that the book cannot be shown, and the window gone.
+    void reportBookFailure(const BookFileOutcome& outcome);
     void createControls();
     void connectHandlers();
     void paintWithEmptyView();

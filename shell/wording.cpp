@@ -17,6 +17,7 @@ QString reasonOf(BookFileError error)
     case BookFileError::NoPermission: return QStringLiteral("nuk ka leje për ta lexuar");
     case BookFileError::ReadFailed: return QStringLiteral("leximi i tij dështoi");
     case BookFileError::NoResources: return QStringLiteral("sistemit i mungojnë burimet");
+    case BookFileError::Damaged: return QStringLiteral("përmbajtja e tij është e dëmtuar");
     default: return QStringLiteral("sistemi nuk e hapi");
     }
 }

@@ -1,6 +1,7 @@
 #include "book.h"
 
 #include "book_limits.h"
+#include "picture_formats.h"
 #include "rtf/model_edit.h"
 
 #include <algorithm>

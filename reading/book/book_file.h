@@ -19,7 +19,8 @@ enum class BookFileError {
     NoResources,
     OpenFailed,
     Empty,
-    NotRtf, // read, but it does not start as an RTF file does
+    NotRtf,  // read, but it does not start as an RTF file does
+    Damaged, // read as RTF, but what it holds could not be made a book
 };
 
 struct BookFileOutcome {

@@ -9,20 +9,33 @@ namespace velmora {
 
 namespace {
 
-Book parse(const QByteArray& bytes)
+// Nothing in the parser or the book throws on what a file holds; should anything still (memory
+// running out included), the book is damaged, reported as any book that cannot be read, and
+// never an end of the program by an exception.
+std::optional<Book> parse(const QByteArray& bytes)
 {
-    return Book(
-        rtf::parseRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
-            .model);
+    try {
+        return Book(rtf::parseRtf(std::string_view(bytes.constData(),
+                                                   static_cast<std::size_t>(bytes.size())))
+                        .model);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
+
+const BookFileOutcome kDamaged{BookFileError::Damaged, {}};
 
 } // namespace
 
 BookLoader::BookLoader(QObject* parent) : QObject(parent)
 {
     connect(&m_watcher, &QFutureWatcher<void>::finished, this, [this] {
-        if (isReading())
+        if (!isReading())
+            return;
+        if (m_parsed->has_value())
             emit bookReady();
+        else
+            emit bookFailed(kDamaged);
     });
 }
 
@@ -40,8 +53,8 @@ BookFileOutcome BookLoader::load(const QString& path)
     dropReading();
     m_ready.reset();
     if (bytes.size() < limits::kReadInBackgroundBytes) {
-        m_ready.emplace(parse(bytes));
-        return outcome;
+        m_ready = parse(bytes);
+        return m_ready ? outcome : kDamaged;
     }
     QPromise<void> promise;
     m_reading = promise.future();
@@ -50,7 +63,7 @@ BookFileOutcome BookLoader::load(const QString& path)
     m_worker = std::thread(
         [promise = std::move(promise), bytes = std::move(bytes), parsed = m_parsed]() mutable {
             promise.start();
-            parsed->emplace(parse(bytes));
+            *parsed = parse(bytes);
             promise.finish();
         });
     return outcome;
@@ -89,7 +102,7 @@ const Book* BookLoader::peekBook() const
     if (!isReading())
         return nullptr;
     waitForWorker();
-    return &**m_parsed;
+    return m_parsed->has_value() ? &**m_parsed : nullptr;
 }
 
 } // namespace velmora

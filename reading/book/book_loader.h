@@ -24,7 +24,7 @@ public:
     ~BookLoader() override;
 
     // Reads the file at path. On success the book is ready at once (a small book) or is parsed
-    // on a worker (isReading); a book not taken yet is dropped (the program loads one book, but
+    // on a worker (isReading), which reports bookReady or bookFailed; a book not taken yet is dropped (the program loads one book, but
     // a second load must not leave a worker running beside the next).
     BookFileOutcome load(const QString& path);
     bool isReading() const { return m_parsed != nullptr; }
@@ -38,13 +38,16 @@ public:
 signals:
     // A book parsed on the worker is ready to take.
     void bookReady();
+    // The worker could not make a book of the file that load had read.
+    void bookFailed(const velmora::BookFileOutcome& outcome);
 
 private:
     void dropReading();
     void waitForWorker() const;
 
     std::optional<Book> m_ready;
-    // The worker's book, written by the worker before it reports that it has finished.
+    // The worker's book, written by the worker before it reports that it has finished; empty
+    // when it could not be made.
     std::shared_ptr<std::optional<Book>> m_parsed;
     QFuture<void> m_reading;
     QFutureWatcher<void> m_watcher;

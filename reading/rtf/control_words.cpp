@@ -266,6 +266,8 @@ constexpr Entry kList[] = {
     {"userprops", Word::SkipDestination},
     {"v", Word::Hidden},
     {"wbitmap", Word::DeviceBitmap},
+    {"wbmbitspixel", Word::PicBitsPerPixel},
+    {"wbmwidthbytes", Word::PicBytesPerLine},
     {"wgrffmtfilter", Word::SkipDestination},
     {"wmetafile", Word::WindowsMetafile},
     {"xe", Word::SkipDestination},

@@ -76,6 +76,9 @@ struct Paragraph {
     uint32_t format = 0; // index into Model::paragraphFormats
 };
 
+// A pixel of a screen at 96 dots per inch: a bitmap's pixel, and the view's logical pixel.
+inline constexpr int32_t kTwipsPerPixel = 15;
+
 // A picture (\pict) that stands in the text as one U+FFFC, as an embedded object does in a
 // word processor. Its bytes are as the file gives them, the hex form decoded.
 struct Picture {

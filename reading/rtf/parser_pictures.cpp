@@ -16,12 +16,12 @@ void Parser::beginPicture()
     }
     setDestination(Destination::Picture);
     m_pictures.depth = m_stack.size();
-    m_pictures.reader.begin(kMaxAllPictureBytes - std::min(m_pictures.bytes, kMaxAllPictureBytes));
+    m_pictures.reader.begin();
 }
 
 void Parser::pictureData(std::size_t count)
 {
-    const std::size_t at = m_tokens.offset();
+    const std::size_t at = std::min(m_tokens.offset(), m_bytes.size());
     m_pictures.reader.addBinary(m_bytes.substr(at, std::min(count, m_bytes.size() - at)));
 }
 
@@ -29,7 +29,6 @@ void Parser::endPicture()
 {
     m_pictures.depth = 0;
     Picture picture = m_pictures.reader.finish();
-    m_pictures.bytes += picture.data.size();
     // Nothing to show: neither a size nor bytes to take one from.
     if (picture.data.empty() && (picture.width == 0 || picture.height == 0))
         return;

@@ -246,7 +246,6 @@ struct PictureState {
 
     PictureReader reader;
     std::size_t depth = 0;       // the stack depth of the open \pict group; 0: none
-    std::size_t bytes = 0;       // all pictures' bytes so far
     std::size_t count = 0;       // pictures so far
     std::size_t shapeAt = kNone; // the text's length where the last \shppict began
     // The text's length just after a picture that a \shppict gave: a \nonshppict right there

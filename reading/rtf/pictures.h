@@ -1,7 +1,6 @@
 #pragma once
-// Pictures: reading a \pict group into a Picture (model.h), and the bitmaps inside the formats
-// that carry one (\dibitmap, \wbitmap, a metafile that only draws a bitmap) turned into BMP
-// files, which every image decoder reads. Plain C++, so the fuzzer reaches it.
+// Pictures: reading a \pict group into a Picture (model.h), its bytes and sizes; what the bytes
+// mean is the book's business (reading/pictures).
 
 #include "control_words.h"
 #include "model.h"
@@ -16,9 +15,6 @@ namespace velmora::rtf {
 // One picture's bytes at most: a whole page scanned at 600 dots per inch takes a few megabytes as
 // PNG or JPEG and some 100 MB uncompressed, which no book embeds. A larger picture is a frame.
 constexpr std::size_t kMaxPictureBytes = 64u << 20;
-// All pictures' bytes together: the book file's own cap (book_limits.h); what a file holds
-// beyond it is no book. Pictures past it are frames.
-constexpr std::size_t kMaxAllPictureBytes = 128u << 20;
 // Pictures in one file: a book with a picture on every one of its pages has a few thousand; a
 // file of nothing but "{\pict}" would otherwise cost a record per seven bytes. Past it pictures
 // are left out.
@@ -31,8 +27,8 @@ constexpr int32_t kMinPictureTwips = 15;
 // Reads one \pict group as its words and data arrive, and makes its Picture at the group's end.
 class PictureReader {
 public:
-    // bytesLeft: what kMaxAllPictureBytes leaves after the pictures before.
-    void begin(std::size_t bytesLeft);
+    // All pictures together hold no more bytes than the file, whose size the book caps.
+    void begin();
     void applyWord(Word word, int32_t parameter, bool hasParameter);
     // The hex form: pairs of digits, white space and anything else passed over; an odd digit at
     // the end is dropped.
@@ -51,13 +47,7 @@ private:
     int32_t m_scaleX = 100;
     int32_t m_scaleY = 100;
     int m_highNibble = -1;       // the first digit of a pair, waiting for its second
-    std::size_t m_byteLimit = 0; // this picture's share of what is left
     bool m_overflow = false;
 };
-
-// The BMP file of a picture that holds one bitmap (\dibitmap, \wbitmap, or a Windows metafile
-// whose only drawing is one bitmap, as WordPad writes a pasted picture); "" for any other, or
-// when the bitmap is malformed.
-std::string bitmapFileOf(const Picture& picture);
 
 } // namespace velmora::rtf

@@ -34,6 +34,7 @@ BookDisplay::BookDisplay(QTextEdit& view)
             m_idleWork.start();
     });
     connect(&m_loader, &BookLoader::bookReady, this, &BookDisplay::showLoaded);
+    connect(&m_loader, &BookLoader::bookFailed, this, &BookDisplay::bookFailed);
     connect(m_view.verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int value) { m_layout->setViewTop(value); });
     showConverted();

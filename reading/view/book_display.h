@@ -32,7 +32,7 @@ public:
     ~BookDisplay() override;
 
     // Reads the book file at path; on success the book is shown at once, or once read when it
-    // is long. On failure nothing changes.
+    // is long (or bookFailed tells that it could not be). On failure nothing changes.
     BookFileOutcome load(const QString& path);
 
     // The book shown; a book still being read is waited for.
@@ -54,6 +54,10 @@ public:
     // True while the scroll bar moves to follow heights above the view: the view's picture is
     // then painted again rather than shifted.
     bool keepingPlace() const { return m_keepingPlace; }
+
+signals:
+    // A long book, read on the worker, could not be made a book of: nothing changes.
+    void bookFailed(const velmora::BookFileOutcome& outcome);
 
 private:
     void show(Book book, std::chrono::milliseconds budget);

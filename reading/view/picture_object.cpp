@@ -1,13 +1,10 @@
 #include "picture_object.h"
 
-#include "picture_player.h"
+#include "picture_formats.h"
 #include "twips.h"
 
 #include "rtf/pictures.h"
 
-#include <QBuffer>
-#include <QImageReader>
-#include <QPaintDevice>
 #include <QPainter>
 #include <QTextCharFormat>
 
@@ -24,59 +21,19 @@ constexpr std::size_t kDecodedPictureBytes = 48u << 20;
 // A picture is decoded at no more pixels than this (64 MB); a larger one is drawn enlarged.
 // Only a picture of the largest size at a screen scale of over 200 % comes near it.
 constexpr qint64 kMostPicturePixels = 4096 * 4096;
-// What a decoder may allocate for one picture, in megabytes: the largest picture decoded at its
-// full size before it is scaled.
-constexpr int kDecodeAllocationMegabytes = 256;
-// A picture of more pixels than this (256 MB at four bytes a pixel) is not decoded at all: the
-// decoder would read every row of it, for seconds, even to scale it down. No book's picture has
-// half as many; a file that claims more (a PNG of 30,000 by 30,000 pixels) is shown as a frame.
-constexpr qint64 kMostSourcePixels = 8192 * 8192;
 // A picture that names no size and whose own size cannot be read: a frame of an inch square.
 constexpr double kUnknownPixels = 96;
 constexpr double kLargestPixels = rtf::kMaxPictureTwips / double(kTwipsPerPixel);
 
-QByteArray uncompressed(const BookPicture& picture)
-{
-    return qUncompress(picture.bytes);
-}
-
-// A decoder of a picture kept as an image or a bitmap, over its bytes.
-class Decoder {
-public:
-    explicit Decoder(const BookPicture& picture)
-        : m_bytes(picture.form == BookPicture::Form::Bitmap ? uncompressed(picture)
-                                                            : picture.bytes),
-          m_buffer(&m_bytes)
-    {
-        m_buffer.open(QIODevice::ReadOnly);
-        m_reader.setDevice(&m_buffer);
-        if (picture.form == BookPicture::Form::Bitmap)
-            m_reader.setFormat("bmp");
-        m_reader.setAllocationLimit(kDecodeAllocationMegabytes);
-    }
-    static bool reads(const BookPicture& picture)
-    {
-        return picture.form == BookPicture::Form::Image ||
-               picture.form == BookPicture::Form::Bitmap;
-    }
-    QImageReader& reader() { return m_reader; }
-
-private:
-    QByteArray m_bytes;
-    QBuffer m_buffer;
-    QImageReader m_reader;
-};
-
 // What a word processor shows for a picture it cannot draw: a thin grey frame of its size, one
-// device pixel wide, drawn as a picture is so that its edges are the picture's.
-QImage frameOf(QSize pixels)
+// device pixel wide, on the picture's own edges. Drawn, not kept: its pixels cost nothing.
+void drawFrame(QPainter& painter, const QRect& box)
 {
-    QImage frame(pixels, QImage::Format_ARGB32_Premultiplied);
-    frame.fill(Qt::transparent);
-    QPainter painter(&frame);
-    painter.setPen(QColor(Qt::gray));
-    painter.drawRect(0, 0, pixels.width() - 1, pixels.height() - 1);
-    return frame;
+    const QColor grey(Qt::gray);
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), grey);
+    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), grey);
+    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), grey);
+    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), grey);
 }
 
 } // namespace
@@ -105,9 +62,7 @@ QSizeF PictureObject::sizeOf(std::size_t index) const
     if (width <= 0 || height <= 0) {
         // No size from the file: the picture's own, at a screen's 96 dots per inch, keeping
         // whichever side the file gives.
-        QSizeF own;
-        if (Decoder::reads(picture))
-            own = QSizeF(Decoder(picture).reader().size());
+        QSizeF own(ownPixelsOf(picture));
         if (own.isEmpty())
             own = QSizeF(kUnknownPixels, kUnknownPixels);
         if (width > 0)
@@ -143,30 +98,6 @@ PictureObject::Span PictureObject::picturesIn(int from, int to) const
     return span;
 }
 
-QImage PictureObject::decode(std::size_t index, QSize pixels)
-{
-    const BookPicture& picture = m_book->pictures()[index];
-    QImage image;
-    if (picture.form == BookPicture::Form::Metafile) {
-        image = playMetafile(picture.kind, uncompressed(picture), pixels);
-    } else {
-        if (!Decoder::reads(picture))
-            return {};
-        Decoder decoder(picture);
-        QImageReader& reader = decoder.reader();
-        const QSize source = reader.size();
-        if (qint64(source.width()) * source.height() > kMostSourcePixels)
-            return {};
-        // JPEG decodes at a fraction of its size directly; others are decoded, then scaled.
-        if (reader.supportsOption(QImageIOHandler::ScaledSize))
-            reader.setScaledSize(pixels);
-        image = reader.read();
-    }
-    if (!image.isNull() && image.size() != pixels)
-        image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
-}
-
 const QImage* PictureObject::cached(std::size_t index, QSize pixels)
 {
     const auto found = std::find_if(m_decoded.begin(), m_decoded.end(), [&](const Decoded& d) {
@@ -176,9 +107,7 @@ const QImage* PictureObject::cached(std::size_t index, QSize pixels)
         m_decoded.splice(m_decoded.begin(), m_decoded, found);
         return &m_decoded.front().image;
     }
-    QImage image = decode(index, pixels);
-    if (image.isNull())
-        image = frameOf(pixels);
+    QImage image = decodePicture(m_book->pictures()[index], pixels);
     m_decoded.push_front({index, pixels, std::move(image)});
     m_decodedBytes += static_cast<std::size_t>(m_decoded.front().image.sizeInBytes());
     while (m_decodedBytes > kDecodedPictureBytes && m_decoded.size() > 1) {
@@ -194,13 +123,17 @@ void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
     const auto index = format.property(kPictureIndex).toULongLong();
     if (index >= m_sizes.size() || rect.isEmpty())
         return;
-    const double ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    // On whole device pixels, so that the picture is drawn pixel for pixel.
-    const QPointF corner(std::round(rect.x() * ratio) / ratio,
-                         std::round(rect.y() * ratio) / ratio);
-    QSize pixels(std::max(1, qRound(rect.width() * ratio)),
-                 std::max(1, qRound(rect.height() * ratio)));
-    const QRectF target(corner, QSizeF(pixels) / ratio);
+    // Drawn in the device's own pixels, on whole ones: the picture pixel for pixel, its size
+    // the same wherever its line falls, its frame's edges one pixel wide at any scale.
+    const QTransform toDevice = painter->deviceTransform();
+    if (toDevice.type() > QTransform::TxScale)
+        return; // turned or sheared: no painter of this program's does that
+    const QSizeF size = sizeOf(index);
+    const QPointF corner = toDevice.map(rect.topLeft());
+    const QRect target(QPoint(qRound(corner.x()), qRound(corner.y())),
+                       QSize(std::max(1, qRound(size.width() * toDevice.m11())),
+                             std::max(1, qRound(size.height() * toDevice.m22()))));
+    QSize pixels = target.size();
     const qint64 area = qint64(pixels.width()) * pixels.height();
     if (area > kMostPicturePixels) {
         const double shrink = std::sqrt(double(kMostPicturePixels) / double(area));
@@ -208,7 +141,13 @@ void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
                        std::max(1, int(pixels.height() * shrink)));
     }
     const QImage* image = cached(index, pixels);
-    painter->drawImage(target, *image);
+    painter->save();
+    painter->setWorldTransform(toDevice.inverted() * painter->worldTransform());
+    if (image->isNull())
+        drawFrame(*painter, target);
+    else
+        painter->drawImage(target, *image);
+    painter->restore();
 }
 
 } // namespace velmora

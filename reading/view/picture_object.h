@@ -47,13 +47,12 @@ public:
 
 private:
     QSizeF sizeOf(std::size_t index) const;
-    QImage decode(std::size_t index, QSize pixels);
     const QImage* cached(std::size_t index, QSize pixels);
 
     struct Decoded {
         std::size_t index = 0;
         QSize pixels;
-        QImage image; // a frame where the picture cannot be shown at that size
+        QImage image; // null: a frame, where the picture cannot be drawn at that size
     };
 
     std::shared_ptr<const Book> m_book;

@@ -44,6 +44,7 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_display = new BookDisplay(*this);
+    connect(m_display, &BookDisplay::bookFailed, this, &RichTextView::bookFailed);
 }
 
 RichTextView::~RichTextView() = default;

@@ -35,7 +35,8 @@ public:
 
     // FileName (set): loads the RTF file at path (relative to the current directory) in place
     // of all content. On failure returns false, leaves the content as it was, and tells why in
-    // *outcome. A file that ends inside an open group shows what was read before the end.
+    // *outcome. A file that ends inside an open group shows what was read before the end. A long
+    // book is read after the call returns, and bookFailed tells when it cannot be shown.
     bool setFileName(const QString& path, BookFileOutcome* outcome = nullptr);
 
     // The book shown; a book still being read is waited for.
@@ -104,6 +105,8 @@ signals:
     void MouseUp(int button, int shift, int x, int y);
     // The menu key or Shift+F10 pressed in the view; at is the caret's foot, on the screen.
     void keyboardMenuRequested(QPoint at);
+    // The long book that setFileName started to read could not be made a book of.
+    void bookFailed(const velmora::BookFileOutcome& outcome);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

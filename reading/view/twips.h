@@ -2,11 +2,13 @@
 // Window geometry, and the book's indents and spacing, are given in twips: 15 twips make one
 // logical pixel (96 dots per inch). The windows' places and sizes divide evenly.
 
+#include "rtf/model.h"
+
 #include <QRect>
 
 namespace velmora {
 
-inline constexpr int kTwipsPerPixel = 15;
+using rtf::kTwipsPerPixel;
 
 constexpr int twipsToPixels(int twips)
 {

@@ -1,4 +1,4 @@
-#include "picture_player.h"
+#include "metafile_player.h"
 
 #include <windows.h>
 
@@ -36,6 +36,11 @@ HENHMETAFILE enhancedOf(rtf::Picture::Kind kind, const QByteArray& bytes, QSize 
 }
 
 } // namespace
+
+bool playsMetafiles()
+{
+    return true;
+}
 
 QImage playMetafile(rtf::Picture::Kind kind, const QByteArray& bytes, QSize pixels)
 {
