@@ -1,9 +1,12 @@
 // The start-up on every kind of bad book the working folder can hold: a book that cannot be
 // loaded gives one message that names "Velmora.rtf" and says why in Albanian, never a system
-// message in English; a book that is only damaged or large is shown, with no message.
+// message in English; a book that is only damaged or large is shown, with no message, and so is
+// one whose picture is damaged, read at once or on the worker.
 
+#include "book_limits.h"
 #include "main_window.h"
 #include "message_box.h"
+#include "picture_bytes.h"
 #include "rich_text_view.h"
 
 #include <QDir>
@@ -90,10 +93,13 @@ private slots:
     void failingBookIsNamedWithItsReason();
     void damagedOrLargeBookIsShown_data();
     void damagedOrLargeBookIsShown();
+    void damagedPictureLeavesTheBookShown_data();
+    void damagedPictureLeavesTheBookShown();
 
 private:
     struct Start {
         bool loaded = false;
+        bool shown = false; // the main window still on the screen once the book is in view
         QStringList messages;
         QString text;
     };
@@ -129,8 +135,12 @@ TestStartupBooks::Start TestStartupBooks::startIn(const QString& folder)
         return MessageAnswer::Ok;
     });
     start.loaded = window.Form_Load();
-    if (const auto* view = window.findChild<RichTextView*>(QStringLiteral("Rtf1")))
-        start.text = view->Text();
+    if (auto* view = window.findChild<RichTextView*>(QStringLiteral("Rtf1"))) {
+        start.text = view->Text(); // waits for a long book's worker
+        QTest::qWait(20);          // which then reports to the window
+        view->viewport()->grab();  // and its pictures are drawn
+    }
+    start.shown = window.isVisible();
     return start;
 }
 
@@ -215,6 +225,55 @@ void TestStartupBooks::damagedOrLargeBookIsShown()
         QVERIFY(introduction > 0);
         QCOMPARE(start.text.left(introduction), m_sampleText.left(introduction));
     }
+}
+
+void TestStartupBooks::damagedPictureLeavesTheBookShown_data()
+{
+    QTest::addColumn<QByteArray>("picture"); // a \\pict group
+    QTest::addColumn<bool>("onWorker"); // long enough to be read on the worker
+    using namespace velmora::test;
+    const QByteArray wmf = "\\wmetafile8";
+    QByteArray hugeDib = dibOf(2, 2, kRed);
+    hugeDib.replace(4, 8, QByteArray("\xa0\x86\x01\x00\xa0\x86\x01\x00", 8));
+    const QList<std::pair<const char*, QByteArray>> pictures = {
+        {"a StretchDIBits record shorter than its fixed fields",
+         pict(wmf, metafileOf(record(0x0F43, words({1}))))},
+        {"a metafile record longer than the metafile",
+         pict(wmf, metafileOf(record(0x0F43, words({1})).replace(0, 4, "\xff\xff\xff\x7f")))},
+        {"a DIB claiming 100,000 pixels square", pict("\\dibitmap0", hugeDib)},
+        {"a device bitmap claiming more rows than it holds",
+         pict("\\wbitmap0\\picw100000\\pich100000\\wbmbitspixel24", QByteArray(24, '\x40'))},
+        {"a PNG of 30,000 pixels square", pict("\\pngblip", hugePng())},
+        {"a PNG cut short", pict("\\pngblip", encoded(filled(40, 40, kRed), "PNG").left(40))},
+        {"a JPEG cut short", pict("\\jpegblip", encoded(filled(64, 64, kRed), "JPG").left(200))},
+        {"an EMF cut short", pict("\\emfblip", QByteArray::fromHex("010000006c000000ffffffff"))},
+        {"odd hex", "{\\pict\\pngblip\\picwgoal600\\pichgoal600 89504e4g7zz}"},
+    };
+    for (const auto& [name, picture] : pictures) {
+        QTest::addRow("%s, in a short book", name) << picture << false;
+        QTest::addRow("%s, in a long one", name) << picture << true;
+    }
+}
+
+void TestStartupBooks::damagedPictureLeavesTheBookShown()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(bool, onWorker);
+    QByteArray rtf = "{\\rtf1\\ansi " + picture + "\\par 1 \\u8212? Hadithi i par\\u235?.\\par ";
+    while (onWorker && rtf.size() < limits::kReadInBackgroundBytes)
+        rtf += QByteArray("Fjal\\u235? pas fjale. ").repeated(4096) + "\\par ";
+    rtf += "}";
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QFile book(QDir(folder.path()).filePath(MainWindow::kBookFileName));
+    QVERIFY(book.open(QIODevice::WriteOnly) && book.write(rtf) == rtf.size());
+    book.close();
+
+    const Start start = startIn(folder.path());
+
+    QVERIFY2(start.loaded && start.shown, qPrintable(start.messages.join(QLatin1Char('\n'))));
+    QVERIFY2(start.messages.isEmpty(), qPrintable(start.messages.join(QLatin1Char('\n'))));
+    QVERIFY(start.text.contains(QStringLiteral(u"Hadithi i parë")));
 }
 
 QTEST_MAIN(TestStartupBooks)
