@@ -62,8 +62,9 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& working
         } else if (kVersion.contains(word)) {
             if (line.outcome == CommandLine::Outcome::Start) // the help, once asked for, wins
                 line = {CommandLine::Outcome::Answer, kProgramTitle + QLatin1Char('\n'), {}, {}};
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            unknown << argument;
+        } else if (argument.startsWith(QLatin1String("--")) &&
+                   argument.contains(QLatin1Char('='))) {
+            unknown << argument; // Qt takes no option with its value after "="
         } else if (word == QLatin1String("platform") && i + 1 < arguments.size()) {
             line.platform = arguments[++i];
         } else if (word == QLatin1String("display") && i + 1 < arguments.size()) {

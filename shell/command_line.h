@@ -2,8 +2,9 @@
 // What the program makes of its command line. It reads one thing, Velmora.rtf in the working
 // folder, and takes no file and no setting; --help and --version are answered, and anything it
 // does not know is named rather than silently ignored. Qt's own options (-platform, -style,
-// -display, ...) still reach Qt, whatever they are: Qt takes them out of the arguments as the
-// application starts, and only what it leaves is the program's to judge.
+// -display, ..., with one dash or two, as Qt reads them) still reach Qt, whatever they are: Qt
+// takes them out of the arguments as the application starts, and only what it leaves is the
+// program's to judge. Only a --word=value is refused before, since Qt takes none.
 
 #include <QString>
 #include <QStringList>

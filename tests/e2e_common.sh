@@ -175,8 +175,9 @@ click_exit() {
   x xdotool mousemove --window "$id" 20 20 click 1
 }
 
-# Logical pixels of a window to device pixels at the screen's scale ($scale).
-at() { python3 -c "import sys; print(*(round(float(v) * $scale) for v in sys.argv[1:]))" "$@"; }
+# Logical pixels of a window to device pixels at the screen's scale ($scale), a half rounded up
+# as Qt rounds (resources/scales.txt).
+at() { python3 -c "import sys; print(*(int(float(v) * $scale + 0.5) for v in sys.argv[1:]))" "$@"; }
 
 # The screenshots a scaled run leaves in $1 (splash.ppm, main.ppm, icon.txt, about.ppm) against
 # the drawings in the resources folder $2 at $scale (tests/picture_checks.py).

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# The Windows program from its zip under Wine, at the scales Windows laptops ship with: Windows
-# set to 120, 144 and 192 dots per inch (125, 150 and 200 %), on an X server of its own with
-# openbox. At each, screenshots of the splash, the main window and the About window: every
+# The Windows program from its zip under Wine, at each scale of resources/scales.txt above 100 %:
+# Windows set to that many dots per inch (120 for 125 %, 144 for 150 %, ...), on an X server of its
+# own with openbox. At each, screenshots of the splash, the main window and the About window: every
 # picture is the drawing made for that scale, pixel for pixel, the window icon's images are
 # drawings and among them the small and large icon Windows asks for at the scale (20 and 40
 # pixels at 125 %), the e-mail line ends above the About window's button and its focus ring and
 # the author's name is underlined whole (tests/picture_checks.py); the main window is the scale's
 # size, as it is only when Qt's DPI awareness took effect; Shift+F10 in the view opens the view's
 # own menu at the caret, whose first item selects the whole text and whose second copies it.
-# Usage: e2e_windows_scaled.sh <velmora-*.zip> <resources folder> <folder for screenshots>
+# Usage: e2e_windows_scaled.sh <velmora-*.zip> <resources folder> <folder for screenshots> DPI...
 set -euo pipefail
 
 zip=$(realpath "$1")
 resources=$(realpath "$2")
 out=$(realpath "$3")
+shift 3
+dpis=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2e_common.sh"
 e2e_setup_wine_windows
@@ -80,7 +82,7 @@ client_offset() {
 }
 
 failed=0
-for dpi in 120 144 192; do
+for dpi in "${dpis[@]}"; do
   scale=$(python3 -c "print($dpi / 96)")
   splash_width=$(python3 -c "print(int(487 * $scale + 0.5))")
   echo "--- at $dpi dots per inch ($scale)"

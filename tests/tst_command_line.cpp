@@ -1,6 +1,6 @@
 // What the program makes of its command line: before Qt starts, --help and --version answered,
-// a --word it does not know named, Qt's own options let through; what Qt leaves refused; and
-// whether a graphical display is named at all.
+// a --word=value named (Qt takes none), Qt's own options let through with one dash or two; what
+// Qt leaves refused; and whether a graphical display is named at all.
 
 #include "command_line.h"
 #include "operating_system.h"
@@ -34,15 +34,17 @@ void TestCommandLine::arguments_data()
     QTest::newRow("the help names the book and the folder it is read from")
         << QStringList{"-h"} << Outcome::Answer
         << QStringList{"«Velmora.rtf»", QDir::toNativeSeparators("/libri/i im"), "--version"};
-    QTest::newRow("options not known, named as typed, even beside Qt's")
-        << QStringList{"--open", "-style", "fusion", "--all=1"} << Outcome::Refuse
-        << QStringList{"«--open», «--all=1»"};
+    QTest::newRow("options with values Qt never takes, named as typed, even beside Qt's")
+        << QStringList{"--open=po", "-style", "fusion", "--all=1"} << Outcome::Refuse
+        << QStringList{"«--open=po», «--all=1»"};
     QTest::newRow("a value for an option that takes none")
         << QStringList{"--version=2"} << Outcome::Refuse << QStringList{"«--version=2»"};
     QTest::newRow("Qt's own options, also those of X11, are left to Qt")
         << QStringList{"-style", "fusion",   "-reverse", "-name",     "libri", "-visual",
                        "33",     "-display", ":7",       "-platform", "xcb"}
         << Outcome::Start << QStringList{};
+    QTest::newRow("Qt's own options with two dashes, as Qt takes them")
+        << QStringList{"--platform", "offscreen", "--reverse"} << Outcome::Start << QStringList{};
 }
 
 void TestCommandLine::arguments()
@@ -62,6 +64,8 @@ void TestCommandLine::arguments()
         QCOMPARE(line.display, ":7");
         QCOMPARE(line.platform, "xcb");
     }
+    if (arguments.contains("--platform"))
+        QCOMPARE(line.platform, "offscreen");
 }
 
 void TestCommandLine::argumentsQtLeft_data()
@@ -71,7 +75,7 @@ void TestCommandLine::argumentsQtLeft_data()
 
     QTest::newRow("Qt took everything") << QStringList{} << QStringList{};
     QTest::newRow("an option Qt does not know either")
-        << QStringList{"-x", "-open"} << QStringList{"«-x», «-open»"};
+        << QStringList{"-x", "--open"} << QStringList{"«-x», «--open»"};
     QTest::newRow("a file: the program reads only its own book")
         << QStringList{"tjetër.rtf"} << QStringList{"«tjetër.rtf»", "«Velmora.rtf»"};
 }
