@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """The parser's cases as files: beside each NAME.rtf, NAME.txt holds what rtfdump prints of it
-and NAME.model what rtfdump --model prints. A case that prints otherwise fails with a diff.
+and NAME.model what rtfdump --model prints. A case that prints otherwise fails with a diff, and
+so does an output with no NAME.rtf beside it.
 
-    rtf_cases.py RTFDUMP FOLDER            checks every case
-    rtf_cases.py RTFDUMP FOLDER --update   writes the outputs again, once a change is reviewed
+    rtf_cases.py [--run RUNNER] RTFDUMP FOLDER   checks every case (RUNNER: wine_run.sh, say)
+    rtf_cases.py RTFDUMP FOLDER --update         writes the outputs again, once a change is
+                                                 reviewed; a case rtfdump fails on is named and
+                                                 left as it was
 """
 
+import argparse
 import difflib
 import subprocess
 import sys
@@ -14,21 +18,37 @@ from pathlib import Path
 OUTPUTS = {".txt": [], ".model": ["--model"]}
 
 
-def main(rtfdump, folder, update=False):
-    cases = sorted(Path(folder).glob("*.rtf"))
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--run", help="a program that runs rtfdump (Wine for rtfdump.exe)")
+    parser.add_argument("rtfdump")
+    parser.add_argument("folder", type=Path)
+    parser.add_argument("--update", action="store_true")
+    args = parser.parse_args()
+    runner = [args.run] if args.run else []
+
+    cases = sorted(args.folder.glob("*.rtf"))
     failed = []
+    for orphan in sorted(p for s in OUTPUTS for p in args.folder.glob("*" + s)):
+        if not orphan.with_suffix(".rtf").exists():
+            failed.append(orphan.name)
+            print(f"{orphan}: no {orphan.with_suffix('.rtf').name} beside it")
     for case in cases:
         for suffix, options in OUTPUTS.items():
-            run = subprocess.run([rtfdump, *options, case], capture_output=True)
+            run = subprocess.run(runner + [args.rtfdump, *options, str(case)], capture_output=True)
             expected_file = case.with_suffix(suffix)
-            if update:
+            if run.returncode != 0:
+                failed.append(expected_file.name)
+                print(f"rtfdump {' '.join(options + [case.name])} failed ({run.returncode}):")
+                sys.stdout.write(run.stderr.decode(errors="replace"))
+                continue
+            if args.update:
                 expected_file.write_bytes(run.stdout)
                 continue
             expected = expected_file.read_bytes() if expected_file.exists() else b""
-            if run.returncode == 0 and run.stdout == expected:
+            if run.stdout == expected:
                 continue
             failed.append(expected_file.name)
-            sys.stdout.write(run.stderr.decode(errors="replace"))
             sys.stdout.writelines(
                 difflib.unified_diff(
                     expected.decode(errors="replace").splitlines(keepends=True),
@@ -37,16 +57,12 @@ def main(rtfdump, folder, update=False):
                     f"rtfdump {' '.join(options + [case.name])}",
                 )
             )
-    if update:
-        print(f"wrote the outputs of {len(cases)} cases")
-    elif failed or not cases:
-        print(f"FAIL: {len(failed)} outputs of {len(cases)} cases differ")
-    else:
-        print(f"PASS: {len(cases)} cases")
-    return 1 if failed or not cases else 0
+    if failed or not cases:
+        print(f"FAIL: {len(failed)} outputs of {len(cases)} cases")
+        return 1
+    print(f"{'wrote the outputs of' if args.update else 'PASS:'} {len(cases)} cases")
+    return 0
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4) or sys.argv[3:] not in ([], ["--update"]):
-        sys.exit("usage: rtf_cases.py RTFDUMP FOLDER [--update]")
-    sys.exit(main(sys.argv[1], sys.argv[2], update=len(sys.argv) == 4))
+    sys.exit(main())

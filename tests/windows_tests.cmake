@@ -15,6 +15,13 @@ add_test(NAME windows_e2e_scaled
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows_scaled.sh ${VELMORA_WINDOWS_ZIP}
           ${CMAKE_SOURCE_DIR}/resources ${CMAKE_CURRENT_BINARY_DIR} ${dpis_above_96})
 set_tests_properties(windows_e2e_scaled PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+# rtfdump.exe on the parser's cases (rtf-cases/) prints what rtfdump prints on Linux, and, where
+# a Linux build stands beside, the same bytes on the sample book.
+add_test(NAME windows_rtf_cases
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/rtf_cases.py --run ${VELMORA_WINE_RUN} $<TARGET_FILE:rtfdump>
+          ${CMAKE_CURRENT_SOURCE_DIR}/rtf-cases)
+set_tests_properties(windows_rtf_cases PROPERTIES RESOURCE_LOCK velmora_wine
+  ENVIRONMENT "${VELMORA_WINE_ENVIRONMENT}" TIMEOUT 600)
 if(VELMORA_LINUX_BUILD)
   add_test(NAME windows_rtfdump_bytes
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_rtfdump_bytes.sh ${VELMORA_WINE_RUN}
