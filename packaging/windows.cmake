@@ -5,10 +5,12 @@
 install(TARGETS velmora RUNTIME DESTINATION .)
 install(FILES "${book}" DESTINATION . RENAME Velmora.rtf)
 install(FILES ${VELMORA_QT_DLLS} ${VELMORA_MINGW_RUNTIME_DLLS} DESTINATION .)
-# The window system, the native look, and the plug-in that reads the .ico button pictures.
+# The window system, the native look, and the image readers Qt has no built-in one for: .ico
+# (the button pictures) and JPEG (the book's pictures; PNG and bitmaps are read by Qt itself).
 install(FILES ${VELMORA_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${VELMORA_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
-install(FILES ${VELMORA_QT_PLUGINS}/imageformats/qico.dll DESTINATION imageformats)
+install(FILES ${VELMORA_QT_PLUGINS}/imageformats/qico.dll
+  ${VELMORA_QT_PLUGINS}/imageformats/qjpeg.dll DESTINATION imageformats)
 # Qt is used under the LGPL 3 and MinGW's run-time under its own terms: their texts go along.
 install(FILES copyright DESTINATION licences RENAME velmora.txt)
 install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION licences RENAME LGPL-3.txt)

@@ -11,6 +11,8 @@
 #     box is answered;
 #  4. the zip, unpacked anywhere, starts in its own folder (as a double click does) and shows
 #     the book;
+#  each, installed and unzipped, draws a book's PNG, JPEG and metafile (tests/pictures_book.py)
+#  with the image readers it ships;
 #  5. the uninstaller leaves nothing in Program Files or the Start menu.
 # Screenshots of the main window, the About window and the message box go to the output folder.
 # Usage: e2e_windows_installer.sh <velmora-*.msi> <velmora-*.zip> <output folder>
@@ -64,6 +66,19 @@ check_main() {
   sleep 0.3
   grab "$id" "$e2e_work/main.ppm"
   python3 "$here/windows_screen_checks.py" "$e2e_work/main.ppm" "$@"
+}
+
+# Started in a folder whose book holds a PNG, a JPEG and a metafile, the program draws all three.
+mkdir "$e2e_work/pictures"
+python3 "$here/pictures_book.py" "$e2e_work/pictures/Velmora.rtf"
+check_pictures_drawn() {
+  start_program "$1" "$e2e_work/pictures"
+  wait_for 30 book_painted || fail "$2: the book of pictures was not painted: $(cat "$log")"
+  wait_for 10 main_showing || fail "$2: no main window for the book of pictures"
+  sleep 0.5
+  check_main "$(main_window)" pictures || fail "$2 does not draw every picture"
+  x xdotool mousemove --window "$(main_window)" 20 20 click 1
+  wait_exit 10
 }
 
 # 1. The installer.
@@ -129,6 +144,7 @@ wait_for 10 about_gone || fail "the About window's button did not close it"
 x xdotool mousemove --window "$main" 20 20 click 1
 wait_exit 10
 [ "$status" -eq 0 ] || fail "the exit button ended the program with status $status"
+check_pictures_drawn "$target" "the installed program"
 
 # 3. Without the book in the working folder.
 mkdir "$e2e_work/elsewhere"
@@ -152,6 +168,7 @@ check_main "$(main_window)" buttons boxes view || fail "the unzipped program's w
 x xdotool mousemove --window "$(main_window)" 20 20 click 1
 wait_exit 10
 [ "$status" -eq 0 ] || fail "the unzipped program ended with status $status"
+check_pictures_drawn "$(winepath -w "${unpacked[0]}")" "the unzipped program"
 
 # 5. The uninstaller.
 wine msiexec /x "$msi" /qn || fail "msiexec /x failed with status $?"

@@ -6,6 +6,7 @@ Each check is an argument; the exit status is 0 when all hold:
   boxes              the number box, the search box and the size box each show their text
   view               the view shows text
   view-differs:FILE  the view shows something else than in the screenshot FILE
+  pictures           the view shows the three pictures of pictures_book.py, each its size
 Usage: windows_screen_checks.py SHOT.ppm CHECK...
 """
 
@@ -27,6 +28,12 @@ BOXES = {
     "CmbNrFonti": (8, 152, 41, 21, 18),
 }
 VIEW_LEFT = 144
+# pictures_book.py's pictures: colour, width and height in pixels.
+PICTURES = {
+    "PNG": ((220, 20, 20), 80, 40),
+    "JPEG": ((20, 20, 220), 60, 40),
+    "metafile": ((20, 200, 20), 60, 40),
+}
 # A button's bevel and a box's frame are drawn within this many pixels of the edge.
 FRAME = 3
 
@@ -117,6 +124,31 @@ def check_view_differs(shot, other_path):
     return changed >= 500
 
 
+def box_of(shot, colour):
+    """left, top, right, bottom of the view's pixels near colour; None when there are none."""
+    xs, ys = [], []
+    for y in range(shot.height):
+        for x in range(VIEW_LEFT, shot.width):
+            if all(abs(a - b) < 40 for a, b in zip(shot.pixel(x, y), colour)):
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def check_pictures(shot):
+    ok = True
+    for name, (colour, width, height) in PICTURES.items():
+        box = box_of(shot, colour)
+        if box is None:
+            print(f"{name}: not drawn")
+            ok = False
+            continue
+        w, h = box[2] - box[0] + 1, box[3] - box[1] + 1
+        print(f"{name}: {w}x{h} at {box[0]},{box[1]}, {width}x{height} expected")
+        ok &= abs(w - width) <= 2 and abs(h - height) <= 2
+    return ok
+
+
 def main():
     shot = Shot(sys.argv[1])
     ok = True
@@ -128,6 +160,8 @@ def main():
             ok &= check_boxes(shot)
         elif name == "view":
             ok &= check_view(shot)
+        elif name == "pictures":
+            ok &= check_pictures(shot)
         elif name == "view-differs":
             ok &= check_view_differs(shot, argument)
         else:
