@@ -4,8 +4,15 @@
 // and the longest paint while the view scrolls through the book from end to end, a page at a
 // time.
 //
-//   bench_pictures --write OUT.rtf        writes the book of pictures
-//   bench_pictures BOOK.rtf               loads it, prints VmRSS and the longest page's paint
+// A book of hostile pictures: the same book with a hundred pictures that claim all they can (a
+// PNG of 4096 by 4096 pixels, the most that is decoded at full size, bitmaps and a metafile
+// claiming far more than they hold, a PNG header claiming 30,000 by 30,000): its peak resident
+// size must stay within its file's size and 100 MB of the book without pictures.
+//
+//   bench_pictures --write OUT.rtf          writes the book of pictures
+//   bench_pictures --write-hostile OUT.rtf  writes the book of hostile pictures
+//   bench_pictures BOOK.rtf                 loads it, prints VmRSS, VmHWM and the longest
+//                                           page's paint
 
 #include "rich_text_view.h"
 
@@ -27,15 +34,80 @@ namespace {
 constexpr int kPictures = 100;
 constexpr int kPictureSide = 600;
 
-long residentKilobytes()
+// A line of /proc/self/status in kilobytes: "VmRSS" now, "VmHWM" at its peak.
+long statusKilobytes(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray name = QByteArray(field) + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+long residentKilobytes()
+{
+    return statusKilobytes("VmRSS");
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 85);
+    return bytes;
+}
+
+QByteArray littleEndian(std::initializer_list<quint32> values, int bytes)
+{
+    QByteArray out;
+    for (const quint32 v : values)
+        for (int i = 0; i < bytes; ++i)
+            out += char(v >> (8 * i) & 0xFF);
+    return out;
+}
+
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// The hostile pictures, each a \pict group shown 600 pixels square.
+QList<QByteArray> hostilePictures()
+{
+    QImage plain(4096, 4096, QImage::Format_RGB32);
+    plain.fill(Qt::darkCyan);
+    const QByteArray bigPng = encoded(plain, "PNG");
+    plain = QImage();
+    QByteArray claimingPng = encoded(QImage(4, 4, QImage::Format_RGB32), "PNG");
+    claimingPng.replace(16, 8, QByteArray::fromHex("0000753000007530")); // 30,000 square
+    const quint32 headerCrc = crc32(claimingPng.mid(12, 17));
+    claimingPng.replace(29, 4, QByteArray::fromHex(QByteArray::number(headerCrc, 16).rightJustified(8, '0')));
+    const QByteArray dib = littleEndian({40, 8000, 8000}, 4) + littleEndian({1, 24}, 2) +
+                           QByteArray(24 + 300, '\x40');
+    const QByteArray shortRecord = littleEndian({1, 9, 0x300}, 2) + littleEndian({13}, 4) +
+                                   littleEndian({0}, 2) + littleEndian({4}, 4) +
+                                   littleEndian({0}, 2) + littleEndian({4}, 4) +
+                                   littleEndian({0x0F43, 1}, 2) + littleEndian({3}, 4) +
+                                   littleEndian({0}, 2);
+    const QByteArray goal = "\\picwgoal9000\\pichgoal9000\n";
+    return {
+        "{\\pict\\pngblip" + goal + bigPng.toHex() + "}",
+        "{\\pict\\dibitmap0" + goal + dib.toHex() + "}",
+        "{\\pict\\wbitmap0\\picw30000\\pich30000\\wbmbitspixel24" + goal +
+            QByteArray(3000, '7') + "}",
+        "{\\pict\\wmetafile8" + goal + shortRecord.toHex() + "}",
+        "{\\pict\\pngblip" + goal + claimingPng.toHex() + "}",
+    };
 }
 
 // A picture with detail all over, so that it compresses as a photograph does.
@@ -54,8 +126,9 @@ QByteArray photograph(int seed)
     return bytes;
 }
 
-int writeBook(const QString& base, const QString& out)
+int writeBook(const QString& base, const QString& out, bool hostile)
 {
+    const QList<QByteArray> hostiles = hostile ? hostilePictures() : QList<QByteArray>();
     QFile in(base);
     if (!in.open(QIODevice::ReadOnly))
         return 1;
@@ -75,8 +148,11 @@ int writeBook(const QString& base, const QString& out)
         result += book.mid(at, next + end.size() - at);
         at = next + end.size();
         if (++seen % every == 0 && pictures < kPictures) {
-            result += "{\\pict\\jpegblip\\picw600\\pich600\\picwgoal9000\\pichgoal9000\n" +
-                      photograph(pictures++).toHex() + "}" + end;
+            result += hostile ? hostiles[pictures % hostiles.size()]
+                              : "{\\pict\\jpegblip\\picw600\\pich600\\picwgoal9000\\pichgoal9000\n" +
+                                    photograph(pictures).toHex() + "}";
+            result += end;
+            ++pictures;
         }
     }
     QFile file(out);
@@ -94,10 +170,12 @@ int main(int argc, char** argv)
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == QLatin1String("--write"))
-        return writeBook(QStringLiteral(VELMORA_SAMPLE_BOOK), args[2]);
+    if (args.size() == 3 && args[1].startsWith(QLatin1String("--write")))
+        return writeBook(QStringLiteral(VELMORA_SAMPLE_BOOK), args[2],
+                         args[1] == QLatin1String("--write-hostile"));
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: bench_pictures --write OUT.rtf | BOOK.rtf\n");
+        std::fprintf(stderr,
+                     "usage: bench_pictures --write OUT.rtf | --write-hostile OUT.rtf | BOOK.rtf\n");
         return 2;
     }
     RichTextView view;
@@ -121,7 +199,9 @@ int main(int argc, char** argv)
         app.processEvents();
         longest = std::max(longest, clock.elapsed());
     }
-    std::printf("scrolled %d pages: longest page %lld ms, %.1f MB resident after\n", pages,
-                static_cast<long long>(longest), residentKilobytes() / 1024.0);
+    std::printf("scrolled %d pages: longest page %lld ms, %.1f MB resident after, %.1f MB at "
+                "the peak\n",
+                pages, static_cast<long long>(longest), residentKilobytes() / 1024.0,
+                statusKilobytes("VmHWM") / 1024.0);
     return 0;
 }

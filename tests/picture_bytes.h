@@ -16,12 +16,12 @@ inline const QColor kRed(220, 20, 20);
 inline const QColor kBlue(20, 20, 220);
 inline const QColor kGreen(20, 200, 20);
 
-inline QByteArray encoded(const QImage& image, const char* format)
+inline QByteArray encoded(const QImage& image, const char* format, int quality = 95)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
+    image.save(&buffer, format, quality);
     return bytes;
 }
 

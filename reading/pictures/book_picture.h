@@ -5,6 +5,7 @@
 #include "rtf/model.h"
 
 #include <QByteArray>
+#include <QSize>
 
 namespace velmora {
 
@@ -22,6 +23,7 @@ struct BookPicture {
     // The shown size in twips; 0 when the file gives none, and the picture's own size decides.
     int widthTwips = 0;
     int heightTwips = 0;
+    QSize pixels; // its own size, read from its header when kept; empty when unknown
     QByteArray bytes;
 };
 

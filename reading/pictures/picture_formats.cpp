@@ -17,20 +17,20 @@ namespace {
 
 using Kind = rtf::Picture::Kind;
 
-// What a decoder may allocate for one picture, in megabytes: the largest picture decoded at its
-// full size before it is scaled.
-constexpr int kDecodeAllocationMegabytes = 256;
-// A picture of more pixels than this (256 MB at four bytes a pixel) is not decoded at all: the
-// decoder would read every row of it, for seconds, even to scale it down. No book's picture has
-// half as many; a file that claims more (a PNG of 30,000 by 30,000 pixels) is shown as a frame.
+// A picture decoded at its full size and then scaled (all but JPEG, which decodes at the size
+// asked for) has at most this many pixels, 64 MB at four bytes a pixel: a book's memory stays
+// within its file's size and some 100 MB whatever its pictures claim. A page scanned at 300 dots
+// per inch has half as many; a larger one is a frame.
+constexpr qint64 kMostFullSizePixels = 4096 * 4096;
+// Any picture has at most this many: a decoder reads every row, for seconds, even to scale it
+// down. No book's picture has half as many; a file that claims more (a PNG of 30,000 by 30,000
+// pixels) is a frame.
 constexpr qint64 kMostSourcePixels = 8192 * 8192;
+// What a decoder may allocate, in megabytes: the largest picture it decodes at full size.
+constexpr int kDecodeAllocationMegabytes = int(kMostFullSizePixels * 4 >> 20);
 constexpr int kInfoHeaderBytes = 40; // BITMAPINFOHEADER
-
-QByteArray compressed(std::string_view data)
-{
-    return qCompress(reinterpret_cast<const uchar*>(data.data()),
-                     static_cast<qsizetype>(data.size()));
-}
+// A picture of up to this many pixels decodes within some 5 ms: a paint may wait for it.
+constexpr qint64 kMostQuickPixels = 1024 * 1024;
 
 void putLittleEndian(QByteArray& out, quint32 value, int bytes)
 {
@@ -72,33 +72,42 @@ QByteArray dibOfDeviceBitmap(const rtf::Picture& picture)
     return dib;
 }
 
-// The form a picture is kept in, and its bytes.
-std::pair<BookPicture::Form, QByteArray> keptFormOf(const rtf::Picture& picture)
+// How a picture is kept: its form, its bytes (of a bitmap or a metafile, a view into the
+// model's, compressed before they go), and what a reader of them (format "" to tell by the
+// bytes) needs.
+struct Kept {
+    BookPicture::Form form = BookPicture::Form::Frame;
+    QByteArray bytes;
+    QByteArray readerFormat;
+};
+
+Kept keptFormOf(const rtf::Picture& picture)
 {
     using Form = BookPicture::Form;
     const std::string_view data = picture.data;
     if (data.empty())
-        return {Form::Frame, {}};
+        return {};
     switch (picture.kind) {
     case Kind::Png:
-    case Kind::Jpeg: return {Form::Image, QByteArray(data.data(), qsizetype(data.size()))};
-    // Uncompressed bitmaps are the largest pictures a file holds, for the fewest pixels.
-    case Kind::Dib: return {Form::Bitmap, compressed(data)};
+    case Kind::Jpeg: return {Form::Image, QByteArray(data.data(), qsizetype(data.size())), {}};
+    case Kind::Dib:
+        return {Form::Bitmap, QByteArray::fromRawData(data.data(), qsizetype(data.size())), "dib"};
     case Kind::DeviceBitmap: {
-        const QByteArray dib = dibOfDeviceBitmap(picture);
-        return dib.isEmpty() ? std::pair(Form::Frame, QByteArray())
-                             : std::pair(Form::Bitmap, qCompress(dib));
+        QByteArray dib = dibOfDeviceBitmap(picture);
+        return dib.isEmpty() ? Kept() : Kept{Form::Bitmap, std::move(dib), "dib"};
     }
     case Kind::Wmf:
         if (const std::string_view dib = onlyBitmapOf(data); !dib.empty())
-            return {Form::Bitmap, compressed(dib)};
+            return {Form::Bitmap, QByteArray::fromRawData(dib.data(), qsizetype(dib.size())),
+                    "dib"};
         [[fallthrough]];
     case Kind::Emf:
         // A metafile nothing here can play is no more than its frame.
         if (playsMetafiles())
-            return {Form::Metafile, compressed(data)};
-        return {Form::Frame, {}};
-    default: return {Form::Frame, {}};
+            return {Form::Metafile, QByteArray::fromRawData(data.data(), qsizetype(data.size())),
+                    {}};
+        return {};
+    default: return {};
     }
 }
 
@@ -106,7 +115,8 @@ std::pair<BookPicture::Form, QByteArray> keptFormOf(const rtf::Picture& picture)
 QSize sizeOf(QImageReader& reader)
 {
     const QSize size = reader.size();
-    return QSize(std::abs(size.width()), std::abs(size.height()));
+    const QSize own(std::abs(size.width()), std::abs(size.height()));
+    return own.isEmpty() ? QSize() : own;
 }
 
 // A reader of a picture kept as an image or a bitmap, over its bytes.
@@ -136,6 +146,22 @@ private:
     QImageReader m_reader;
 };
 
+// JPEG decodes at a fraction of its size directly; others are decoded, then scaled.
+bool decodesScaled(const BookPicture& picture)
+{
+    return picture.kind == Kind::Jpeg;
+}
+
+qint64 mostSourcePixelsOf(const BookPicture& picture)
+{
+    return decodesScaled(picture) ? kMostSourcePixels : kMostFullSizePixels;
+}
+
+qint64 areaOf(QSize size)
+{
+    return qint64(size.width()) * size.height();
+}
+
 } // namespace
 
 std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures)
@@ -148,7 +174,22 @@ std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures)
         book.position = picture.position;
         book.widthTwips = picture.width;
         book.heightTwips = picture.height;
-        std::tie(book.form, book.bytes) = keptFormOf(picture);
+        Kept keeping = keptFormOf(picture);
+        book.form = keeping.form;
+        using Form = BookPicture::Form;
+        if (keeping.form == Form::Image || keeping.form == Form::Bitmap) {
+            QBuffer buffer(&keeping.bytes);
+            buffer.open(QIODevice::ReadOnly);
+            QImageReader reader(&buffer, keeping.readerFormat);
+            book.pixels = sizeOf(reader);
+        }
+        // Uncompressed bitmaps and metafiles are the largest pictures a file holds for what they
+        // show; PNG and JPEG are compressed already.
+        if (keeping.form == Form::Image)
+            book.bytes = std::move(keeping.bytes);
+        else if (keeping.form != Form::Frame)
+            book.bytes = qCompress(keeping.bytes);
+        keeping = {};
         std::string().swap(picture.data);
         kept.push_back(std::move(book));
     }
@@ -157,12 +198,12 @@ std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures)
     return kept;
 }
 
-QSize ownPixelsOf(const BookPicture& picture)
+bool isQuickToDecode(const BookPicture& picture)
 {
-    if (!Decoder::reads(picture))
-        return {};
-    const QSize own = sizeOf(Decoder(picture).reader());
-    return own.isEmpty() ? QSize() : own;
+    // A picture past the limits is a frame without being decoded.
+    const qint64 area = areaOf(picture.pixels);
+    return !Decoder::reads(picture) || area <= kMostQuickPixels ||
+           area > mostSourcePixelsOf(picture);
 }
 
 QImage decodePicture(const BookPicture& picture, QSize pixels)
@@ -175,11 +216,9 @@ QImage decodePicture(const BookPicture& picture, QSize pixels)
         return {};
     Decoder decoder(picture);
     QImageReader& reader = decoder.reader();
-    const QSize source = sizeOf(reader);
-    if (qint64(source.width()) * source.height() > kMostSourcePixels)
+    if (areaOf(sizeOf(reader)) > mostSourcePixelsOf(picture))
         return {};
-    // JPEG decodes at a fraction of its size directly; others are decoded, then scaled.
-    if (reader.supportsOption(QImageIOHandler::ScaledSize))
+    if (decodesScaled(picture))
         reader.setScaledSize(pixels);
     QImage image = reader.read();
     if (!image.isNull() && image.size() != pixels)

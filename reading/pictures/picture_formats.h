@@ -17,8 +17,9 @@ namespace velmora {
 // The form each picture of the model is kept in; their bytes are taken from the model.
 std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures);
 
-// The picture's own size in pixels, read from its header; empty where it cannot be read.
-QSize ownPixelsOf(const BookPicture& picture);
+// Whether the picture decodes in a few milliseconds, so that a paint may wait for it; a larger
+// one is decoded while the window goes on.
+bool isQuickToDecode(const BookPicture& picture);
 
 // The picture at pixels size; a null image where it cannot be drawn, which the view frames.
 QImage decodePicture(const BookPicture& picture, QSize pixels);

@@ -5,7 +5,10 @@
 
 #include "rtf/pictures.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFutureWatcher>
 #include <QPainter>
+#include <QPromise>
 #include <QTextCharFormat>
 
 #include <algorithm>
@@ -41,6 +44,12 @@ void drawFrame(QPainter& painter, const QRect& box)
 PictureObject::PictureObject(std::shared_ptr<const Book> book, QObject* parent)
     : QObject(parent), m_book(std::move(book)), m_sizes(m_book->pictures().size())
 {
+    m_decoder.setMaxThreadCount(1);
+}
+
+PictureObject::~PictureObject()
+{
+    m_decoder.clear();
 }
 
 QTextCharFormat PictureObject::formatOf(const QTextCharFormat& run, std::size_t index)
@@ -62,7 +71,7 @@ QSizeF PictureObject::sizeOf(std::size_t index) const
     if (width <= 0 || height <= 0) {
         // No size from the file: the picture's own, at a screen's 96 dots per inch, keeping
         // whichever side the file gives.
-        QSizeF own(ownPixelsOf(picture));
+        QSizeF own(picture.pixels);
         if (own.isEmpty())
             own = QSizeF(kUnknownPixels, kUnknownPixels);
         if (width > 0)
@@ -107,14 +116,46 @@ const QImage* PictureObject::cached(std::size_t index, QSize pixels)
         m_decoded.splice(m_decoded.begin(), m_decoded, found);
         return &m_decoded.front().image;
     }
-    QImage image = decodePicture(m_book->pictures()[index], pixels);
-    m_decoded.push_front({index, pixels, std::move(image)});
+    const BookPicture& picture = m_book->pictures()[index];
+    if (!isQuickToDecode(picture)) {
+        decodeAside({index, pixels});
+        return nullptr;
+    }
+    keep({index, pixels}, decodePicture(picture, pixels));
+    return &m_decoded.front().image;
+}
+
+void PictureObject::keep(const Key& key, QImage image)
+{
+    m_decoded.push_front({key.first, key.second, std::move(image)});
     m_decodedBytes += static_cast<std::size_t>(m_decoded.front().image.sizeInBytes());
     while (m_decodedBytes > kDecodedPictureBytes && m_decoded.size() > 1) {
         m_decodedBytes -= static_cast<std::size_t>(m_decoded.back().image.sizeInBytes());
         m_decoded.pop_back();
     }
-    return &m_decoded.front().image;
+}
+
+void PictureObject::decodeAside(const Key& key)
+{
+    if (std::find(m_decoding.begin(), m_decoding.end(), key) != m_decoding.end())
+        return;
+    m_decoding.push_back(key);
+    auto promise = std::make_shared<QPromise<QImage>>();
+    auto* watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, key] {
+        std::erase(m_decoding, key);
+        keep(key, watcher->future().resultCount() > 0 ? watcher->result() : QImage());
+        watcher->deleteLater();
+        if (auto* layout = qobject_cast<QAbstractTextDocumentLayout*>(parent()))
+            emit layout->update();
+    });
+    watcher->setFuture(promise->future());
+    // The task holds the book, not this object, which may be gone when it ends.
+    m_decoder.start([promise, book = m_book, key] {
+        promise->start();
+        promise->addResult(decodePicture(book->pictures()[key.first], key.second));
+        promise->finish();
+    });
 }
 
 void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
@@ -141,6 +182,8 @@ void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
                        std::max(1, int(pixels.height() * shrink)));
     }
     const QImage* image = cached(index, pixels);
+    if (!image)
+        return; // in a moment
     painter->save();
     painter->setWorldTransform(toDevice.inverted() * painter->worldTransform());
     if (image->isNull())

@@ -3,7 +3,8 @@
 // kPictureObject, and this handler, registered on the document's layout, sizes and draws it.
 // Pictures are decoded at the device's pixels when drawn, and only those drawn lately keep
 // their pixels (within kDecodedPictureBytes): a book of many pictures holds their compressed
-// bytes once (Book) and the pixels of about a screenful.
+// bytes once (Book) and the pixels of about a screenful. A large picture, whose decoding would
+// hold the window, is decoded on a thread of its own and drawn once it is in.
 
 #include "book.h"
 
@@ -11,10 +12,12 @@
 #include <QObject>
 #include <QSize>
 #include <QTextObjectInterface>
+#include <QThreadPool>
 
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QTextCharFormat;
@@ -29,6 +32,8 @@ public:
     static constexpr int kPictureIndex = QTextFormat::UserProperty + 1;
 
     PictureObject(std::shared_ptr<const Book> book, QObject* parent);
+    // Waits for a picture being decoded aside, not for those still waiting their turn.
+    ~PictureObject() override;
 
     // The format of picture index of the book, in the run's format around it.
     static QTextCharFormat formatOf(const QTextCharFormat& run, std::size_t index);
@@ -45,9 +50,18 @@ public:
     };
     Span picturesIn(int from, int to) const;
 
+    // True while a picture is being decoded aside; the document's layout asks for a paint once
+    // it is in.
+    bool isDecoding() const { return !m_decoding.empty(); }
+
 private:
+    using Key = std::pair<std::size_t, QSize>; // a picture at a size in device pixels
+
     QSizeF sizeOf(std::size_t index) const;
+    // The picture decoded at that size; nullptr while it is being decoded aside.
     const QImage* cached(std::size_t index, QSize pixels);
+    void decodeAside(const Key& key);
+    void keep(const Key& key, QImage image);
 
     struct Decoded {
         std::size_t index = 0;
@@ -59,6 +73,9 @@ private:
     mutable std::vector<QSizeF> m_sizes; // in logical pixels, worked out when first asked for
     std::list<Decoded> m_decoded;        // the most recently drawn first
     std::size_t m_decodedBytes = 0;
+    std::vector<Key> m_decoding;
+    // One picture at a time: two large ones at once would double what decoding takes in memory.
+    QThreadPool m_decoder;
 };
 
 } // namespace velmora
