@@ -14,6 +14,7 @@
 //   bench_pictures BOOK.rtf                 loads it, prints VmRSS, VmHWM and the longest
 //                                           page's paint
 
+#include "picture_bytes.h"
 #include "rich_text_view.h"
 
 #include <QApplication>
@@ -52,15 +53,6 @@ long residentKilobytes()
     return statusKilobytes("VmRSS");
 }
 
-QByteArray encoded(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 85);
-    return bytes;
-}
-
 QByteArray littleEndian(std::initializer_list<quint32> values, int bytes)
 {
     QByteArray out;
@@ -70,28 +62,14 @@ QByteArray littleEndian(std::initializer_list<quint32> values, int bytes)
     return out;
 }
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    return ~crc;
-}
-
 // The hostile pictures, each a \pict group shown 600 pixels square.
 QList<QByteArray> hostilePictures()
 {
     QImage plain(4096, 4096, QImage::Format_RGB32);
     plain.fill(Qt::darkCyan);
-    const QByteArray bigPng = encoded(plain, "PNG");
+    const QByteArray bigPng = velmora::test::encoded(plain, "PNG", -1);
     plain = QImage();
-    QByteArray claimingPng = encoded(QImage(4, 4, QImage::Format_RGB32), "PNG");
-    claimingPng.replace(16, 8, QByteArray::fromHex("0000753000007530")); // 30,000 square
-    const quint32 headerCrc = crc32(claimingPng.mid(12, 17));
-    claimingPng.replace(29, 4, QByteArray::fromHex(QByteArray::number(headerCrc, 16).rightJustified(8, '0')));
+    const QByteArray claimingPng = velmora::test::hugePng(); // 30,000 pixels square
     const QByteArray dib = littleEndian({40, 8000, 8000}, 4) + littleEndian({1, 24}, 2) +
                            QByteArray(24 + 300, '\x40');
     const QByteArray shortRecord = littleEndian({1, 9, 0x300}, 2) + littleEndian({13}, 4) +
