@@ -70,19 +70,18 @@ QList<QByteArray> hostilePictures()
     const QByteArray bigPng = velmora::test::encoded(plain, "PNG", -1);
     plain = QImage();
     const QByteArray claimingPng = velmora::test::hugePng(); // 30,000 pixels square
-    const QByteArray dib = littleEndian({40, 8000, 8000}, 4) + littleEndian({1, 24}, 2) +
-                           QByteArray(24 + 300, '\x40');
-    const QByteArray shortRecord = littleEndian({1, 9, 0x300}, 2) + littleEndian({13}, 4) +
-                                   littleEndian({0}, 2) + littleEndian({4}, 4) +
-                                   littleEndian({0}, 2) + littleEndian({4}, 4) +
-                                   littleEndian({0x0F43, 1}, 2) + littleEndian({3}, 4) +
-                                   littleEndian({0}, 2);
+    const QByteArray dib =
+        littleEndian({40, 8000, 8000}, 4) + littleEndian({1, 24}, 2) + QByteArray(24 + 300, '\x40');
+    const QByteArray shortRecord =
+        littleEndian({1, 9, 0x300}, 2) + littleEndian({13}, 4) + littleEndian({0}, 2) +
+        littleEndian({4}, 4) + littleEndian({0}, 2) + littleEndian({4}, 4) +
+        littleEndian({0x0F43, 1}, 2) + littleEndian({3}, 4) + littleEndian({0}, 2);
     const QByteArray goal = "\\picwgoal9000\\pichgoal9000\n";
     return {
         "{\\pict\\pngblip" + goal + bigPng.toHex() + "}",
         "{\\pict\\dibitmap0" + goal + dib.toHex() + "}",
-        "{\\pict\\wbitmap0\\picw30000\\pich30000\\wbmbitspixel24" + goal +
-            QByteArray(3000, '7') + "}",
+        "{\\pict\\wbitmap0\\picw30000\\pich30000\\wbmbitspixel24" + goal + QByteArray(3000, '7') +
+            "}",
         "{\\pict\\wmetafile8" + goal + shortRecord.toHex() + "}",
         "{\\pict\\pngblip" + goal + claimingPng.toHex() + "}",
     };
@@ -126,9 +125,10 @@ int writeBook(const QString& base, const QString& out, bool hostile)
         result += book.mid(at, next + end.size() - at);
         at = next + end.size();
         if (++seen % every == 0 && pictures < kPictures) {
-            result += hostile ? hostiles[pictures % hostiles.size()]
-                              : "{\\pict\\jpegblip\\picw600\\pich600\\picwgoal9000\\pichgoal9000\n" +
-                                    photograph(pictures).toHex() + "}";
+            result += hostile
+                          ? hostiles[pictures % hostiles.size()]
+                          : "{\\pict\\jpegblip\\picw600\\pich600\\picwgoal9000\\pichgoal9000\n" +
+                                photograph(pictures).toHex() + "}";
             result += end;
             ++pictures;
         }
@@ -152,8 +152,8 @@ int main(int argc, char** argv)
         return writeBook(QStringLiteral(VELMORA_SAMPLE_BOOK), args[2],
                          args[1] == QLatin1String("--write-hostile"));
     if (args.size() != 2) {
-        std::fprintf(stderr,
-                     "usage: bench_pictures --write OUT.rtf | --write-hostile OUT.rtf | BOOK.rtf\n");
+        std::fprintf(
+            stderr, "usage: bench_pictures --write OUT.rtf | --write-hostile OUT.rtf | BOOK.rtf\n");
         return 2;
     }
     RichTextView view;

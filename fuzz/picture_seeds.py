@@ -15,8 +15,16 @@ from pathlib import Path
 
 MAX_BYTES = 16384
 # The harness's kinds, in rtf::Picture::Kind's order.
-KINDS = {b"pngblip": 1, b"jpegblip": 2, b"emfblip": 3, b"wmetafile": 4, b"dibitmap": 5,
-         b"wbitmap": 6, b"pmmetafile": 7, b"macpict": 8}
+KINDS = {
+    b"pngblip": 1,
+    b"jpegblip": 2,
+    b"emfblip": 3,
+    b"wmetafile": 4,
+    b"dibitmap": 5,
+    b"wbitmap": 6,
+    b"pmmetafile": 7,
+    b"macpict": 8,
+}
 WORD = re.compile(rb"\\([a-z]+)(-?\d+)? ?")
 HEX = re.compile(rb"[0-9a-fA-F\s]+")
 
@@ -33,7 +41,7 @@ def pictures(rtf):
             kind = KINDS.get(name, kind)
             numbers[name] = value
             at = word.end()
-        while at < len(rtf) and rtf[at:at + 1] == b"{":  # \*\blipuid and the like
+        while at < len(rtf) and rtf[at : at + 1] == b"{":  # \*\blipuid and the like
             at = rtf.find(b"}", at) + 1
             at = WORD.match(rtf, at).end() if WORD.match(rtf, at) else at
         digits = HEX.match(rtf, at)
@@ -56,8 +64,19 @@ def main():
     count = 0
     for name in sys.argv[2:]:
         for kind, width, height, bpl, bits, data in pictures(Path(name).read_bytes()):
-            seed = struct.pack("<BhhhBBB", kind, clamp16(width), clamp16(height), clamp16(bpl),
-                               bits & 0xFF, 31, 23) + data
+            seed = (
+                struct.pack(
+                    "<BhhhBBB",
+                    kind,
+                    clamp16(width),
+                    clamp16(height),
+                    clamp16(bpl),
+                    bits & 0xFF,
+                    31,
+                    23,
+                )
+                + data
+            )
             (out / hashlib.sha1(seed).hexdigest()[:16]).write_bytes(seed)
             count += 1
     print(f"{count} pictures written to {out}")

@@ -15,18 +15,27 @@ RED, BLUE, GREEN = (220, 20, 20), (20, 20, 220), (20, 200, 20)
 
 def png(width, height, rgb):
     def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        return (
+            struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        )
 
     rows = b"".join(b"\0" + bytes(rgb) * width for _ in range(height))
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
-            + chunk(b"IEND", b""))
+    return (
+        b"\x89PNG\r\n\x1a\n"
+        + chunk(b"IHDR", header)
+        + chunk(b"IDAT", zlib.compress(rows))
+        + chunk(b"IEND", b"")
+    )
 
 
 def jpeg(width, height, rgb):
     colour = "rgb(%d,%d,%d)" % rgb
-    return subprocess.run(["convert", "-size", f"{width}x{height}", f"xc:{colour}", "-quality",
-                           "95", "jpg:-"], check=True, capture_output=True).stdout
+    return subprocess.run(
+        ["convert", "-size", f"{width}x{height}", f"xc:{colour}", "-quality", "95", "jpg:-"],
+        check=True,
+        capture_output=True,
+    ).stdout
 
 
 def metafile(width, height, rgb):
@@ -34,13 +43,15 @@ def metafile(width, height, rgb):
         return struct.pack("<IH", 3 + len(words), function) + struct.pack(f"<{len(words)}H", *words)
 
     colour = rgb[0] | rgb[1] << 8
-    body = (record(0x020C, height, width)                       # SetWindowExt
-            + record(0x02FC, 0, colour, rgb[2], 0)              # CreateBrushIndirect, solid
-            + record(0x012D, 0)                                 # SelectObject
-            + record(0x02FA, 5, 0, 0, 0, 0)                     # CreatePenIndirect, no pen
-            + record(0x012D, 1)
-            + record(0x041B, height, width, 0, 0)               # Rectangle
-            + record(0x0000))
+    body = (
+        record(0x020C, height, width)  # SetWindowExt
+        + record(0x02FC, 0, colour, rgb[2], 0)  # CreateBrushIndirect, solid
+        + record(0x012D, 0)  # SelectObject
+        + record(0x02FA, 5, 0, 0, 0, 0)  # CreatePenIndirect, no pen
+        + record(0x012D, 1)
+        + record(0x041B, height, width, 0, 0)  # Rectangle
+        + record(0x0000)
+    )
     header = struct.pack("<HHHIHIH", 1, 9, 0x300, 9 + len(body) // 2, 2, 8, 0)
     return header + body
 
@@ -50,11 +61,17 @@ def pict(words, data):
 
 
 def main():
-    book = ("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 Fotografi\\par "
-            + pict("\\pngblip\\picwgoal1200\\pichgoal600", png(80, 40, RED)) + "\\par "
-            + pict("\\jpegblip\\picwgoal900\\pichgoal600", jpeg(60, 40, BLUE)) + "\\par "
-            + pict("\\wmetafile8\\picw1587\\pich1058\\picwgoal900\\pichgoal600",
-                   metafile(60, 40, GREEN)) + "\\par Fund.\\par}")
+    book = (
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 Fotografi\\par "
+        + pict("\\pngblip\\picwgoal1200\\pichgoal600", png(80, 40, RED))
+        + "\\par "
+        + pict("\\jpegblip\\picwgoal900\\pichgoal600", jpeg(60, 40, BLUE))
+        + "\\par "
+        + pict(
+            "\\wmetafile8\\picw1587\\pich1058\\picwgoal900\\pichgoal600", metafile(60, 40, GREEN)
+        )
+        + "\\par Fund.\\par}"
+    )
     with open(sys.argv[1], "w", encoding="ascii") as out:
         out.write(book)
 

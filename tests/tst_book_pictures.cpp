@@ -4,13 +4,13 @@
 // the screen's scale (the test also runs at 150 %), passed over by the search and the copy, and
 // left at its size by a text-size change.
 
+#include "metafile_player.h"
+#include "picture_bytes.h"
+#include "picture_formats.h"
 #include "picture_object.h"
 #include "rich_text_view.h"
 #include "rtf/parse_rtf.h"
-#include "metafile_player.h"
 #include "rtf/pictures.h"
-#include "picture_bytes.h"
-#include "picture_formats.h"
 #include "test_books.h"
 
 #include <QApplication>
@@ -167,23 +167,27 @@ void TestBookPictures::picturesDecodeOrFrame_data()
     QTest::newRow("a device bitmap of 24 bits")
         << QByteArray("\\wbitmap0\\picw4\\pich2\\picwbpl12\\wbmbitspixel24") << greenRows
         << QSize(4, 2);
-    QTest::newRow("a metafile drawing one bitmap") << wmf << bitmapMetafile(7, 2, kGreen) << QSize(7, 2);
+    QTest::newRow("a metafile drawing one bitmap")
+        << wmf << bitmapMetafile(7, 2, kGreen) << QSize(7, 2);
     QTest::newRow("a metafile drawing a rectangle") << wmf << drawingMetafile() << QSize();
     QTest::newRow("a metafile drawing two bitmaps")
         << wmf << metafileOf(bitmapMetafile(3, 3, kRed).mid(18).chopped(6).repeated(2)) << QSize();
-    QTest::newRow("a metafile cut short") << wmf << bitmapMetafile(7, 2, kGreen).left(60) << QSize();
+    QTest::newRow("a metafile cut short")
+        << wmf << bitmapMetafile(7, 2, kGreen).left(60) << QSize();
     // Damaged as a download cut short or a bad disk leaves them.
     QTest::newRow("a StretchDIBits record shorter than its fixed fields")
         << wmf << metafileOf(record(0x0F43, words({1}))) << QSize();
     QTest::newRow("a metafile record longer than the metafile")
-        << wmf << metafileOf(record(0x0F43, words({1})).replace(0, 4, "\xff\xff\xff\x7f")) << QSize();
+        << wmf << metafileOf(record(0x0F43, words({1})).replace(0, 4, "\xff\xff\xff\x7f"))
+        << QSize();
     QByteArray hugeDib = dibOf(2, 2, kRed);
     hugeDib.replace(4, 8, QByteArray("\xa0\x86\x01\x00\xa0\x86\x01\x00", 8)); // 100,000 square
-    QTest::newRow("a DIB claiming 100,000 pixels square") << QByteArray("\\dibitmap0") << hugeDib << QSize();
+    QTest::newRow("a DIB claiming 100,000 pixels square")
+        << QByteArray("\\dibitmap0") << hugeDib << QSize();
     QTest::newRow("a device bitmap claiming more rows than it holds")
         << QByteArray("\\wbitmap0\\picw100000\\pich100000\\wbmbitspixel24") << greenRows << QSize();
-    QTest::newRow("a PNG cut short") << QByteArray("\\pngblip")
-                                     << encoded(filled(40, 40, kRed), "PNG").left(40) << QSize();
+    QTest::newRow("a PNG cut short")
+        << QByteArray("\\pngblip") << encoded(filled(40, 40, kRed), "PNG").left(40) << QSize();
     QTest::newRow("an EMF cut short")
         << QByteArray("\\emfblip") << QByteArray::fromHex("010000006c000000ffffffff") << QSize();
 }

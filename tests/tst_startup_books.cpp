@@ -230,7 +230,7 @@ void TestStartupBooks::damagedOrLargeBookIsShown()
 void TestStartupBooks::damagedPictureLeavesTheBookShown_data()
 {
     QTest::addColumn<QByteArray>("picture"); // a \\pict group
-    QTest::addColumn<bool>("onWorker"); // long enough to be read on the worker
+    QTest::addColumn<bool>("onWorker");      // long enough to be read on the worker
     using namespace velmora::test;
     const QByteArray wmf = "\\wmetafile8";
     QByteArray hugeDib = dibOf(2, 2, kRed);

@@ -15,8 +15,8 @@ namespace {
 std::optional<Book> parse(const QByteArray& bytes)
 {
     try {
-        return Book(rtf::parseRtf(std::string_view(bytes.constData(),
-                                                   static_cast<std::size_t>(bytes.size())))
+        return Book(rtf::parseRtf(
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
                         .model);
     } catch (const std::exception&) {
         return std::nullopt;

@@ -24,8 +24,9 @@ public:
     ~BookLoader() override;
 
     // Reads the file at path. On success the book is ready at once (a small book) or is parsed
-    // on a worker (isReading), which reports bookReady or bookFailed; a book not taken yet is dropped (the program loads one book, but
-    // a second load must not leave a worker running beside the next).
+    // on a worker (isReading), which reports bookReady or bookFailed; a book not taken yet is
+    // dropped (the program loads one book, but a second load must not leave a worker running beside
+    // the next).
     BookFileOutcome load(const QString& path);
     bool isReading() const { return m_parsed != nullptr; }
     bool hasBook() const { return m_ready.has_value() || isReading(); }

@@ -104,8 +104,8 @@ Kept keptFormOf(const rtf::Picture& picture)
     case Kind::Emf:
         // A metafile nothing here can play is no more than its frame.
         if (playsMetafiles())
-            return {Form::Metafile, QByteArray::fromRawData(data.data(), qsizetype(data.size())),
-                    {}};
+            return {
+                Form::Metafile, QByteArray::fromRawData(data.data(), qsizetype(data.size())), {}};
         return {};
     default: return {};
     }

@@ -46,7 +46,7 @@ private:
     int32_t m_goalHeight = 0;
     int32_t m_scaleX = 100;
     int32_t m_scaleY = 100;
-    int m_highNibble = -1;       // the first digit of a pair, waiting for its second
+    int m_highNibble = -1; // the first digit of a pair, waiting for its second
     bool m_overflow = false;
 };
 
