@@ -12,8 +12,8 @@ namespace velmora {
 struct BookPicture {
     enum class Form : uint8_t {
         Frame,    // nothing this program can draw: an empty frame of its size, no bytes kept
-        Image,    // PNG or JPEG, as the file gives them
-        Bitmap,   // a DIB, compressed (qCompress): from \dibitmap, \wbitmap, a bitmap metafile
+        Image,    // PNG or JPEG, as the file gives them; \wbitmap's rows as a PNG
+        Bitmap,   // a DIB, compressed (qCompress): from \dibitmap or a bitmap metafile
         Metafile, // a Windows or enhanced metafile, compressed, where the system plays them
     };
 

@@ -28,48 +28,35 @@ constexpr qint64 kMostFullSizePixels = 4096 * 4096;
 constexpr qint64 kMostSourcePixels = 8192 * 8192;
 // What a decoder may allocate, in megabytes: the largest picture it decodes at full size.
 constexpr int kDecodeAllocationMegabytes = int(kMostFullSizePixels * 4 >> 20);
-constexpr int kInfoHeaderBytes = 40; // BITMAPINFOHEADER
 // A picture of up to this many pixels decodes within some 5 ms: a paint may wait for it.
 constexpr qint64 kMostQuickPixels = 1024 * 1024;
 
-void putLittleEndian(QByteArray& out, quint32 value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out += char(value >> (8 * i) & 0xFF);
-}
-
-// \wbitmap: the bits of a device-dependent bitmap, rows top down, each picwbpl bytes, given the
-// header that makes them a DIB. The monochrome and the true-colour ones need no device palette;
+// \wbitmap: the bits of a device-dependent bitmap, rows top down, each picwbpl bytes, which no
+// reader reads: kept as a PNG. The monochrome and the true-colour ones need no device palette;
 // others are not read. Empty when the rows the picture claims are not all there.
-QByteArray dibOfDeviceBitmap(const rtf::Picture& picture)
+QByteArray pngOfDeviceBitmap(const rtf::Picture& picture)
 {
     const qint64 width = picture.sourceWidth;
     const qint64 height = picture.sourceHeight;
-    const qint64 bits = picture.bitsPerPixel == 0 ? 1 : picture.bitsPerPixel;
-    if (width <= 0 || height <= 0 || (bits != 1 && bits != 24 && bits != 32))
+    const int bits = picture.bitsPerPixel == 0 ? 1 : picture.bitsPerPixel;
+    const QImage::Format format = bits == 1    ? QImage::Format_Mono
+                                  : bits == 24 ? QImage::Format_BGR888
+                                  : bits == 32 ? QImage::Format_RGB32
+                                               : QImage::Format_Invalid;
+    if (width <= 0 || height <= 0 || format == QImage::Format_Invalid)
         return {};
     const qint64 rowBytes = (width * bits + 7) / 8;
     const qint64 stride = picture.bytesPerLine > 0 ? picture.bytesPerLine : (rowBytes + 1) / 2 * 2;
-    if (stride < rowBytes || stride > qint64(picture.data.size()) ||
-        height > qint64(picture.data.size()) / stride)
+    const auto size = qint64(picture.data.size());
+    if (stride < rowBytes || stride > size || height > size / stride)
         return {};
-    const qint64 dibStride = (rowBytes + 3) / 4 * 4;
-    QByteArray dib;
-    dib.reserve(kInfoHeaderBytes + 8 + dibStride * height);
-    for (const qint64 field : {qint64(kInfoHeaderBytes), width, height})
-        putLittleEndian(dib, quint32(field), 4);
-    putLittleEndian(dib, 1, 2);
-    putLittleEndian(dib, quint32(bits), 2);
-    dib.append(6 * 4, '\0');
-    if (bits == 1) { // a 0 bit is black, a 1 bit white, as on a monochrome device
-        putLittleEndian(dib, 0x000000, 4);
-        putLittleEndian(dib, 0xFFFFFF, 4);
-    }
-    for (qint64 row = height - 1; row >= 0; --row) { // a DIB's rows bottom up
-        dib.append(picture.data.data() + row * stride, rowBytes);
-        dib.append(dibStride - rowBytes, '\0');
-    }
-    return dib;
+    QImage rows(reinterpret_cast<const uchar*>(picture.data.data()), int(width), int(height),
+                qsizetype(stride), format);
+    rows.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)}); // as on a monochrome device
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    return rows.save(&buffer, "PNG") ? png : QByteArray();
 }
 
 // How a picture is kept: its form, its bytes (of a bitmap or a metafile, a view into the
@@ -93,8 +80,8 @@ Kept keptFormOf(const rtf::Picture& picture)
     case Kind::Dib:
         return {Form::Bitmap, QByteArray::fromRawData(data.data(), qsizetype(data.size())), "dib"};
     case Kind::DeviceBitmap: {
-        QByteArray dib = dibOfDeviceBitmap(picture);
-        return dib.isEmpty() ? Kept() : Kept{Form::Bitmap, std::move(dib), "dib"};
+        QByteArray png = pngOfDeviceBitmap(picture);
+        return png.isEmpty() ? Kept() : Kept{Form::Image, std::move(png), {}};
     }
     case Kind::Wmf:
         if (const std::string_view dib = onlyBitmapOf(data); !dib.empty())
@@ -111,40 +98,21 @@ Kept keptFormOf(const rtf::Picture& picture)
     }
 }
 
-// Qt gives a top-down DIB's size with a negative height.
-QSize sizeOf(QImageReader& reader)
+// The picture's own size, from the header of its bytes (format "" to tell by the bytes); Qt
+// gives a top-down DIB's height as negative.
+QSize headerSizeOf(QByteArray bytes, const QByteArray& format)
 {
-    const QSize size = reader.size();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&buffer, format).size();
     const QSize own(std::abs(size.width()), std::abs(size.height()));
     return own.isEmpty() ? QSize() : own;
 }
 
-// A reader of a picture kept as an image or a bitmap, over its bytes.
-class Decoder {
-public:
-    explicit Decoder(const BookPicture& picture)
-        : m_bytes(picture.form == BookPicture::Form::Bitmap ? qUncompress(picture.bytes)
-                                                            : picture.bytes),
-          m_buffer(&m_bytes)
-    {
-        m_buffer.open(QIODevice::ReadOnly);
-        m_reader.setDevice(&m_buffer);
-        if (picture.form == BookPicture::Form::Bitmap)
-            m_reader.setFormat("dib");
-        m_reader.setAllocationLimit(kDecodeAllocationMegabytes);
-    }
-    static bool reads(const BookPicture& picture)
-    {
-        return picture.form == BookPicture::Form::Image ||
-               picture.form == BookPicture::Form::Bitmap;
-    }
-    QImageReader& reader() { return m_reader; }
-
-private:
-    QByteArray m_bytes;
-    QBuffer m_buffer;
-    QImageReader m_reader;
-};
+bool isDecoded(const BookPicture& picture)
+{
+    return picture.form == BookPicture::Form::Image || picture.form == BookPicture::Form::Bitmap;
+}
 
 // JPEG decodes at a fraction of its size directly; others are decoded, then scaled.
 bool decodesScaled(const BookPicture& picture)
@@ -176,18 +144,13 @@ std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures)
         book.heightTwips = picture.height;
         Kept keeping = keptFormOf(picture);
         book.form = keeping.form;
-        using Form = BookPicture::Form;
-        if (keeping.form == Form::Image || keeping.form == Form::Bitmap) {
-            QBuffer buffer(&keeping.bytes);
-            buffer.open(QIODevice::ReadOnly);
-            QImageReader reader(&buffer, keeping.readerFormat);
-            book.pixels = sizeOf(reader);
-        }
+        if (isDecoded(book))
+            book.pixels = headerSizeOf(keeping.bytes, keeping.readerFormat);
         // Uncompressed bitmaps and metafiles are the largest pictures a file holds for what they
         // show; PNG and JPEG are compressed already.
-        if (keeping.form == Form::Image)
+        if (keeping.form == BookPicture::Form::Image)
             book.bytes = std::move(keeping.bytes);
-        else if (keeping.form != Form::Frame)
+        else if (keeping.form != BookPicture::Form::Frame)
             book.bytes = qCompress(keeping.bytes);
         keeping = {};
         std::string().swap(picture.data);
@@ -202,8 +165,7 @@ bool isQuickToDecode(const BookPicture& picture)
 {
     // A picture past the limits is a frame without being decoded.
     const qint64 area = areaOf(picture.pixels);
-    return !Decoder::reads(picture) || area <= kMostQuickPixels ||
-           area > mostSourcePixelsOf(picture);
+    return !isDecoded(picture) || area <= kMostQuickPixels || area > mostSourcePixelsOf(picture);
 }
 
 QImage decodePicture(const BookPicture& picture, QSize pixels)
@@ -212,12 +174,14 @@ QImage decodePicture(const BookPicture& picture, QSize pixels)
         return {};
     if (picture.form == BookPicture::Form::Metafile)
         return playMetafile(picture.kind, qUncompress(picture.bytes), pixels);
-    if (!Decoder::reads(picture))
+    if (!isDecoded(picture) || areaOf(picture.pixels) > mostSourcePixelsOf(picture))
         return {};
-    Decoder decoder(picture);
-    QImageReader& reader = decoder.reader();
-    if (areaOf(sizeOf(reader)) > mostSourcePixelsOf(picture))
-        return {};
+    const bool bitmap = picture.form == BookPicture::Form::Bitmap;
+    QByteArray bytes = bitmap ? qUncompress(picture.bytes) : picture.bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, bitmap ? "dib" : "");
+    reader.setAllocationLimit(kDecodeAllocationMegabytes);
     if (decodesScaled(picture))
         reader.setScaledSize(pixels);
     QImage image = reader.read();

@@ -29,20 +29,20 @@ constexpr double kUnknownPixels = 96;
 constexpr double kLargestPixels = rtf::kMaxPictureTwips / double(kTwipsPerPixel);
 
 // What a word processor shows for a picture it cannot draw: a thin grey frame of its size, one
-// device pixel wide, on the picture's own edges. Drawn, not kept: its pixels cost nothing.
+// device pixel wide (the painter draws in device pixels), on the picture's own edges. Drawn, not
+// kept: its pixels cost nothing.
 void drawFrame(QPainter& painter, const QRect& box)
 {
-    const QColor grey(Qt::gray);
-    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), grey);
-    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), grey);
-    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), grey);
-    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), grey);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(Qt::gray), 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
 }
 
 } // namespace
 
 PictureObject::PictureObject(std::shared_ptr<const Book> book, QObject* parent)
-    : QObject(parent), m_book(std::move(book)), m_sizes(m_book->pictures().size())
+    : QObject(parent), m_book(std::move(book))
 {
     m_decoder.setMaxThreadCount(1);
 }
@@ -62,9 +62,6 @@ QTextCharFormat PictureObject::formatOf(const QTextCharFormat& run, std::size_t 
 
 QSizeF PictureObject::sizeOf(std::size_t index) const
 {
-    QSizeF& size = m_sizes[index];
-    if (!size.isEmpty())
-        return size;
     const BookPicture& picture = m_book->pictures()[index];
     double width = twipsToExactPixels(picture.widthTwips);
     double height = twipsToExactPixels(picture.heightTwips);
@@ -81,14 +78,13 @@ QSizeF PictureObject::sizeOf(std::size_t index) const
         else
             std::tie(width, height) = std::pair(own.width(), own.height());
     }
-    size = QSizeF(std::clamp(width, 1.0, kLargestPixels), std::clamp(height, 1.0, kLargestPixels));
-    return size;
+    return {std::clamp(width, 1.0, kLargestPixels), std::clamp(height, 1.0, kLargestPixels)};
 }
 
 QSizeF PictureObject::intrinsicSize(QTextDocument*, int, const QTextFormat& format)
 {
     const auto index = format.property(kPictureIndex).toULongLong();
-    if (index >= m_sizes.size())
+    if (index >= m_book->pictures().size())
         return {};
     return sizeOf(index);
 }
@@ -162,7 +158,7 @@ void PictureObject::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
                                const QTextFormat& format)
 {
     const auto index = format.property(kPictureIndex).toULongLong();
-    if (index >= m_sizes.size() || rect.isEmpty())
+    if (index >= m_book->pictures().size() || rect.isEmpty())
         return;
     // Drawn in the device's own pixels, on whole ones: the picture pixel for pixel, its size
     // the same wherever its line falls, its frame's edges one pixel wide at any scale.

@@ -70,7 +70,6 @@ private:
     };
 
     std::shared_ptr<const Book> m_book;
-    mutable std::vector<QSizeF> m_sizes; // in logical pixels, worked out when first asked for
     std::list<Decoded> m_decoded;        // the most recently drawn first
     std::size_t m_decodedBytes = 0;
     std::vector<Key> m_decoding;
