@@ -205,10 +205,13 @@ void TestBookPictures::picturesDecodeOrFrame()
     const bool metafile = words.contains("metafile") || words.contains("emf");
     const BookPicture kept = keepPictures(model.pictures).front();
     const QImage image = decodePicture(kept, QSize(10, 10));
+    if (size.isEmpty() && metafile && playsMetafiles()) { // the system plays what it can
+        QCOMPARE(kept.form, BookPicture::Form::Metafile);
+        return;
+    }
     if (size.isEmpty()) {
         QVERIFY(image.isNull());
-        // Only a system that plays metafiles keeps one that is no bitmap.
-        QVERIFY(!metafile || playsMetafiles() || kept.bytes.isEmpty());
+        QVERIFY(!metafile || kept.bytes.isEmpty()); // nothing kept that nothing can draw
         return;
     }
     QCOMPARE(kept.pixels, size);
