@@ -14,6 +14,7 @@ About window must stand whole. Each check is an argument; the exit status is 0 w
 Usage: picture_checks.py RESOURCES SCALE CHECK...
 """
 
+import itertools
 import math
 import os
 import struct
@@ -259,10 +260,15 @@ def check_about(path, resources, scale):
     bottom = top + device(h, scale) - 1
     middle = (left + right) // 2
     reach = device(5, scale)
-    ring_above = [sy for sy in range(top - reach, top) if shot.pixel(middle, sy) == WHITE]
-    ring_below = [
-        sy for sy in range(bottom + 1, bottom + reach + 1) if shot.pixel(middle, sy) == WHITE
-    ]
+
+    # The ring: past the gap beside the button, the white rows up to the first that is not (a
+    # white letter a few rows further is a text, not the ring).
+    def ring_rows(rows):
+        rows = list(itertools.dropwhile(lambda sy: shot.pixel(middle, sy) != WHITE, rows))
+        return list(itertools.takewhile(lambda sy: shot.pixel(middle, sy) == WHITE, rows))
+
+    ring_above = ring_rows(range(top - 1, top - reach - 1, -1))
+    ring_below = ring_rows(range(bottom + 1, bottom + reach + 1))
     drawn_top = min(ring_above, default=top)
     # The e-mail line above: none of its ink under what the button draws, nor next to it.
     ink = [
