@@ -188,6 +188,10 @@ void TestBookPictures::picturesDecodeOrFrame_data()
         << QByteArray("\\wbitmap0\\picw100000\\pich100000\\wbmbitspixel24") << greenRows << QSize();
     QTest::newRow("a PNG cut short")
         << QByteArray("\\pngblip") << encoded(filled(40, 40, kRed), "PNG").left(40) << QSize();
+    QByteArray textClaimingTwoGigabytes = encoded(filled(4, 4, kGreen), "PNG", -1);
+    textClaimingTwoGigabytes.insert(33, QByteArray::fromHex("7c000000") + "tEXt" + "Comment");
+    QTest::newRow("a PNG whose text chunk claims 2 GB")
+        << QByteArray("\\pngblip") << textClaimingTwoGigabytes << QSize();
     QTest::newRow("an EMF cut short")
         << QByteArray("\\emfblip") << QByteArray::fromHex("010000006c000000ffffffff") << QSize();
 }
@@ -211,6 +215,9 @@ void TestBookPictures::picturesDecodeOrFrame()
     }
     if (size.isEmpty()) {
         QVERIFY(image.isNull());
+        // Never handed to a decoder that would take the memory its chunk claims.
+        if (QByteArray(QTest::currentDataTag()).contains("claims 2 GB"))
+            QCOMPARE(kept.form, BookPicture::Form::Frame);
         QVERIFY(!metafile || kept.bytes.isEmpty()); // nothing kept that nothing can draw
         return;
     }

@@ -59,6 +59,26 @@ QByteArray pngOfDeviceBitmap(const rtf::Picture& picture)
     return rows.save(&buffer, "PNG") ? png : QByteArray();
 }
 
+// libpng reads an ancillary chunk (text, a colour profile) whole, into memory of the length it
+// claims, up to 2 GB: a PNG whose chunk claims more than the picture holds is damaged, a frame.
+// Image data is read as it comes, and a PNG cut short in it shows what it holds.
+bool pngChunksFit(std::string_view png)
+{
+    constexpr std::size_t kSignatureBytes = 8;
+    constexpr std::size_t kChunkBytes = 12; // length, type and checksum around the data
+    for (std::size_t at = kSignatureBytes; at + kChunkBytes <= png.size();) {
+        const auto byte = [&](std::size_t i) { return uint64_t(uint8_t(png[at + i])); };
+        const uint64_t length = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        const std::string_view type = png.substr(at + 4, 4);
+        if (type == "IEND" || type == "IDAT")
+            return true;
+        if (length > png.size() - at - kChunkBytes)
+            return false;
+        at += kChunkBytes + length;
+    }
+    return true;
+}
+
 // How a picture is kept: its form, its bytes (of a bitmap or a metafile, a view into the
 // model's, compressed before they go), and what a reader of them (format "" to tell by the
 // bytes) needs.
@@ -76,6 +96,9 @@ Kept keptFormOf(const rtf::Picture& picture)
         return {};
     switch (picture.kind) {
     case Kind::Png:
+        if (!pngChunksFit(data))
+            return {};
+        [[fallthrough]];
     case Kind::Jpeg: return {Form::Image, QByteArray(data.data(), qsizetype(data.size())), {}};
     case Kind::Dib:
         return {Form::Bitmap, QByteArray::fromRawData(data.data(), qsizetype(data.size())), "dib"};
