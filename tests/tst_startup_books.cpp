@@ -4,6 +4,7 @@
 // one whose picture is damaged, read at once or on the worker.
 
 #include "book_limits.h"
+#include "book_loader.h"
 #include "main_window.h"
 #include "message_box.h"
 #include "picture_bytes.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -95,6 +97,8 @@ private slots:
     void damagedOrLargeBookIsShown();
     void damagedPictureLeavesTheBookShown_data();
     void damagedPictureLeavesTheBookShown();
+    void bookThatCannotBeMadeIsDamaged_data();
+    void bookThatCannotBeMadeIsDamaged();
 
 private:
     struct Start {
@@ -274,6 +278,51 @@ void TestStartupBooks::damagedPictureLeavesTheBookShown()
     QVERIFY2(start.loaded && start.shown, qPrintable(start.messages.join(QLatin1Char('\n'))));
     QVERIFY2(start.messages.isEmpty(), qPrintable(start.messages.join(QLatin1Char('\n'))));
     QVERIFY(start.text.contains(QStringLiteral(u"Hadithi i parë")));
+}
+
+void TestStartupBooks::bookThatCannotBeMadeIsDamaged_data()
+{
+    QTest::addColumn<int>("megabytes");
+    QTest::newRow("a short book, read at once") << 3;
+    QTest::newRow("a long book, read on the worker") << 40;
+}
+
+// Memory running out while the book is read or made (the address space limited to little more
+// than the file) is said so, as the system's lack of resources or a book that could not be made,
+// read at once or on the worker, and the program goes on.
+void TestStartupBooks::bookThatCannotBeMadeIsDamaged()
+{
+    QFETCH(int, megabytes);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = QDir(folder.path()).filePath(MainWindow::kBookFileName);
+    const QByteArray rtf =
+        "{\\rtf1 " + QByteArray("fjala ").repeated(megabytes * (1 << 20) / 6) + "}";
+    QFile book(path);
+    QVERIFY(book.open(QIODevice::WriteOnly) && book.write(rtf) == rtf.size());
+    book.close();
+    QFile status(QStringLiteral("/proc/self/status"));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    qint64 used = 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            used = line.mid(7).trimmed().split(' ').first().toLongLong() * 1024;
+    QVERIFY(used > 0);
+
+    BookLoader loader;
+    QSignalSpy failed(&loader, &BookLoader::bookFailed);
+    rlimit before{};
+    QCOMPARE(getrlimit(RLIMIT_AS, &before), 0);
+    rlimit tight = before; // the file's bytes, a worker's stack and its memory, little more
+    tight.rlim_cur = rlim_t(used + rtf.size() + (megabytes > 4 ? 48 << 20 : 1 << 20));
+    QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+    const BookFileOutcome outcome = loader.load(path);
+    const bool reported = outcome.error == BookFileError::Damaged ||
+                          outcome.error == BookFileError::NoResources ||
+                          (outcome.ok() && loader.isReading() && failed.wait(30000));
+    setrlimit(RLIMIT_AS, &before);
+    QVERIFY(reported);
+    QCOMPARE(loader.takeBook().has_value(), false);
 }
 
 QTEST_MAIN(TestStartupBooks)

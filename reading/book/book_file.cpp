@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <new>
+
 namespace velmora {
 
 namespace {
@@ -43,7 +45,11 @@ BookFileOutcome readBookFile(const QString& path, QByteArray& bytes)
             info.isReadable() ? errorOf(file.error()) : BookFileError::NoPermission;
         return {error, file.errorString()};
     }
-    bytes = file.readAll();
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc&) { // memory gone: no book, and no end of the program
+        return {BookFileError::NoResources, {}};
+    }
     if (file.error() != QFileDevice::NoError) {
         bytes.clear();
         return {errorOf(file.error()), file.errorString()};

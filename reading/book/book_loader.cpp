@@ -5,6 +5,8 @@
 
 #include <QPromise>
 
+#include <system_error>
+
 namespace velmora {
 
 namespace {
@@ -60,12 +62,17 @@ BookFileOutcome BookLoader::load(const QString& path)
     m_reading = promise.future();
     m_watcher.setFuture(m_reading);
     m_parsed = std::make_shared<std::optional<Book>>();
-    m_worker = std::thread(
-        [promise = std::move(promise), bytes = std::move(bytes), parsed = m_parsed]() mutable {
-            promise.start();
-            *parsed = parse(bytes);
-            promise.finish();
-        });
+    try {
+        m_worker = std::thread(
+            [promise = std::move(promise), bytes = std::move(bytes), parsed = m_parsed]() mutable {
+                promise.start();
+                *parsed = parse(bytes);
+                promise.finish();
+            });
+    } catch (const std::system_error&) { // no thread to be had: memory or the system's limits
+        dropReading();
+        return {BookFileError::NoResources, {}};
+    }
     return outcome;
 }
 
