@@ -10,6 +10,7 @@ so does an output with no NAME.rtf beside it.
 """
 
 import argparse
+import concurrent.futures
 import difflib
 import subprocess
 import sys
@@ -33,30 +34,39 @@ def main():
         if not orphan.with_suffix(".rtf").exists():
             failed.append(orphan.name)
             print(f"{orphan}: no {orphan.with_suffix('.rtf').name} beside it")
-    for case in cases:
-        for suffix, options in OUTPUTS.items():
-            run = subprocess.run(runner + [args.rtfdump, *options, str(case)], capture_output=True)
-            expected_file = case.with_suffix(suffix)
-            if run.returncode != 0:
-                failed.append(expected_file.name)
-                print(f"rtfdump {' '.join(options + [case.name])} failed ({run.returncode}):")
-                sys.stdout.write(run.stderr.decode(errors="replace"))
-                continue
-            if args.update:
-                expected_file.write_bytes(run.stdout)
-                continue
-            expected = expected_file.read_bytes() if expected_file.exists() else b""
-            if run.stdout == expected:
-                continue
-            failed.append(expected_file.name)
-            sys.stdout.writelines(
-                difflib.unified_diff(
-                    expected.decode(errors="replace").splitlines(keepends=True),
-                    run.stdout.decode(errors="replace").splitlines(keepends=True),
-                    str(expected_file),
-                    f"rtfdump {' '.join(options + [case.name])}",
-                )
+    # Several at a time: under Wine each run takes a second or more, mostly waiting.
+    jobs = [(case, suffix, options) for case in cases for suffix, options in OUTPUTS.items()]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        runs = list(
+            pool.map(
+                lambda job: subprocess.run(
+                    runner + [args.rtfdump, *job[2], str(job[0])], capture_output=True
+                ),
+                jobs,
             )
+        )
+    for (case, suffix, options), run in zip(jobs, runs):
+        expected_file = case.with_suffix(suffix)
+        if run.returncode != 0:
+            failed.append(expected_file.name)
+            print(f"rtfdump {' '.join(options + [case.name])} failed ({run.returncode}):")
+            sys.stdout.write(run.stderr.decode(errors="replace"))
+            continue
+        if args.update:
+            expected_file.write_bytes(run.stdout)
+            continue
+        expected = expected_file.read_bytes() if expected_file.exists() else b""
+        if run.stdout == expected:
+            continue
+        failed.append(expected_file.name)
+        sys.stdout.writelines(
+            difflib.unified_diff(
+                expected.decode(errors="replace").splitlines(keepends=True),
+                run.stdout.decode(errors="replace").splitlines(keepends=True),
+                str(expected_file),
+                f"rtfdump {' '.join(options + [case.name])}",
+            )
+        )
     if failed or not cases:
         print(f"FAIL: {len(failed)} outputs of {len(cases)} cases")
         return 1
