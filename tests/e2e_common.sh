@@ -22,6 +22,9 @@ app_pid=""
 wm_pid=""
 xvfb_pid=""
 e2e_work=""
+# The splash window's client area, 7305 by 4455 twips as the program sets it: the one place the
+# scripts and picture_checks.py take it from.
+export VELMORA_SPLASH_SIZE=487x297
 
 # Makes a scratch folder (e2e_work) and arranges for everything to be cleaned up on exit,
 # also when ctest's timeout or ^C ends the script.
@@ -109,7 +112,7 @@ program_windows() { x xdotool search --onlyvisible --class '^velmora$' 2>/dev/nu
 splash_showing() {
   local id
   for id in $(program_windows); do
-    [ "$(size_of "$id")" = "487x297" ] && return 0
+    [ "$(size_of "$id")" = "$VELMORA_SPLASH_SIZE" ] && return 0
   done
   return 1
 }

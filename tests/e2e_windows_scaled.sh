@@ -84,7 +84,7 @@ client_offset() {
 failed=0
 for dpi in "${dpis[@]}"; do
   scale=$(python3 -c "print($dpi / 96)")
-  splash_width=$(python3 -c "print(int(487 * $scale + 0.5))")
+  read -r splash_width < <(at "${VELMORA_SPLASH_SIZE%x*}")
   echo "--- at $dpi dots per inch ($scale)"
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
   wineserver --wait

@@ -212,7 +212,8 @@ def check_splash(path, resources, scale):
         if shot.pixel(x, y) != drawing[y][x]
     )
     print(f"splash: {shot.width}x{shot.height} pixels against {name}, {wrong} differ")
-    return shot.width >= device(487, scale) - 1 and wrong == 0
+    width = int(os.environ["VELMORA_SPLASH_SIZE"].split("x")[0])  # set by e2e_common.sh
+    return shot.width >= device(width, scale) - 1 and wrong == 0
 
 
 def check_icon(path, resources, scale):

@@ -5,6 +5,7 @@
 #include "message_script.h"
 #include "picture_button.h"
 #include "rich_text_view.h"
+#include "splash_window.h"
 #include "test_books.h"
 
 #include <QAbstractButton>
@@ -496,7 +497,7 @@ void TestMainWindow::splashShowsAloneForThePause()
     for (const QWidget* top : QApplication::topLevelWidgets())
         QVERIFY2(top->objectName() != "frmSplash1", "the splash is destroyed after the wait");
 
-    QCOMPARE(splashPlace.size(), QSize(487, 297));
+    QCOMPARE(splashPlace.size(), SplashWindow::kClientSize);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QVERIFY(qAbs(splashPlace.center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(splashPlace.center().y() - screen.center().y()) <= 1);
@@ -504,9 +505,10 @@ void TestMainWindow::splashShowsAloneForThePause()
     QCOMPARE(splashFlags & Qt::WindowType_Mask, Qt::SplashScreen);
     // The picture from its top left corner, its last column and row cut off.
     const QImage picture(QStringLiteral(":/pictures/splash.bmp"));
-    QCOMPARE(picture.size(), QSize(488, 298));
+    QCOMPARE(picture.size(), SplashWindow::kClientSize + QSize(1, 1));
     QCOMPARE(splashPicture.convertToFormat(QImage::Format_RGB32),
-             picture.copy(0, 0, 487, 297).convertToFormat(QImage::Format_RGB32));
+             picture.copy(QRect(QPoint(), SplashWindow::kClientSize))
+                 .convertToFormat(QImage::Format_RGB32));
 }
 
 void TestMainWindow::windowIsPaintedWithEmptyViewBeforeTheBookLoads()
