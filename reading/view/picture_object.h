@@ -70,7 +70,7 @@ private:
     };
 
     std::shared_ptr<const Book> m_book;
-    std::list<Decoded> m_decoded;        // the most recently drawn first
+    std::list<Decoded> m_decoded; // the most recently drawn first
     std::size_t m_decodedBytes = 0;
     std::vector<Key> m_decoding;
     // One picture at a time: two large ones at once would double what decoding takes in memory.
