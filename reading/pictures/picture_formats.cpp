@@ -79,14 +79,19 @@ bool pngChunksFit(std::string_view png)
     return true;
 }
 
-// How a picture is kept: its form, its bytes (of a bitmap or a metafile, a view into the
-// model's, compressed before they go), and what a reader of them (format "" to tell by the
-// bytes) needs.
+// How a picture is kept: its form, and its bytes (of a bitmap or a metafile, a view into the
+// model's, compressed before they go).
 struct Kept {
     BookPicture::Form form = BookPicture::Form::Frame;
     QByteArray bytes;
-    QByteArray readerFormat;
 };
+
+// What Qt is told the bytes are: a bitmap kept without its file header, "dib"; else "" to tell
+// by the bytes.
+const char* readerFormatOf(BookPicture::Form form)
+{
+    return form == BookPicture::Form::Bitmap ? "dib" : "";
+}
 
 Kept keptFormOf(const rtf::Picture& picture)
 {
@@ -99,23 +104,21 @@ Kept keptFormOf(const rtf::Picture& picture)
         if (!pngChunksFit(data))
             return {};
         [[fallthrough]];
-    case Kind::Jpeg: return {Form::Image, QByteArray(data.data(), qsizetype(data.size())), {}};
+    case Kind::Jpeg: return {Form::Image, QByteArray(data.data(), qsizetype(data.size()))};
     case Kind::Dib:
-        return {Form::Bitmap, QByteArray::fromRawData(data.data(), qsizetype(data.size())), "dib"};
+        return {Form::Bitmap, QByteArray::fromRawData(data.data(), qsizetype(data.size()))};
     case Kind::DeviceBitmap: {
         QByteArray png = pngOfDeviceBitmap(picture);
-        return png.isEmpty() ? Kept() : Kept{Form::Image, std::move(png), {}};
+        return png.isEmpty() ? Kept() : Kept{Form::Image, std::move(png)};
     }
     case Kind::Wmf:
         if (const std::string_view dib = onlyBitmapOf(data); !dib.empty())
-            return {Form::Bitmap, QByteArray::fromRawData(dib.data(), qsizetype(dib.size())),
-                    "dib"};
+            return {Form::Bitmap, QByteArray::fromRawData(dib.data(), qsizetype(dib.size()))};
         [[fallthrough]];
     case Kind::Emf:
         // A metafile nothing here can play is no more than its frame.
         if (playsMetafiles())
-            return {
-                Form::Metafile, QByteArray::fromRawData(data.data(), qsizetype(data.size())), {}};
+            return {Form::Metafile, QByteArray::fromRawData(data.data(), qsizetype(data.size()))};
         return {};
     default: return {};
     }
@@ -168,7 +171,7 @@ std::vector<BookPicture> keepPictures(std::vector<rtf::Picture>& pictures)
         Kept keeping = keptFormOf(picture);
         book.form = keeping.form;
         if (isDecoded(book))
-            book.pixels = headerSizeOf(keeping.bytes, keeping.readerFormat);
+            book.pixels = headerSizeOf(keeping.bytes, readerFormatOf(keeping.form));
         // Uncompressed bitmaps and metafiles are the largest pictures a file holds for what they
         // show; PNG and JPEG are compressed already.
         if (keeping.form == BookPicture::Form::Image)
@@ -199,11 +202,11 @@ QImage decodePicture(const BookPicture& picture, QSize pixels)
         return playMetafile(picture.kind, qUncompress(picture.bytes), pixels);
     if (!isDecoded(picture) || areaOf(picture.pixels) > mostSourcePixelsOf(picture))
         return {};
-    const bool bitmap = picture.form == BookPicture::Form::Bitmap;
-    QByteArray bytes = bitmap ? qUncompress(picture.bytes) : picture.bytes;
+    QByteArray bytes =
+        picture.form == BookPicture::Form::Bitmap ? qUncompress(picture.bytes) : picture.bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, bitmap ? "dib" : "");
+    QImageReader reader(&buffer, readerFormatOf(picture.form));
     reader.setAllocationLimit(kDecodeAllocationMegabytes);
     if (decodesScaled(picture))
         reader.setScaledSize(pixels);
