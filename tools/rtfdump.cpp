@@ -4,7 +4,7 @@
 //                         start, length, font name, size in points (tab-separated)
 //   rtfdump --model FILE  every paragraph and every run of one character format, with every
 //                         attribute the model holds, to compare two versions of the parser,
-//                         and a line for each picture
+//                         a line for each picture, and for each table row (T) and its cells (C)
 //
 // The output is converted and written a piece at a time, so the text is never held twice, and
 // the file's bytes are let go of as soon as the parser is done with them.
@@ -144,6 +144,39 @@ void printRuns(const Model& model)
     });
 }
 
+// T: start, end, level, table, left, height, align, right to left, cells.
+// C: start, end, left, right, padding (top, left, bottom, right), shading, merged across and
+// down, vertical alignment, paragraph format; then each border (top, left, bottom, right) as
+// kind:width:colour.
+void printTables(const Model& model, ChunkedOutput& out)
+{
+    std::string& line = out.buffer();
+    for (const velmora::rtf::TableRow& row : model.tableRows) {
+        line += 'T';
+        appendFields(line, {row.start, row.end, row.level, int32_t(row.table), row.left, row.height,
+                            int32_t(row.align), int32_t(row.rightToLeft), int32_t(row.cellCount)});
+        line += '\n';
+        for (uint32_t i = 0; i < row.cellCount; ++i) {
+            const velmora::rtf::TableCell& cell = model.tableCells[row.firstCell + i];
+            line += 'C';
+            appendFields(line, {cell.start, cell.end, cell.left, cell.right, cell.padding[0],
+                                cell.padding[1], cell.padding[2], cell.padding[3],
+                                int32_t(cell.shading), int32_t(cell.across), int32_t(cell.down),
+                                int32_t(cell.verticalAlign), int32_t(cell.paragraphFormat)});
+            for (const velmora::rtf::CellBorder& border : cell.borders) {
+                line += '\t';
+                appendNumber(line, int32_t(border.kind));
+                line += ':';
+                appendNumber(line, border.width);
+                line += ':';
+                appendNumber(line, int32_t(border.color));
+            }
+            line += '\n';
+        }
+        out.flushIfFull();
+    }
+}
+
 void printModel(const Model& model)
 {
     ChunkedOutput out;
@@ -174,6 +207,7 @@ void printModel(const Model& model)
         out.flushIfFull();
     });
     printPictures(model, out);
+    printTables(model, out);
 }
 
 } // namespace

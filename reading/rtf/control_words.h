@@ -161,6 +161,66 @@ enum class Word : uint8_t {
     Zwnj,
     LtrMark,
     RtlMark,
+    // Table rows and cells: where a paragraph stands, and how rows and cells are defined
+    InTable,
+    TableLevel,
+    RowDefaults,
+    CellEdge,
+    RowLeft,
+    RowGap,
+    RowHeight,
+    RowAlignLeft,
+    RowAlignCenter,
+    RowAlignRight,
+    RowRightToLeft,
+    RowLeftToRight,
+    RowPadTop,
+    RowPadLeft,
+    RowPadBottom,
+    RowPadRight,
+    RowPadUnitTop,
+    RowPadUnitLeft,
+    RowPadUnitBottom,
+    RowPadUnitRight,
+    CellPadTop,
+    CellPadLeft,
+    CellPadBottom,
+    CellPadRight,
+    CellPadUnitTop,
+    CellPadUnitLeft,
+    CellPadUnitBottom,
+    CellPadUnitRight,
+    RowBorderTop,
+    RowBorderLeft,
+    RowBorderBottom,
+    RowBorderRight,
+    RowBorderInsideH,
+    RowBorderInsideV,
+    CellBorderTop,
+    CellBorderLeft,
+    CellBorderBottom,
+    CellBorderRight,
+    OtherBorder, // a paragraph's or a character's border: the border words after it are not a
+                 // cell's
+    BorderNone,
+    BorderSingle,
+    BorderThick,
+    BorderDouble,
+    BorderDotted,
+    BorderDashed,
+    BorderHairline,
+    BorderWidth,
+    BorderColor,
+    CellBackground,
+    CellPatternColor,
+    CellShading,
+    CellMergeFirst,
+    CellMerged,
+    CellDownFirst,
+    CellDownMerged,
+    CellAlignTop,
+    CellAlignCenter,
+    CellAlignBottom,
     // A picture's kind and size
     PngBlip,
     JpegBlip,
@@ -196,6 +256,7 @@ enum class WordFamily : uint8_t {
     List,         // list definitions, and the list and level of a paragraph
     Break,        // paragraph and line ends, tabs
     Table,        // the ends of table cells and rows
+    TableFormat,  // where a paragraph stands in a table; the definition of rows and cells
     Symbol,       // one character spelled as a word (\emdash, \bullet, ...)
     Picture,      // inside \pict: the picture's kind and size
 };
@@ -329,6 +390,64 @@ constexpr WordFamily familyOf(Word word)
     case Word::Row:
     case Word::NestCell:
     case Word::NestRow: return WordFamily::Table;
+    case Word::InTable:
+    case Word::TableLevel:
+    case Word::RowDefaults:
+    case Word::CellEdge:
+    case Word::RowLeft:
+    case Word::RowGap:
+    case Word::RowHeight:
+    case Word::RowAlignLeft:
+    case Word::RowAlignCenter:
+    case Word::RowAlignRight:
+    case Word::RowRightToLeft:
+    case Word::RowLeftToRight:
+    case Word::RowPadTop:
+    case Word::RowPadLeft:
+    case Word::RowPadBottom:
+    case Word::RowPadRight:
+    case Word::RowPadUnitTop:
+    case Word::RowPadUnitLeft:
+    case Word::RowPadUnitBottom:
+    case Word::RowPadUnitRight:
+    case Word::CellPadTop:
+    case Word::CellPadLeft:
+    case Word::CellPadBottom:
+    case Word::CellPadRight:
+    case Word::CellPadUnitTop:
+    case Word::CellPadUnitLeft:
+    case Word::CellPadUnitBottom:
+    case Word::CellPadUnitRight:
+    case Word::RowBorderTop:
+    case Word::RowBorderLeft:
+    case Word::RowBorderBottom:
+    case Word::RowBorderRight:
+    case Word::RowBorderInsideH:
+    case Word::RowBorderInsideV:
+    case Word::CellBorderTop:
+    case Word::CellBorderLeft:
+    case Word::CellBorderBottom:
+    case Word::CellBorderRight:
+    case Word::OtherBorder:
+    case Word::BorderNone:
+    case Word::BorderSingle:
+    case Word::BorderThick:
+    case Word::BorderDouble:
+    case Word::BorderDotted:
+    case Word::BorderDashed:
+    case Word::BorderHairline:
+    case Word::BorderWidth:
+    case Word::BorderColor:
+    case Word::CellBackground:
+    case Word::CellPatternColor:
+    case Word::CellShading:
+    case Word::CellMergeFirst:
+    case Word::CellMerged:
+    case Word::CellDownFirst:
+    case Word::CellDownMerged:
+    case Word::CellAlignTop:
+    case Word::CellAlignCenter:
+    case Word::CellAlignBottom: return WordFamily::TableFormat;
     case Word::EmDash:
     case Word::EnDash:
     case Word::EmSpace:

@@ -2,6 +2,8 @@
 // The model that the RTF parser makes of a file: plain text plus formatting runs.
 // Plain C++ only, so the parser can be fuzzed and benchmarked without Qt.
 
+#include "table_model.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -121,6 +123,9 @@ struct Model {
     std::vector<ParagraphFormat> paragraphFormats;
     std::vector<Paragraph> paragraphs;
     std::vector<Picture> pictures; // by position; each has its kObject in the text
+    // Rows in the order they end, so a nested row comes before the row around it.
+    std::vector<TableRow> tableRows;
+    std::vector<TableCell> tableCells; // each row's cells, from its first on
 
     const CharFormat& formatOf(const CharRun& run) const { return charFormats[run.format]; }
     const std::string& fontNameOf(const CharRun& run) const

@@ -102,6 +102,15 @@ std::size_t breakEndlessWords(Model& model, std::size_t maxStretch)
         shift(run.start, run.length);
     for (Paragraph& paragraph : model.paragraphs)
         shift(paragraph.start, paragraph.length);
+    // Breaks stand inside stretches without white space, never at a cell's or row's separator.
+    for (TableRow& row : model.tableRows) {
+        row.start = moved(row.start);
+        row.end = moved(row.end);
+    }
+    for (TableCell& cell : model.tableCells) {
+        cell.start = moved(cell.start);
+        cell.end = moved(cell.end);
+    }
     for (Picture& picture : model.pictures)
         picture.position += static_cast<int32_t>(
             std::upper_bound(breaks.begin(), breaks.end(), picture.position) - breaks.begin());

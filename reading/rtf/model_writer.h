@@ -79,6 +79,9 @@ public:
     bool holdsTextFrom(std::size_t start) const;
     // A picture whose kObject was just appended.
     void addPicture(Picture picture) { m_model.pictures.push_back(std::move(picture)); }
+    // For the parts of the model that only add to it, as the tables do.
+    Model& model() { return m_model; }
+    uint32_t paragraphFormatIndex(const ParagraphFormat& p);
     std::size_t length() const { return m_textLength; }
     // Drops the text from start on, within the open paragraph.
     void truncate(std::size_t start);
@@ -92,7 +95,6 @@ private:
     {
         m_model.text.resize(m_textLength + std::max(count, kTextStep));
     }
-    uint32_t paragraphFormatIndex(const ParagraphFormat& p);
 
     Model m_model;
     std::size_t m_textLength = 0; // m_model.text is zero-filled ahead of this

@@ -191,6 +191,7 @@ void Parser::applyInText(Word word, WordFamily family, const Token& token)
     case WordFamily::List: applyList(word, token); return;
     case WordFamily::Break: applyBreak(word); return;
     case WordFamily::Table: applyTable(word); return;
+    case WordFamily::TableFormat: applyTableFormat(word, token); return;
     case WordFamily::Symbol: applySymbol(word); return;
     default: return; // table entries outside their tables, and words acted on elsewhere
     }

@@ -21,6 +21,7 @@
 #include "notes.h"
 #include "parse_rtf.h"
 #include "parser_state.h"
+#include "table_reader.h"
 #include "tokenizer.h"
 
 #include <cstddef>
@@ -103,6 +104,8 @@ private:
     void endParagraph();
     void applyBreak(Word word);
     void applyTable(Word word);
+    void applyTableFormat(Word word, const Token& token);
+    int tableLevel() const { return m_stack.back().tableLevel; }
     void applySymbol(Word word);
     void applyNote(Word word, const Token& token);
     void footnoteMark();
@@ -151,6 +154,8 @@ private:
     std::optional<ParagraphFormat> m_firstCellFormat;
     bool m_firstCellHoldsText = false;
     std::size_t m_cellStart = 0; // where the open cell's text begins
+    TableReader m_tables;
+    int m_rowEnding = 0; // the level of the row whose end is being written; 0: none
 };
 
 } // namespace velmora::rtf

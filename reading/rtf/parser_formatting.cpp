@@ -159,6 +159,7 @@ void Parser::applyParagraph(Word word, const Token& token)
         s.logical = {};
         s.restated = {};
         s.list = {};
+        s.tableLevel = 0;
         return;
     case Word::AlignLeft: p.align = ParagraphFormat::Align::Left; break;
     case Word::AlignCenter: p.align = ParagraphFormat::Align::Center; break;

@@ -143,6 +143,9 @@ struct GroupState {
     Destination uprResume = Destination::Text;
     uint8_t unicodeSkip = 1;
     ListRef list; // a paragraph property; the model has no lists, so it is not in ParagraphFormat
+    // \intbl and \itap: the table level of the paragraph, 0 in the body; TableReader keeps what
+    // the model says of tables, so this is not in ParagraphFormat either.
+    uint8_t tableLevel = 0;
 
     bool operator==(const GroupState&) const = default;
 };

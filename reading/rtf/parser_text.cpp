@@ -106,6 +106,7 @@ void Parser::endParagraph()
     m_firstCellFormat.reset();
     m_firstCellHoldsText = false;
     m_cellStart = m_writer.length();
+    m_tables.paragraphEnded(m_rowEnding != 0 ? m_rowEnding : s.tableLevel, m_cellStart);
     m_listText.inParagraph = false;
 }
 
@@ -171,22 +172,33 @@ void Parser::applyBreak(Word word)
 
 void Parser::applyTable(Word word)
 {
-    // A cell or row whose text ends with its own \par is already separated from the next one.
-    if (m_writer.atParagraphEndOnly())
-        return;
+    const bool nested = word == Word::NestCell || word == Word::NestRow;
+    const int level = nested ? std::max(tableLevel(), 2) : 1;
+    // A cell or row whose text ends with its own \par is already separated from the next one:
+    // that paragraph end stands between them.
+    const bool separated = m_writer.atParagraphEndOnly();
     if (word == Word::Cell || word == Word::NestCell) {
+        if (separated) {
+            m_tables.cellEnded(
+                level, m_writer.length() - 1, m_writer.length(),
+                m_writer.paragraphFormatIndex(state().logical.resolve(state().para)));
+            return;
+        }
         // A row shown as one paragraph takes its first cell's format, where the row starts:
         // Word writes the row's end with the format of no cell (\pard\ql...\sa200\row). A
         // blank first cell gives way to the first that holds text, as word processors show a
         // centred heading beside an empty corner cell centred.
+        const ParagraphFormat cellFormat = state().logical.resolve(state().para);
         if (!m_firstCellHoldsText) {
             const bool holdsText = m_writer.holdsTextFrom(m_cellStart);
             if (!m_firstCellFormat || holdsText)
-                m_firstCellFormat = state().logical.resolve(state().para);
+                m_firstCellFormat = cellFormat;
             m_firstCellHoldsText = holdsText;
         }
-        append(u'\t');
+        append(u'\t'); // a list label may come first; a hidden \cell writes nothing
         m_cellStart = m_writer.length();
+        const std::size_t end = state().chr.hidden ? m_cellStart : m_cellStart - 1;
+        m_tables.cellEnded(level, end, m_cellStart, m_writer.paragraphFormatIndex(cellFormat));
         // Each cell is a paragraph of its own to a word processor: a list numbers every cell, and
         // each cell may bring its own \listtext.
         m_listText.labelPending = true;
@@ -194,10 +206,33 @@ void Parser::applyTable(Word word)
         m_listText.written = false;
         return;
     }
+    if (separated) {
+        m_tables.rowEnded(level, m_writer.length() - 1, m_writer.model());
+        return;
+    }
     // The row's end is no paragraph of the list: the label the last cell left pending goes.
     m_listText.labelPending = false;
     m_writer.dropTrailingTab();
+    const std::size_t end = m_writer.length();
+    m_rowEnding = level;
     endParagraph();
+    m_rowEnding = 0;
+    if (m_writer.length() > end) // a hidden row end writes none, and the row goes on
+        m_tables.rowEnded(level, end, m_writer.model());
+}
+
+void Parser::applyTableFormat(Word word, const Token& token)
+{
+    GroupState& s = state();
+    if (word == Word::InTable) {
+        s.tableLevel = std::max<uint8_t>(s.tableLevel, 1);
+        return;
+    }
+    if (word == Word::TableLevel) {
+        s.tableLevel = static_cast<uint8_t>(std::clamp(token.parameter, 0, int(kMaxTableLevel)));
+        return;
+    }
+    m_tables.applyWord(word, token.parameter, token.hasParameter, s.tableLevel, m_colors);
 }
 
 void Parser::applySymbol(Word word)
