@@ -86,6 +86,7 @@ void BookDisplay::showConverted()
     auto* pictures = new PictureObject(m_book, m_layout);
     m_layout->registerHandler(PictureObject::kPictureObject, pictures);
     m_layout->setPictures(pictures);
+    m_layout->setTables(m_book->formats());
     built->setDocumentLayout(m_layout);
     // Ahead of the view's own handling of a new size, which may clamp the scroll bar to a range
     // that does not hold the moved top yet.

@@ -1,7 +1,9 @@
 #include "view_layout.h"
 
 #include "book_limits.h"
+#include "document_converter.h"
 #include "picture_object.h"
+#include "twips.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -47,6 +49,86 @@ bool hasUnbreakableStretch(const QString& text)
 
 ViewLayout::ViewLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {}
 
+void ViewLayout::setTables(const rtf::Model& model)
+{
+    m_model = &model;
+    m_tables = std::make_unique<TableRows>(model);
+    if (m_tables->empty())
+        m_tables.reset();
+    m_cellFormats.assign(model.paragraphFormats.size(), std::nullopt);
+}
+
+QTextBlockFormat ViewLayout::cellFormat(const rtf::TableCell& cell) const
+{
+    if (cell.paragraphFormat >= m_cellFormats.size())
+        return {};
+    std::optional<QTextBlockFormat>& slot = m_cellFormats[cell.paragraphFormat];
+    if (!slot)
+        slot = toTextBlockFormat(m_model->paragraphFormats[cell.paragraphFormat]);
+    return *slot;
+}
+
+const rtf::TableRow* ViewLayout::rowHeadedBy(const QTextBlock& block) const
+{
+    if (!m_tables)
+        return nullptr;
+    const rtf::TableRow* row = m_tables->rowAt(block.position());
+    return row && row->start == block.position() ? row : nullptr;
+}
+
+const rtf::TableRow* ViewLayout::rowContinuedBy(const QTextBlock& block) const
+{
+    if (!m_tables)
+        return nullptr;
+    const rtf::TableRow* row = m_tables->rowAt(block.position());
+    return row && row->start < block.position() ? row : nullptr;
+}
+
+RowLayout* ViewLayout::laidOutRow(const QTextBlock& head) const
+{
+    const auto found = m_rows.find(head.position());
+    return found == m_rows.end() ? nullptr : found->second.get();
+}
+
+RowLayout* ViewLayout::layOutRow(const QTextBlock& head, const rtf::TableRow& row,
+                                 double top) const
+{
+    if (const auto found = m_rows.find(head.position()); found != m_rows.end()) {
+        found->second->clear();
+        m_rows.erase(found);
+    }
+    auto laid = std::make_unique<RowLayout>(document(), *m_tables, row);
+    if (!laid->isWhole())
+        return nullptr;
+    laid->layOut(top, textWidth(), m_margin,
+                 [this](const rtf::TableCell& cell) { return cellFormat(cell); });
+    return m_rows.emplace(head.position(), std::move(laid)).first->second.get();
+}
+
+double ViewLayout::estimateRow(const rtf::TableRow& row, const QTextBlock& block) const
+{
+    const FontMetrics& metrics = metricsOf(block.charFormatIndex());
+    const std::span<const rtf::TableCell> cells = m_tables->cellsOf(row);
+    const std::vector<TableRows::Place> places = m_tables->placesOf(row, textWidth(), m_margin);
+    double height = metrics.lineHeight;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const rtf::TableCell& cell = cells[i];
+        const int end = i + 1 < cells.size() ? cells[i + 1].start : row.end;
+        const double width = std::max(places[i].right - places[i].left -
+                                          twipsToExactPixels(cell.padding[rtf::TableCell::Left] +
+                                                             cell.padding[rtf::TableCell::Right]),
+                                      metrics.charWidth);
+        const double lines =
+            std::max(1.0, std::ceil((end - cell.start) * metrics.charWidth * kWrapSlack / width));
+        height = std::max(height, lines * metrics.lineHeight +
+                                      twipsToExactPixels(cell.padding[rtf::TableCell::Top] +
+                                                         cell.padding[rtf::TableCell::Bottom]));
+    }
+    if (row.height < 0)
+        return twipsToExactPixels(-row.height);
+    return std::max(height, twipsToExactPixels(row.height));
+}
+
 double ViewLayout::textWidth() const
 {
     return std::max(document()->pageSize().width() - 2 * m_margin, 1.0);
@@ -89,6 +171,10 @@ PictureObject::Span ViewLayout::picturesIn(const QTextBlock& block) const
 
 double ViewLayout::estimate(const QTextBlock& block) const
 {
+    if (rowContinuedBy(block))
+        return 0; // its row's head holds the row's height
+    if (const rtf::TableRow* row = rowHeadedBy(block))
+        return estimateRow(*row, block);
     const PictureObject::Span pictures = picturesIn(block);
     const QTextBlockFormat format = block.blockFormat();
     const FontMetrics& metrics = metricsOf(block.charFormatIndex());
@@ -154,6 +240,19 @@ double ViewLayout::layOutLines(QTextLayout* layout, const QTextBlock& block, dou
 
 double ViewLayout::measure(const QTextBlock& block) const
 {
+    if (rowContinuedBy(block))
+        return 0;
+    if (const rtf::TableRow* row = rowHeadedBy(block)) {
+        RowLayout laid(document(), *m_tables, *row);
+        if (laid.isWhole()) {
+            const double height = laid.layOut(0, textWidth(), m_margin,
+                                              [this](const rtf::TableCell& cell) {
+                                                  return cellFormat(cell);
+                                              });
+            laid.clear();
+            return height;
+        }
+    }
     // Pictures are sized only in the block's own layout, which asks the document's handlers; it
     // is let go of at once, as the scratch one below is.
     if (picturesIn(block).count > 0) {
@@ -176,11 +275,23 @@ QTextLayout* ViewLayout::layOut(const QTextBlock& block, std::size_t index) cons
 {
     const double top = m_margin + m_heights.top(index);
     QTextLayout* layout = block.layout();
-    if (m_state[index] == State::LaidOut) {
-        layout->setPosition(QPointF(m_margin, top + block.blockFormat().topMargin()));
+    if (const rtf::TableRow* row = rowContinuedBy(block)) {
+        // Laid out, and drawn, with the row's first paragraph.
+        const QTextBlock head = document()->findBlock(row->start);
+        if (head.position() == row->start)
+            layOut(head, static_cast<std::size_t>(head.blockNumber()));
         return layout;
     }
-    const double height = layOutLines(layout, block, top);
+    const rtf::TableRow* row = rowHeadedBy(block);
+    if (m_state[index] == State::LaidOut) {
+        if (RowLayout* laid = row ? laidOutRow(block) : nullptr)
+            laid->moveTo(top);
+        else
+            layout->setPosition(QPointF(m_margin, top + block.blockFormat().topMargin()));
+        return layout;
+    }
+    RowLayout* laid = row ? layOutRow(block, *row, top) : nullptr;
+    const double height = laid ? laid->height() : layOutLines(layout, block, top);
     if (height != m_heights.height(index)) {
         if (top + m_heights.height(index) <= m_viewTop) {
             m_shiftAbove += height - m_heights.height(index);
@@ -206,7 +317,13 @@ void ViewLayout::keepLaidOut(std::size_t index) const
 void ViewLayout::dropLines(std::size_t index) const
 {
     if (index < m_state.size() && m_state[index] == State::LaidOut) {
-        document()->findBlockByNumber(static_cast<int>(index)).layout()->clearLayout();
+        const QTextBlock block = document()->findBlockByNumber(static_cast<int>(index));
+        if (const auto found = m_rows.find(block.position()); found != m_rows.end()) {
+            found->second->clear();
+            m_rows.erase(found);
+        } else {
+            block.layout()->clearLayout();
+        }
         m_state[index] = State::Measured;
     }
 }
@@ -242,7 +359,13 @@ void ViewLayout::draw(QPainter* painter, const PaintContext& context)
          block.isValid() && index < m_state.size(); block = block.next(), ++index) {
         if (m_margin + m_heights.top(index) > clip.bottom())
             break;
+        if (rowContinuedBy(block))
+            continue; // drawn with its row
         QTextLayout* layout = layOut(block, index);
+        if (RowLayout* row = rowHeadedBy(block) ? laidOutRow(block) : nullptr) {
+            row->draw(painter, context, cursorWidth);
+            continue;
+        }
         const int start = block.position();
         const int end = start + block.length() - 1; // the paragraph end is not drawn
         QList<QTextLayout::FormatRange> selections;
@@ -275,6 +398,8 @@ int ViewLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) cons
             break;
         index = again;
     }
+    if (RowLayout* row = rowHeadedBy(block) ? laidOutRow(block) : nullptr)
+        return row->hitTest(point);
     const int lineCount = layout->lineCount();
     if (lineCount == 0)
         return accuracy == Qt::ExactHit ? -1 : block.position();
@@ -396,6 +521,32 @@ void ViewLayout::reestimate(std::size_t first, std::size_t oldCount, std::size_t
             kept.push_back(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(index) + shift));
     }
     m_kept = std::move(kept);
+    // Rows changed, or built on, are laid out again; a row whose later paragraphs come only now
+    // was laid out as plain text, or estimated without them.
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        const auto head = static_cast<std::size_t>(document()->findBlock(it->first).blockNumber());
+        if (head >= first && head < first + oldCount) {
+            it->second->clear();
+            it = m_rows.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (const QTextBlock changed = document()->findBlockByNumber(static_cast<int>(first));
+        changed.isValid()) {
+        if (const rtf::TableRow* row = rowContinuedBy(changed)) {
+            const QTextBlock head = document()->findBlock(row->start);
+            const auto index = static_cast<std::size_t>(head.blockNumber());
+            if (head.position() == row->start && index < first &&
+                m_state[index] != State::Estimated) {
+                dropLines(index);
+                m_kept.erase(std::remove(m_kept.begin(), m_kept.end(), index), m_kept.end());
+                m_state[index] = State::Estimated;
+                m_heights.set(index, estimate(head));
+                m_nextToMeasure = std::min(m_nextToMeasure, index);
+            }
+        }
+    }
 
     std::vector<double> heights;
     heights.reserve(newCount);

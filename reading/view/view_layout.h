@@ -11,6 +11,8 @@
 
 #include "block_heights.h"
 #include "picture_object.h"
+#include "row_layout.h"
+#include "table_rows.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDeadlineTimer>
@@ -18,6 +20,9 @@
 #include <QHash>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -68,6 +73,9 @@ public:
     bool allMeasured() const { return m_nextToMeasure >= m_state.size(); }
     // The book's pictures, whose heights the estimates count.
     void setPictures(const PictureObject* pictures) { m_pictures = pictures; }
+    // The book's model, whose table rows are drawn as rows of cells; set before the document
+    // is built.
+    void setTables(const rtf::Model& model);
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -85,6 +93,14 @@ private:
     double layOutLines(QTextLayout* layout, const QTextBlock& block, double top) const;
     double measure(const QTextBlock& block) const; // the block's full height
     double estimate(const QTextBlock& block) const;
+    double estimateRow(const rtf::TableRow& row, const QTextBlock& block) const;
+    // The table row that block heads and draws, or that block is a later paragraph of.
+    const rtf::TableRow* rowHeadedBy(const QTextBlock& block) const;
+    const rtf::TableRow* rowContinuedBy(const QTextBlock& block) const;
+    // The head's row laid out at top, or nullptr when the row is drawn as plain text.
+    RowLayout* layOutRow(const QTextBlock& head, const rtf::TableRow& row, double top) const;
+    RowLayout* laidOutRow(const QTextBlock& head) const;
+    QTextBlockFormat cellFormat(const rtf::TableCell& cell) const;
     PictureObject::Span picturesIn(const QTextBlock& block) const;
     const FontMetrics& metricsOf(int formatIndex) const;
     void keepLaidOut(std::size_t index) const;
@@ -110,6 +126,11 @@ private:
     mutable double m_viewTop = 0;
     mutable double m_shiftAbove = 0;
     const PictureObject* m_pictures = nullptr;
+    const rtf::Model* m_model = nullptr;
+    std::unique_ptr<TableRows> m_tables;
+    // The rows whose lines are kept, by their heads' positions.
+    mutable std::unordered_map<int, std::unique_ptr<RowLayout>> m_rows;
+    mutable std::vector<std::optional<QTextBlockFormat>> m_cellFormats;
 };
 
 } // namespace velmora

@@ -1,0 +1,96 @@
+#include "table_rows.h"
+
+#include "twips.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+TableRows::TableRows(const rtf::Model& model) : m_model(model)
+{
+    for (const rtf::TableRow& row : model.tableRows) {
+        if (row.level != 1)
+            continue; // a nested row shows as the text of its cell
+        m_rows.push_back(&row);
+        const int32_t right = rightOf(cellsOf(row));
+        const auto [at, inserted] = m_extents.try_emplace(row.table, Extent{row.left, right});
+        if (!inserted) {
+            at->second.left = std::min(at->second.left, row.left);
+            at->second.right = std::max(at->second.right, right);
+        }
+    }
+    // Body rows never overlap, and they are kept in the order they end.
+}
+
+int32_t TableRows::rightOf(std::span<const rtf::TableCell> cells)
+{
+    int32_t right = cells.empty() ? 0 : cells.front().left;
+    for (const rtf::TableCell& cell : cells)
+        right = std::max(right, cell.right);
+    return right;
+}
+
+const rtf::TableRow* TableRows::rowAt(int position) const
+{
+    const auto after = std::upper_bound(
+        m_rows.begin(), m_rows.end(), position,
+        [](int at, const rtf::TableRow* row) { return at < row->start; });
+    if (after == m_rows.begin())
+        return nullptr;
+    const rtf::TableRow* row = *(after - 1);
+    return position <= row->end ? row : nullptr;
+}
+
+std::span<const rtf::TableCell> TableRows::cellsOf(const rtf::TableRow& row) const
+{
+    return std::span(m_model.tableCells).subspan(row.firstCell, row.cellCount);
+}
+
+const rtf::TableRow* TableRows::nextInTable(const rtf::TableRow& row) const
+{
+    const auto at = std::upper_bound(
+        m_rows.begin(), m_rows.end(), row.start,
+        [](int start, const rtf::TableRow* other) { return start < other->start; });
+    return at != m_rows.end() && (*at)->table == row.table ? *at : nullptr;
+}
+
+std::vector<TableRows::Place> TableRows::placesOf(const rtf::TableRow& row, double width,
+                                                  double margin) const
+{
+    const std::span<const rtf::TableCell> cells = cellsOf(row);
+    const Extent extent = m_extents.at(row.table);
+    const double room = width + 2 * margin;
+    const double extentWidth = twipsToExactPixels(extent.right - extent.left);
+    const double scale = extentWidth > room ? room / extentWidth : 1.0;
+    // Where the table's left edge stands: as the file places it, moved in as far as it must.
+    double origin = twipsToExactPixels(extent.left) * scale;
+    origin = std::clamp(origin, -margin, std::max(width + margin - extentWidth * scale, -margin));
+    const auto x = [&](int32_t twips) {
+        return origin + twipsToExactPixels(twips - extent.left) * scale;
+    };
+    const double rowLeft = x(row.left);
+    const double rowRight = x(rightOf(cells));
+    double shift = 0;
+    if (row.align == rtf::TableRow::Align::Center)
+        shift = (width - (rowRight - rowLeft)) / 2 - rowLeft;
+    else if (row.align == rtf::TableRow::Align::Right)
+        shift = width - rowRight;
+    std::vector<Place> places(cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        double left = x(cells[i].left) + shift;
+        double right = x(cells[i].right) + shift;
+        if (row.rightToLeft) // the first cell at the right, the row keeping its place
+            std::tie(left, right) = std::pair(rowLeft + rowRight + 2 * shift - right,
+                                              rowLeft + rowRight + 2 * shift - left);
+        places[i] = {left, right, i};
+        if (i > 0 && cells[i].across == rtf::TableCell::Merge::Continued) {
+            Place& owner = places[places[i - 1].owner];
+            owner.left = std::min(owner.left, left);
+            owner.right = std::max(owner.right, right);
+            places[i].owner = places[i - 1].owner;
+        }
+    }
+    return places;
+}
+
+} // namespace velmora
