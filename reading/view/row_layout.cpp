@@ -39,7 +39,8 @@ public:
     {
         if (border.kind == Kind::Hairline)
             return 1;
-        const double width = twipsToExactPixels(border.width) * (border.kind == Kind::Thick ? 2 : 1);
+        const double width =
+            twipsToExactPixels(border.width) * (border.kind == Kind::Thick ? 2 : 1);
         return std::max(1, int(std::lround(width * m_ratio)));
     }
 
@@ -87,8 +88,7 @@ void drawBorder(QPainter* painter, const DevicePixels& pixels, const rtf::CellBo
 
 } // namespace
 
-RowLayout::RowLayout(const QTextDocument* document, const TableRows& rows,
-                     const rtf::TableRow& row)
+RowLayout::RowLayout(const QTextDocument* document, const TableRows& rows, const rtf::TableRow& row)
     : m_document(document), m_rows(rows), m_row(row)
 {
 }
@@ -144,10 +144,10 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
         const rtf::TableCell& ownerCell = cells[ownerIndex];
         Cell& owner = m_cells[ownerIndex];
         const double left = margin + m_places[ownerIndex].left + padding(ownerCell, Side::Left);
-        const double textWidth = std::max(m_places[ownerIndex].right - m_places[ownerIndex].left -
-                                              padding(ownerCell, Side::Left) -
-                                              padding(ownerCell, Side::Right),
-                                          1.0);
+        const double textWidth =
+            std::max(m_places[ownerIndex].right - m_places[ownerIndex].left -
+                         padding(ownerCell, Side::Left) - padding(ownerCell, Side::Right),
+                     1.0);
         double y = i == ownerIndex ? padding(ownerCell, Side::Top) : owner.contentHeight;
         const std::size_t linesBefore = owner.lines.size();
         const int to = i + 1 < cells.size() ? cells[i + 1].start : m_row.end + 1;
@@ -165,7 +165,7 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
                 open->setTextOption(option);
                 open->setPosition(QPointF(0, top));
                 open->beginLayout();
-                m_paragraphs.push_back({open, block.position()});
+                m_paragraphs.push_back({open, block.position(), block.length() - 1});
             }
             const int blockStart = block.position();
             const int blockEnd = blockStart + block.length() - 1; // where its paragraph end is
@@ -198,9 +198,8 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
                         m_paragraphs[before.paragraph].layout->lineAt(before.index);
                     line.setPosition(QPointF(last.x() + last.naturalTextWidth(), last.y()));
                 } else {
-                    const double used = holdsSeparator && !rightToLeft
-                                            ? line.cursorToX(separator)
-                                            : line.naturalTextWidth();
+                    const double used = holdsSeparator && !rightToLeft ? line.cursorToX(separator)
+                                                                       : line.naturalTextWidth();
                     double offset = 0;
                     if (format.alignment() & Qt::AlignRight)
                         offset = std::max(available - used, 0.0);
@@ -225,16 +224,16 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
     m_height = 1;
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (m_places[i].owner == i)
-            m_height = std::max(m_height, std::ceil(m_cells[i].contentHeight +
-                                                    padding(cells[i], Side::Bottom)));
+            m_height = std::max(
+                m_height, std::ceil(m_cells[i].contentHeight + padding(cells[i], Side::Bottom)));
     if (m_row.height > 0)
         m_height = std::max(m_height, twipsToExactPixels(m_row.height));
     else if (m_row.height < 0)
         m_height = std::max(twipsToExactPixels(-m_row.height), 1.0);
     for (std::size_t i = 0; i < cells.size(); ++i)
-        m_cells[i].box = QRectF(margin + m_places[m_places[i].owner].left, top,
-                                m_places[m_places[i].owner].right - m_places[m_places[i].owner].left,
-                                m_height);
+        m_cells[i].box =
+            QRectF(margin + m_places[m_places[i].owner].left, top,
+                   m_places[m_places[i].owner].right - m_places[m_places[i].owner].left, m_height);
     alignVertically();
     return m_height;
 }
@@ -245,8 +244,8 @@ void RowLayout::alignVertically()
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (m_places[i].owner != i || cells[i].verticalAlign == rtf::TableCell::VerticalAlign::Top)
             continue;
-        const double room = std::max(
-            m_height - m_cells[i].contentHeight - padding(cells[i], Side::Bottom), 0.0);
+        const double room =
+            std::max(m_height - m_cells[i].contentHeight - padding(cells[i], Side::Bottom), 0.0);
         const double shift =
             cells[i].verticalAlign == rtf::TableCell::VerticalAlign::Center ? room / 2 : room;
         for (const Line& line : m_cells[i].lines) {
@@ -279,7 +278,7 @@ void RowLayout::draw(QPainter* painter, const QAbstractTextDocumentLayout::Paint
     const QRectF clip = context.clip;
     for (const Paragraph& paragraph : m_paragraphs) {
         const int start = paragraph.position;
-        const int end = start + paragraph.layout->text().size();
+        const int end = start + paragraph.length;
         QList<QTextLayout::FormatRange> selections;
         for (const QAbstractTextDocumentLayout::Selection& selection : context.selections) {
             const int from = std::max(selection.cursor.selectionStart(), start);
@@ -320,16 +319,16 @@ void RowLayout::drawBorders(QPainter* painter) const
         while (last + 1 < cells.size() && m_places[last + 1].owner == i)
             ++last;
         const bool mirrored = m_row.rightToLeft;
-        const rtf::CellBorder& leftBorder = mirrored ? cells[last].borders[Side::Right]
-                                                     : cell.borders[Side::Left];
-        const rtf::CellBorder& rightBorder = mirrored ? cell.borders[Side::Left]
-                                                      : cells[last].borders[Side::Right];
+        const rtf::CellBorder& leftBorder =
+            mirrored ? cells[last].borders[Side::Right] : cell.borders[Side::Left];
+        const rtf::CellBorder& rightBorder =
+            mirrored ? cell.borders[Side::Left] : cells[last].borders[Side::Right];
         if (cell.down != rtf::TableCell::Merge::Continued)
             drawBorder(painter, pixels, cell.borders[Side::Top], true, box.left(), box.right(),
                        box.top());
         if (!continuesBelow(cell))
-            drawBorder(painter, pixels, cell.borders[Side::Bottom], true, box.left(),
-                       box.right(), box.bottom());
+            drawBorder(painter, pixels, cell.borders[Side::Bottom], true, box.left(), box.right(),
+                       box.bottom());
         drawBorder(painter, pixels, leftBorder, false, box.top(), box.bottom(), box.left());
         drawBorder(painter, pixels, rightBorder, false, box.top(), box.bottom(), box.right());
     }

@@ -50,9 +50,10 @@ private:
     struct Paragraph {
         QTextLayout* layout = nullptr;
         int position = 0; // of its block
+        int length = 0;   // its text's, without the paragraph end
     };
     struct Cell {
-        QRectF box;  // in document coordinates
+        QRectF box; // in document coordinates
         double contentHeight = 0;
         std::vector<Line> lines;
     };

@@ -1,6 +1,7 @@
 #include "selection_mime_data.h"
 
 #include "book_limits.h"
+#include "rich_copy.h"
 
 #include <QBuffer>
 #include <QTextCursor>
@@ -74,16 +75,12 @@ QVariant SelectionMimeData::retrieveData(const QString& mimeType, QMetaType type
 
 QByteArray SelectionMimeData::richFormat(const QString& mimeType) const
 {
-    QTextCursor range(m_document);
     const int end = std::min(m_start + m_count, m_document->characterCount() - 1);
-    range.setPosition(std::min(m_start, end));
-    range.setPosition(end, QTextCursor::KeepAnchor);
-    const QTextDocumentFragment fragment(range);
-    if (mimeType == kHtml)
-        return fragment.toHtml().remove(kObject).toUtf8();
     QTextDocument copy;
-    QTextCursor(&copy).insertFragment(fragment);
+    copyRange(*m_document, m_book->formats(), std::min(m_start, end), end, copy);
     removePictures(copy);
+    if (mimeType == kHtml)
+        return QTextDocumentFragment(&copy).toHtml().toUtf8(); // with the fragment's marks
     QBuffer buffer;
     QTextDocumentWriter writer(&buffer, "ODF");
     writer.write(&copy);

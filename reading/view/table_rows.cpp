@@ -32,13 +32,21 @@ int32_t TableRows::rightOf(std::span<const rtf::TableCell> cells)
 
 const rtf::TableRow* TableRows::rowAt(int position) const
 {
-    const auto after = std::upper_bound(
-        m_rows.begin(), m_rows.end(), position,
-        [](int at, const rtf::TableRow* row) { return at < row->start; });
+    const auto after =
+        std::upper_bound(m_rows.begin(), m_rows.end(), position,
+                         [](int at, const rtf::TableRow* row) { return at < row->start; });
     if (after == m_rows.begin())
         return nullptr;
     const rtf::TableRow* row = *(after - 1);
     return position <= row->end ? row : nullptr;
+}
+
+const rtf::TableRow* TableRows::rowFrom(int position) const
+{
+    const auto at =
+        std::lower_bound(m_rows.begin(), m_rows.end(), position,
+                         [](const rtf::TableRow* row, int from) { return row->end < from; });
+    return at == m_rows.end() ? nullptr : *at;
 }
 
 std::span<const rtf::TableCell> TableRows::cellsOf(const rtf::TableRow& row) const

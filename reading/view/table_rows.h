@@ -21,6 +21,8 @@ public:
     // The row of the body (not nested) whose text holds position; nullptr when none does.
     const rtf::TableRow* rowAt(int position) const;
     std::span<const rtf::TableCell> cellsOf(const rtf::TableRow& row) const;
+    // The first row of the body that ends at or after position, or nullptr.
+    const rtf::TableRow* rowFrom(int position) const;
     // The row after this one in its table, or nullptr.
     const rtf::TableRow* nextInTable(const rtf::TableRow& row) const;
 
@@ -42,7 +44,7 @@ private:
     static int32_t rightOf(std::span<const rtf::TableCell> cells);
 
     const rtf::Model& m_model;
-    std::vector<const rtf::TableRow*> m_rows; // of the body, by start
+    std::vector<const rtf::TableRow*> m_rows;       // of the body, by start
     std::unordered_map<uint32_t, Extent> m_extents; // by table
 };
 

@@ -90,8 +90,7 @@ RowLayout* ViewLayout::laidOutRow(const QTextBlock& head) const
     return found == m_rows.end() ? nullptr : found->second.get();
 }
 
-RowLayout* ViewLayout::layOutRow(const QTextBlock& head, const rtf::TableRow& row,
-                                 double top) const
+RowLayout* ViewLayout::layOutRow(const QTextBlock& head, const rtf::TableRow& row, double top) const
 {
     if (const auto found = m_rows.find(head.position()); found != m_rows.end()) {
         found->second->clear();
@@ -245,10 +244,9 @@ double ViewLayout::measure(const QTextBlock& block) const
     if (const rtf::TableRow* row = rowHeadedBy(block)) {
         RowLayout laid(document(), *m_tables, *row);
         if (laid.isWhole()) {
-            const double height = laid.layOut(0, textWidth(), m_margin,
-                                              [this](const rtf::TableCell& cell) {
-                                                  return cellFormat(cell);
-                                              });
+            const double height =
+                laid.layOut(0, textWidth(), m_margin,
+                            [this](const rtf::TableCell& cell) { return cellFormat(cell); });
             laid.clear();
             return height;
         }
