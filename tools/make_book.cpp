@@ -3,7 +3,7 @@
 // lines), so that the parser and the jump meet the same kinds of bytes as in a real book.
 // The text is sample text written for this program; it is no translation of any book.
 //
-// Usage: make_book OUTPUT.rtf [--times N] [--libreoffice]
+// Usage: make_book OUTPUT.rtf [--times N] [--libreoffice] [--tables]
 //
 // --times N makes the body of every hadith N times longer, so the book is about N times as large
 // for benchmarks. Headings, chapter titles and notes are written once each: every heading stays
@@ -13,6 +13,10 @@
 // --libreoffice writes the body text as LibreOffice does: a group of a few words at a time, each
 // opened with the full set of script and font words (\rtlch, \ltrch, \loch, \hich, \dbch), so
 // that reading speed can be measured on the many short runs of such books.
+//
+// --tables sets every hadith as a bordered table, as a book saved again from a word processor
+// may: a row with its number and narrator in two cells, then a row whose one cell holds the
+// text, so that the view can be measured on a book of tables.
 //
 // The same arguments give the same bytes on every machine: the text is chosen by a fixed-seed
 // generator of our own, never by the standard library's distributions.
@@ -369,8 +373,8 @@ private:
 // Writes the whole book into an RtfWriter.
 class BookWriter {
 public:
-    BookWriter(int times, bool libreOffice)
-        : m_times(times), m_libreOffice(libreOffice), m_rng(kSeed)
+    BookWriter(int times, bool libreOffice, bool tables)
+        : m_times(times), m_libreOffice(libreOffice), m_tables(tables), m_rng(kSeed)
     {
     }
 
@@ -495,6 +499,8 @@ private:
     {
         m_rtf.word("pard");
         m_rtf.word("plain");
+        if (m_inTable)
+            m_rtf.word("intbl");
         for (std::string_view w : words)
             m_rtf.word(w);
     }
@@ -536,12 +542,51 @@ private:
     {
         // "443. a)" counts as 443, the hadith it follows.
         const int n = number == kExtraHeading ? kExtraAfter : std::stoi(number);
+        if (m_tables) {
+            writeHadithRows(number, n, nextNumber);
+            return;
+        }
         writeHeadingLine(number, n);
         if (n % kArabicEvery == kArabicAt)
             writeArabicLine(n);
         writeBody(n, nextNumber);
         if (m_rng.oneIn(6))
             writeNote();
+    }
+
+    // Word's row definition: the gap of 108 twips, single borders on every side of every cell.
+    void rowDefinition(std::initializer_list<int> edges)
+    {
+        for (std::string_view w : {"trowd", "trgaph108", "trleft-108"})
+            m_rtf.word(w);
+        for (const int edge : edges) {
+            for (std::string_view side : {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"}) {
+                m_rtf.word(side);
+                m_rtf.word("brdrs");
+                m_rtf.word("brdrw10");
+            }
+            m_rtf.word("cellx" + std::to_string(edge));
+        }
+    }
+
+    void writeHadithRows(const std::string& number, int n, const std::string& nextNumber)
+    {
+        rowDefinition({1800, 9000});
+        m_inTable = true;
+        paragraph({"s1", "keepn", "cf2", "f1", "fs28"});
+        m_rtf.word("b");
+        m_rtf.text(number);
+        m_rtf.word("b0");
+        m_rtf.word("cell");
+        paragraph({"s0", "f0", "fs24", "i"});
+        m_rtf.text(m_rng.pick(kAsides));
+        m_rtf.word("cell");
+        m_rtf.word("row");
+        rowDefinition({9000});
+        writeBody(n, nextNumber); // its paragraphs in the one cell, the last ended by \par
+        m_rtf.word("cell");
+        m_rtf.word("row");
+        m_inTable = false;
     }
 
     // The heading opens its paragraph with the number in "Arial". Text after it on the same
@@ -758,6 +803,8 @@ private:
 
     int m_times;
     bool m_libreOffice;
+    bool m_tables;
+    bool m_inTable = false;
     Lcg m_rng;
     RtfWriter m_rtf;
     std::vector<std::size_t> m_recent;
@@ -766,7 +813,7 @@ private:
 int usage(std::string_view problem)
 {
     std::cerr << "make_book: " << problem << "\n"
-              << "usage: make_book OUTPUT.rtf [--times N] [--libreoffice]   (N from 1 to "
+              << "usage: make_book OUTPUT.rtf [--times N] [--libreoffice] [--tables]   (N from 1 to "
               << kMaxTimes << ")\n";
     return 2;
 }
@@ -780,10 +827,15 @@ int makeBook(int argc, char** argv)
         return usage("no output file");
     int times = 1;
     bool libreOffice = false;
+    bool tables = false;
     for (int i = 2; i < argc; ++i) {
         const std::string_view flag = argv[i];
         if (flag == "--libreoffice") {
             libreOffice = true;
+            continue;
+        }
+        if (flag == "--tables") {
+            tables = true;
             continue;
         }
         if (flag != "--times" || i + 1 == argc)
@@ -794,7 +846,7 @@ int makeBook(int argc, char** argv)
             times > kMaxTimes)
             return usage("bad --times");
     }
-    const std::string book = BookWriter(times, libreOffice).write();
+    const std::string book = BookWriter(times, libreOffice, tables).write();
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out.write(book.data(), static_cast<std::streamsize>(book.size()));
     out.close();

@@ -166,9 +166,10 @@ void TableReader::cellEnded(int level, std::size_t end, std::size_t next, uint32
     if (row.cells.size() >= kMaxCellsInRow) {
         row.overfull = true;
     } else {
+        // A cell with no text of its own whose \cell met the paragraph end before it is empty.
         TableCell cell;
-        cell.start = static_cast<int32_t>(std::min(row.start, end));
-        cell.end = static_cast<int32_t>(end);
+        cell.start = static_cast<int32_t>(row.start);
+        cell.end = static_cast<int32_t>(std::max(row.start, end));
         cell.paragraphFormat = paragraphFormat;
         row.cells.push_back(cell);
     }
@@ -229,7 +230,16 @@ void TableReader::rowEnded(int level, std::size_t end, Model& model)
     const std::size_t at = slot(level);
     OpenRow& open = m_open[at];
     const RowDefinition& definition = m_definitions[at];
-    if (!open.cells.empty() && !open.overfull && !definition.cells.empty()) {
+    // A row with no text of its own (\cell\cell\row right after a row) has no paragraph end of
+    // its own either: the text keeps no trace of it, and the table goes on past it.
+    if (open.cells.empty() || end < open.rowStart || end < open.cells.front().start) {
+        for (std::size_t deeper = at; deeper < kMaxTableLevel; ++deeper) {
+            m_open[deeper].cells.clear();
+            m_open[deeper].overfull = false;
+        }
+        return;
+    }
+    if (!open.overfull && !definition.cells.empty()) {
         TableRow row;
         row.start = open.cells.front().start;
         row.end = static_cast<int32_t>(end);
