@@ -58,11 +58,11 @@ double textLeft(const RichTextView& view)
 
 // Where an edge of a cell of the rows above stands in the viewport, in twips from the margin.
 // Word's rows reach into the margin by their gap; the view's margin is narrower, and the
-// table moves in by the difference.
+// table moves in until its border stands a pixel inside the view.
 double edgeAt(const RichTextView& view, int twips)
 {
     const double margin = textLeft(view);
-    return margin + std::max(-108 / 15.0, -margin) + (twips + 108) / 15.0;
+    return margin + std::max(-108 / 15.0, 1 - margin) + (twips + 108) / 15.0;
 }
 
 } // namespace

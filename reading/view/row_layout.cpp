@@ -108,6 +108,7 @@ void RowLayout::clear()
     for (const Paragraph& paragraph : m_paragraphs)
         paragraph.layout->clearLayout();
     m_paragraphs.clear();
+    m_scratch.clear();
     m_cells.clear();
 }
 
@@ -122,7 +123,8 @@ void RowLayout::moveTo(double top)
     m_top = top;
 }
 
-double RowLayout::layOut(double top, double width, double margin, const CellFormat& cellFormat)
+double RowLayout::layOut(double top, double width, double margin, const CellFormat& cellFormat,
+                         Purpose purpose)
 {
     clear();
     m_top = top;
@@ -157,7 +159,16 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
                 block = m_document->findBlock(pos);
                 if (!block.isValid())
                     break;
-                open = block.layout();
+                if (purpose == Purpose::Measure) {
+                    const QFont font = m_document->defaultFont();
+                    m_scratch.push_back(std::make_unique<QTextLayout>(
+                        block.text(),
+                        block.length() > 1 ? font : block.charFormat().font().resolve(font)));
+                    m_scratch.back()->setFormats(block.textFormats());
+                    open = m_scratch.back().get();
+                } else {
+                    open = block.layout();
+                }
                 QTextOption option = m_document->defaultTextOption();
                 option.setTextDirection(block.textDirection());
                 option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); // each line placed here

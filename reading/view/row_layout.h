@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QTextBlockFormat>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -30,8 +31,12 @@ public:
     // Whether the document holds the row as its own paragraphs: built to its end, the row
     // starting and ending a block. Otherwise it is drawn as plain text.
     bool isWhole() const;
-    // Lays the row out with its top at top; returns its height.
-    double layOut(double top, double width, double margin, const CellFormat& cellFormat);
+    // Lays the row out with its top at top; returns its height. Only measured, it is laid out in
+    // layouts of its own, gone with it: a block's own layout stays with the block, and those of
+    // every paragraph of a long book of tables took tens of megabytes.
+    enum class Purpose : uint8_t { Show, Measure };
+    double layOut(double top, double width, double margin, const CellFormat& cellFormat,
+                  Purpose purpose = Purpose::Show);
     // Lets the lines of the row's paragraphs go.
     void clear();
     // The row moved with the heights above it: its lines and boxes follow.
@@ -66,6 +71,7 @@ private:
     std::vector<Cell> m_cells; // by the model's cells; a merged cell's lines are its owner's
     std::vector<TableRows::Place> m_places;
     std::vector<Paragraph> m_paragraphs;
+    std::vector<std::unique_ptr<QTextLayout>> m_scratch; // a measured row's layouts
     double m_top = 0;
     double m_height = 0;
     double m_origin = 0; // the text's left edge in the document

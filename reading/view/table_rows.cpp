@@ -67,6 +67,8 @@ std::vector<TableRows::Place> TableRows::placesOf(const rtf::TableRow& row, doub
 {
     const std::span<const rtf::TableCell> cells = cellsOf(row);
     const Extent extent = m_extents.at(row.table);
+    // A border on the view's very edge would be cut off: the table keeps a pixel inside.
+    margin = std::max(margin - 1, 0.0);
     const double room = width + 2 * margin;
     const double extentWidth = twipsToExactPixels(extent.right - extent.left);
     const double scale = extentWidth > room ? room / extentWidth : 1.0;

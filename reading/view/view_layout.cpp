@@ -246,7 +246,8 @@ double ViewLayout::measure(const QTextBlock& block) const
         if (laid.isWhole()) {
             const double height =
                 laid.layOut(0, textWidth(), m_margin,
-                            [this](const rtf::TableCell& cell) { return cellFormat(cell); });
+                            [this](const rtf::TableCell& cell) { return cellFormat(cell); },
+                            RowLayout::Purpose::Measure);
             laid.clear();
             return height;
         }
