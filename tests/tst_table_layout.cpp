@@ -75,6 +75,7 @@ private slots:
     void longCellWrapsInItsColumnAndSetsTheRowsHeight();
     void cellsKeepTheirOwnAlignment();
     void wideTableShrinksToTheView();
+    void nestedRowStandsInItsCell();
     void sizeChangeLeavesTheColumns();
     void pointsAndPositionsAgreeInCells();
     void searchHitAndCopyInACell();
@@ -141,6 +142,28 @@ void TestTableLayout::wideTableShrinksToTheView()
     // In proportion: eleven equal steps from the first cell to the last.
     QVERIFY(std::abs((last - first) / 11.0 - (second - first)) <= 1.5);
     QCOMPARE(view.horizontalScrollBar()->maximum(), 0);
+}
+
+void TestTableLayout::nestedRowStandsInItsCell()
+{
+    RichTextView view;
+    // Word's nesting: the inner row's cells end in \nestcell, its definition in \nesttableprops.
+    show(view, "\\trowd\\trgaph108\\trleft-108\\cellx3000\\cellx9000\\pard\\intbl outer\\cell"
+               "\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell{\\*\\nesttableprops\\trowd"
+               "\\trgaph108\\cellx2000\\cellx4000\\nestrow}\\pard\\intbl\\itap1 below\\cell"
+               "\\row\\pard after\\par");
+    QCOMPARE(view.Text(), QStringLiteral("outer\tin1\tin2\rbelow\rafter\r"));
+    const QRect outer = caretAt(view, 0);
+    const QRect in1 = caretAt(view, 6);
+    const QRect in2 = caretAt(view, 10);
+    const QRect below = caretAt(view, 14);
+    QCOMPARE(in1.top(), outer.top());
+    QCOMPARE(in2.top(), in1.top());
+    // The inner cells stand side by side within the outer cell, 2000 twips apart.
+    QVERIFY(in1.left() >= edgeAt(view, 3000));
+    QVERIFY(std::abs(in2.left() - in1.left() - 2000 / 15.0) <= 1);
+    QVERIFY(below.top() >= in1.bottom());
+    QVERIFY(std::abs(below.left() - edgeAt(view, 3108)) <= 1);
 }
 
 void TestTableLayout::sizeChangeLeavesTheColumns()

@@ -250,7 +250,7 @@ void TableReader::rowEnded(int level, std::size_t end, Model& model)
         row.level = static_cast<uint8_t>(at + 1);
         row.align = definition.align;
         row.rightToLeft = definition.rightToLeft;
-        if (m_lastRowEnd[at] != row.start || model.tableRows.empty())
+        if (m_lastRowEnd[at] != row.start)
             m_lastTable[at] = m_tables++;
         row.table = m_lastTable[at];
         int32_t left = definition.left;

@@ -72,12 +72,19 @@ private:
     };
 
     static std::size_t slot(int level);
+    static constexpr std::array<int64_t, kMaxTableLevel> filled(int64_t value)
+    {
+        std::array<int64_t, kMaxTableLevel> all{};
+        all.fill(value);
+        return all;
+    }
     CellBorder* targetBorder(RowDefinition& row);
     static TableCell cellOf(const RowDefinition& row, std::size_t index, int32_t left);
 
     std::array<RowDefinition, kMaxTableLevel> m_definitions;
     std::array<OpenRow, kMaxTableLevel> m_open;
-    std::array<int64_t, kMaxTableLevel> m_lastRowEnd{}; // where each level's last row ended + 1
+    // Where each level's last row ended, plus one; -1 before its first.
+    std::array<int64_t, kMaxTableLevel> m_lastRowEnd = filled(-1);
     std::array<uint32_t, kMaxTableLevel> m_lastTable{};
     uint32_t m_tables = 0;
     int m_definedLevel = 0; // the level the words since \trowd define

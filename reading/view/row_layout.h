@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QRectF>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <functional>
 #include <memory>
@@ -57,24 +58,41 @@ private:
         int position = 0; // of its block
         int length = 0;   // its text's, without the paragraph end
     };
+    // A cell as drawn: a cell merged across is part of the one it is merged into.
     struct Cell {
-        QRectF box; // in document coordinates
+        const rtf::TableRow* row = nullptr;
+        std::size_t index = 0; // among its row's cells
+        std::size_t last = 0;  // the last cell merged into it
+        QRectF box;            // in document coordinates
         double contentHeight = 0;
+        bool holdsRows = false; // a nested row stands in it
         std::vector<Line> lines;
     };
+    // Where the laying out is in the document: the paragraph whose lines are being made.
+    struct Flow {
+        QTextBlock block;
+        QTextLayout* open = nullptr;
+        Purpose purpose = Purpose::Show;
+        const CellFormat* cellFormat = nullptr;
+    };
+    // Lays out row with its text's left edge at left and width to fill, its top y below the
+    // row's; returns its height.
+    double layOutRow(const rtf::TableRow& row, double left, double width, double margin, double y,
+                     Flow& flow);
+    void layOutText(std::size_t cell, const rtf::TableCell& model, int from, int to, double left,
+                    double width, double& y, Flow& flow);
+    void openParagraph(int position, Flow& flow);
+    void alignVertically(const rtf::TableRow& row, std::size_t firstCell, double height);
     void drawBorders(QPainter* painter) const;
-    void alignVertically();
 
     const QTextDocument* m_document;
     const TableRows& m_rows;
     const rtf::TableRow& m_row;
-    std::vector<Cell> m_cells; // by the model's cells; a merged cell's lines are its owner's
-    std::vector<TableRows::Place> m_places;
+    std::vector<Cell> m_cells; // the row's, then those of the rows nested in them
     std::vector<Paragraph> m_paragraphs;
     std::vector<std::unique_ptr<QTextLayout>> m_scratch; // a measured row's layouts
     double m_top = 0;
     double m_height = 0;
-    double m_origin = 0; // the text's left edge in the document
 };
 
 } // namespace velmora

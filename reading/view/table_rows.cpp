@@ -9,9 +9,12 @@ namespace velmora {
 TableRows::TableRows(const rtf::Model& model) : m_model(model)
 {
     for (const rtf::TableRow& row : model.tableRows) {
-        if (row.level != 1)
-            continue; // a nested row shows as the text of its cell
-        m_rows.push_back(&row);
+        if (row.level == 1) {
+            m_rows.push_back(&row);
+        } else {
+            m_nested.resize(std::max<std::size_t>(m_nested.size(), row.level - 1u));
+            m_nested[row.level - 2u].push_back(&row);
+        }
         const int32_t right = rightOf(cellsOf(row));
         const auto [at, inserted] = m_extents.try_emplace(row.table, Extent{row.left, right});
         if (!inserted) {
@@ -19,7 +22,18 @@ TableRows::TableRows(const rtf::Model& model) : m_model(model)
             at->second.right = std::max(at->second.right, right);
         }
     }
-    // Body rows never overlap, and they are kept in the order they end.
+    // Rows of one level never overlap, and they are kept in the order they end.
+}
+
+const rtf::TableRow* TableRows::rowStartingAt(int position, int level) const
+{
+    if (level < 2 || static_cast<std::size_t>(level - 2) >= m_nested.size())
+        return nullptr;
+    const std::vector<const rtf::TableRow*>& rows = m_nested[static_cast<std::size_t>(level - 2)];
+    const auto at =
+        std::lower_bound(rows.begin(), rows.end(), position,
+                         [](const rtf::TableRow* row, int from) { return row->start < from; });
+    return at != rows.end() && (*at)->start == position ? *at : nullptr;
 }
 
 int32_t TableRows::rightOf(std::span<const rtf::TableCell> cells)
@@ -56,10 +70,12 @@ std::span<const rtf::TableCell> TableRows::cellsOf(const rtf::TableRow& row) con
 
 const rtf::TableRow* TableRows::nextInTable(const rtf::TableRow& row) const
 {
+    const std::vector<const rtf::TableRow*>& rows =
+        row.level == 1 ? m_rows : m_nested[row.level - 2u];
     const auto at = std::upper_bound(
-        m_rows.begin(), m_rows.end(), row.start,
+        rows.begin(), rows.end(), row.start,
         [](int start, const rtf::TableRow* other) { return start < other->start; });
-    return at != m_rows.end() && (*at)->table == row.table ? *at : nullptr;
+    return at != rows.end() && (*at)->table == row.table ? *at : nullptr;
 }
 
 std::vector<TableRows::Place> TableRows::placesOf(const rtf::TableRow& row, double width,

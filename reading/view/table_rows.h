@@ -23,6 +23,8 @@ public:
     std::span<const rtf::TableCell> cellsOf(const rtf::TableRow& row) const;
     // The first row of the body that ends at or after position, or nullptr.
     const rtf::TableRow* rowFrom(int position) const;
+    // The row of the level that starts at position, or nullptr: a nested row in a cell.
+    const rtf::TableRow* rowStartingAt(int position, int level) const;
     // The row after this one in its table, or nullptr.
     const rtf::TableRow* nextInTable(const rtf::TableRow& row) const;
 
@@ -44,7 +46,9 @@ private:
     static int32_t rightOf(std::span<const rtf::TableCell> cells);
 
     const rtf::Model& m_model;
-    std::vector<const rtf::TableRow*> m_rows;       // of the body, by start
+    std::vector<const rtf::TableRow*> m_rows; // of the body, by start
+    // The nested rows, each level's by start: rows of one level never overlap.
+    std::vector<std::vector<const rtf::TableRow*>> m_nested;
     std::unordered_map<uint32_t, Extent> m_extents; // by table
 };
 

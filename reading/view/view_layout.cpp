@@ -244,10 +244,10 @@ double ViewLayout::measure(const QTextBlock& block) const
     if (const rtf::TableRow* row = rowHeadedBy(block)) {
         RowLayout laid(document(), *m_tables, *row);
         if (laid.isWhole()) {
-            const double height =
-                laid.layOut(0, textWidth(), m_margin,
-                            [this](const rtf::TableCell& cell) { return cellFormat(cell); },
-                            RowLayout::Purpose::Measure);
+            const double height = laid.layOut(
+                0, textWidth(), m_margin,
+                [this](const rtf::TableCell& cell) { return cellFormat(cell); },
+                RowLayout::Purpose::Measure);
             laid.clear();
             return height;
         }
