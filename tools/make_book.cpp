@@ -812,9 +812,10 @@ private:
 
 int usage(std::string_view problem)
 {
-    std::cerr << "make_book: " << problem << "\n"
-              << "usage: make_book OUTPUT.rtf [--times N] [--libreoffice] [--tables]   (N from 1 to "
-              << kMaxTimes << ")\n";
+    std::cerr
+        << "make_book: " << problem << "\n"
+        << "usage: make_book OUTPUT.rtf [--times N] [--libreoffice] [--tables]   (N from 1 to "
+        << kMaxTimes << ")\n";
     return 2;
 }
 
