@@ -81,7 +81,18 @@ const rtf::TableRow* ViewLayout::rowContinuedBy(const QTextBlock& block) const
     if (!m_tables)
         return nullptr;
     const rtf::TableRow* row = m_tables->rowAt(block.position());
-    return row && row->start < block.position() ? row : nullptr;
+    if (!row || row->start >= block.position())
+        return nullptr;
+    // Past half a million blocks, paragraphs share blocks (DocumentConverter): a row that does
+    // not start and end a block is drawn as plain text, its later paragraphs with it.
+    const QTextDocument* doc = document();
+    if (doc->findBlock(row->start).position() != row->start)
+        return nullptr;
+    const QTextBlock last = doc->findBlock(row->end);
+    if (last.isValid() && last.position() + last.length() - 1 != row->end &&
+        doc->characterCount() > row->end + 1)
+        return nullptr;
+    return row;
 }
 
 RowLayout* ViewLayout::laidOutRow(const QTextBlock& head) const
