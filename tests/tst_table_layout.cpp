@@ -127,6 +127,14 @@ void TestTableLayout::cellsKeepTheirOwnAlignment()
     const double midMiddle = (caretAt(view, 5).left() + caretAt(view, 8).left()) / 2.0;
     QVERIFY(std::abs(midMiddle - edgeAt(view, 3000)) <= 2);
     QVERIFY(std::abs(caretAt(view, 14).left() - edgeAt(view, 6000 - 108)) <= 2);
+
+    // A justified paragraph of its own in a cell fills its lines to the cell's edge.
+    RichTextView justified;
+    show(justified,
+         "\\trowd\\trgaph108\\trleft-108\\cellx3000\\pard\\intbl\\qj aa "
+         "aaaaaaaaaaaaaaaaaaaa bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb c\\par end\\cell\\row");
+    // The first line ends after the twenty a's, at the edge; the space after them hangs.
+    QVERIFY(std::abs(caretAt(justified, 23).left() - edgeAt(justified, 3000 - 108)) <= 2);
 }
 
 void TestTableLayout::wideTableShrinksToTheView()

@@ -137,7 +137,7 @@ double RowLayout::layOut(double top, double width, double margin, const CellForm
     return m_height;
 }
 
-void RowLayout::openParagraph(int position, Flow& flow)
+void RowLayout::openParagraph(int position, int cellStart, int cellEnd, Flow& flow)
 {
     if (flow.open)
         flow.open->endLayout();
@@ -157,7 +157,14 @@ void RowLayout::openParagraph(int position, Flow& flow)
     }
     QTextOption option = m_document->defaultTextOption();
     option.setTextDirection(block.textDirection());
-    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); // each line is placed here
+    // Each line is placed here. A justified paragraph wholly in one cell is justified by Qt,
+    // which leaves its last line; where a paragraph holds several cells, each cell's last line
+    // would be stretched too, and it stays flush left.
+    const int blockEnd = block.position() + block.length() - 1;
+    const bool justified = block.blockFormat().alignment() & Qt::AlignJustify;
+    option.setAlignment(justified && block.position() >= cellStart && blockEnd < cellEnd
+                            ? Qt::AlignJustify
+                            : Qt::AlignLeft | Qt::AlignAbsolute);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     flow.open->setTextOption(option);
     flow.open->setPosition(QPointF(0, m_top));
@@ -243,7 +250,7 @@ void RowLayout::layOutText(std::size_t drawn, const rtf::TableCell& cell, int fr
             }
         }
         if (!flow.block.isValid() || pos >= flow.block.position() + flow.block.length())
-            openParagraph(pos, flow);
+            openParagraph(pos, from, to, flow);
         if (!flow.open)
             break;
         const QTextBlock& block = flow.block;

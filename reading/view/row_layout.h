@@ -81,7 +81,7 @@ private:
                      Flow& flow);
     void layOutText(std::size_t cell, const rtf::TableCell& model, int from, int to, double left,
                     double width, double& y, Flow& flow);
-    void openParagraph(int position, Flow& flow);
+    void openParagraph(int position, int cellStart, int cellEnd, Flow& flow);
     void alignVertically(const rtf::TableRow& row, std::size_t firstCell, double height);
     void drawBorders(QPainter* painter) const;
 
