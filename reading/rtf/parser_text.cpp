@@ -232,7 +232,7 @@ void Parser::applyTableFormat(Word word, const Token& token)
         s.tableLevel = static_cast<uint8_t>(std::clamp(token.parameter, 0, int(kMaxTableLevel)));
         return;
     }
-    m_tables.applyWord(word, token.parameter, token.hasParameter, s.tableLevel, m_colors);
+    m_tables.applyWord(word, token.parameter, s.tableLevel, m_colors);
 }
 
 void Parser::applySymbol(Word word)

@@ -53,8 +53,7 @@ CellBorder* TableReader::targetBorder(RowDefinition& row)
     return nullptr;
 }
 
-void TableReader::applyWord(Word word, int32_t value, bool hasValue, int level,
-                            const ColorTable& colors)
+void TableReader::applyWord(Word word, int32_t value, int level, const ColorTable& colors)
 {
     if (word == Word::RowDefaults) {
         m_definedLevel = std::max(level, 1);
@@ -146,18 +145,24 @@ void TableReader::applyWord(Word word, int32_t value, bool hasValue, int level,
     case Word::CellAlignTop: cell.verticalAlign = TableCell::VerticalAlign::Top; return;
     case Word::CellAlignCenter: cell.verticalAlign = TableCell::VerticalAlign::Center; return;
     case Word::CellAlignBottom: cell.verticalAlign = TableCell::VerticalAlign::Bottom; return;
-    default: (void)hasValue; return;
+    default: return;
+    }
+}
+
+void TableReader::dropOpenRows(std::size_t first)
+{
+    for (std::size_t at = first; at < kMaxTableLevel; ++at) {
+        m_open[at].cells.clear();
+        m_open[at].overfull = false;
     }
 }
 
 void TableReader::paragraphEnded(int level, std::size_t next)
 {
-    for (std::size_t deeper = static_cast<std::size_t>(std::max(level, 0)); deeper < kMaxTableLevel;
-         ++deeper) {
-        m_open[deeper].cells.clear();
-        m_open[deeper].overfull = false;
-        m_open[deeper].start = m_open[deeper].rowStart = next;
-    }
+    const auto first = static_cast<std::size_t>(std::max(level, 0));
+    dropOpenRows(first);
+    for (std::size_t at = first; at < kMaxTableLevel; ++at)
+        m_open[at].start = m_open[at].rowStart = next;
 }
 
 void TableReader::cellEnded(int level, std::size_t end, std::size_t next, uint32_t paragraphFormat)
@@ -232,11 +237,8 @@ void TableReader::rowEnded(int level, std::size_t end, Model& model)
     const RowDefinition& definition = m_definitions[at];
     // A row with no text of its own (\cell\cell\row right after a row) has no paragraph end of
     // its own either: the text keeps no trace of it, and the table goes on past it.
-    if (open.cells.empty() || end < open.rowStart || end < open.cells.front().start) {
-        for (std::size_t deeper = at; deeper < kMaxTableLevel; ++deeper) {
-            m_open[deeper].cells.clear();
-            m_open[deeper].overfull = false;
-        }
+    if (open.cells.empty() || end < open.rowStart) {
+        dropOpenRows(at);
         return;
     }
     if (!open.overfull && !definition.cells.empty()) {

@@ -21,7 +21,7 @@ class TableReader {
 public:
     // A word of the TableFormat family other than \intbl and \itap. level is that of the
     // paragraph it comes in: a \trowd there defines the rows of that level (at least 1).
-    void applyWord(Word word, int32_t value, bool hasValue, int level, const ColorTable& colors);
+    void applyWord(Word word, int32_t value, int level, const ColorTable& colors);
 
     // A paragraph of that level ended, and the text goes on at next: rows deeper than it are
     // over, and the next one starts there.
@@ -72,6 +72,8 @@ private:
     };
 
     static std::size_t slot(int level);
+    // Forgets the cells of the open rows from that slot on, where they start staying.
+    void dropOpenRows(std::size_t first);
     static constexpr std::array<int64_t, kMaxTableLevel> filled(int64_t value)
     {
         std::array<int64_t, kMaxTableLevel> all{};

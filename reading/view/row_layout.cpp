@@ -93,14 +93,22 @@ RowLayout::RowLayout(const QTextDocument* document, const TableRows& rows, const
 {
 }
 
+RowLayout::Blocks RowLayout::blocksOf(const QTextDocument& document, const rtf::TableRow& row)
+{
+    // Past half a million blocks, paragraphs share blocks (DocumentConverter).
+    const QTextBlock first = document.findBlock(row.start);
+    if (first.isValid() && first.position() != row.start)
+        return Blocks::Shared;
+    if (!first.isValid() || document.characterCount() <= row.end + 1)
+        return Blocks::NotBuilt;
+    const QTextBlock last = document.findBlock(row.end);
+    return last.isValid() && last.position() + last.length() - 1 == row.end ? Blocks::Own
+                                                                            : Blocks::Shared;
+}
+
 bool RowLayout::isWhole() const
 {
-    if (m_document->characterCount() <= m_row.end + 1)
-        return false;
-    const QTextBlock first = m_document->findBlock(m_row.start);
-    const QTextBlock last = m_document->findBlock(m_row.end);
-    return first.isValid() && first.position() == m_row.start && last.isValid() &&
-           last.position() + last.length() - 1 == m_row.end;
+    return blocksOf(*m_document, m_row) == Blocks::Own;
 }
 
 void RowLayout::clear()

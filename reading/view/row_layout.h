@@ -29,8 +29,10 @@ public:
 
     RowLayout(const QTextDocument* document, const TableRows& rows, const rtf::TableRow& row);
 
-    // Whether the document holds the row as its own paragraphs: built to its end, the row
-    // starting and ending a block. Otherwise it is drawn as plain text.
+    // Whether the document holds the row as paragraphs of its own, the row starting and ending
+    // a block, or not yet built to its end. A row in shared blocks is drawn as plain text.
+    enum class Blocks : uint8_t { Own, Shared, NotBuilt };
+    static Blocks blocksOf(const QTextDocument& document, const rtf::TableRow& row);
     bool isWhole() const;
     // Lays the row out with its top at top; returns its height. Only measured, it is laid out in
     // layouts of its own, gone with it: a block's own layout stays with the block, and those of

@@ -16,11 +16,11 @@ TableRows::TableRows(const rtf::Model& model) : m_model(model)
             m_nested[row.level - 2u].push_back(&row);
         }
         const int32_t right = rightOf(cellsOf(row));
-        const auto [at, inserted] = m_extents.try_emplace(row.table, Extent{row.left, right});
-        if (!inserted) {
-            at->second.left = std::min(at->second.left, row.left);
-            at->second.right = std::max(at->second.right, right);
-        }
+        if (row.table >= m_extents.size())
+            m_extents.resize(row.table + 1u, Extent{row.left, right});
+        Extent& extent = m_extents[row.table];
+        extent.left = std::min(extent.left, row.left);
+        extent.right = std::max(extent.right, right);
     }
     // Rows of one level never overlap, and they are kept in the order they end.
 }
@@ -82,7 +82,8 @@ std::vector<TableRows::Place> TableRows::placesOf(const rtf::TableRow& row, doub
                                                   double margin) const
 {
     const std::span<const rtf::TableCell> cells = cellsOf(row);
-    const Extent extent = m_extents.at(row.table);
+    const Extent extent =
+        row.table < m_extents.size() ? m_extents[row.table] : Extent{row.left, rightOf(cells)};
     // A border on the view's very edge would be cut off: the table keeps a pixel inside.
     margin = std::max(margin - 1, 0.0);
     const double room = width + 2 * margin;

@@ -8,7 +8,6 @@
 
 #include <QList>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 namespace velmora {
@@ -49,7 +48,7 @@ private:
     std::vector<const rtf::TableRow*> m_rows; // of the body, by start
     // The nested rows, each level's by start: rows of one level never overlap.
     std::vector<std::vector<const rtf::TableRow*>> m_nested;
-    std::unordered_map<uint32_t, Extent> m_extents; // by table
+    std::vector<Extent> m_extents; // by table: the parser numbers tables from 0 on
 };
 
 } // namespace velmora

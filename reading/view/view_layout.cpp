@@ -56,6 +56,7 @@ void ViewLayout::setTables(const rtf::Model& model)
     if (m_tables->empty())
         m_tables.reset();
     m_cellFormats.assign(model.paragraphFormats.size(), std::nullopt);
+    m_cellFormat = [this](const rtf::TableCell& cell) { return cellFormat(cell); };
 }
 
 QTextBlockFormat ViewLayout::cellFormat(const rtf::TableCell& cell) const
@@ -83,16 +84,8 @@ const rtf::TableRow* ViewLayout::rowContinuedBy(const QTextBlock& block) const
     const rtf::TableRow* row = m_tables->rowAt(block.position());
     if (!row || row->start >= block.position())
         return nullptr;
-    // Past half a million blocks, paragraphs share blocks (DocumentConverter): a row that does
-    // not start and end a block is drawn as plain text, its later paragraphs with it.
-    const QTextDocument* doc = document();
-    if (doc->findBlock(row->start).position() != row->start)
-        return nullptr;
-    const QTextBlock last = doc->findBlock(row->end);
-    if (last.isValid() && last.position() + last.length() - 1 != row->end &&
-        doc->characterCount() > row->end + 1)
-        return nullptr;
-    return row;
+    // A row drawn as plain text draws its later paragraphs as plain text too.
+    return RowLayout::blocksOf(*document(), *row) == RowLayout::Blocks::Shared ? nullptr : row;
 }
 
 RowLayout* ViewLayout::laidOutRow(const QTextBlock& head) const
@@ -110,8 +103,7 @@ RowLayout* ViewLayout::layOutRow(const QTextBlock& head, const rtf::TableRow& ro
     auto laid = std::make_unique<RowLayout>(document(), *m_tables, row);
     if (!laid->isWhole())
         return nullptr;
-    laid->layOut(top, textWidth(), m_margin,
-                 [this](const rtf::TableCell& cell) { return cellFormat(cell); });
+    laid->layOut(top, textWidth(), m_margin, m_cellFormat);
     return m_rows.emplace(head.position(), std::move(laid)).first->second.get();
 }
 
@@ -255,10 +247,8 @@ double ViewLayout::measure(const QTextBlock& block) const
     if (const rtf::TableRow* row = rowHeadedBy(block)) {
         RowLayout laid(document(), *m_tables, *row);
         if (laid.isWhole()) {
-            const double height = laid.layOut(
-                0, textWidth(), m_margin,
-                [this](const rtf::TableCell& cell) { return cellFormat(cell); },
-                RowLayout::Purpose::Measure);
+            const double height =
+                laid.layOut(0, textWidth(), m_margin, m_cellFormat, RowLayout::Purpose::Measure);
             laid.clear();
             return height;
         }

@@ -131,6 +131,7 @@ private:
     // The rows whose lines are kept, by their heads' positions.
     mutable std::unordered_map<int, std::unique_ptr<RowLayout>> m_rows;
     mutable std::vector<std::optional<QTextBlockFormat>> m_cellFormats;
+    RowLayout::CellFormat m_cellFormat; // cellFormat, as the rows ask for it
 };
 
 } // namespace velmora
